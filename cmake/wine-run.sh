@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# Runs a Windows executable under Wine for CTest and the run scripts.
+# The Wine prefix lives in the build folder that holds the executable and is
+# created on first use; a virtual X display is started when none is set.
+set -euo pipefail
+
+exe=$1
+shift
+
+build=$(cd "$(dirname "$exe")" && pwd)
+while [ "$build" != / ] && [ ! -f "$build/CMakeCache.txt" ]; do build=$(dirname "$build"); done
+[ -f "$build/CMakeCache.txt" ] || build=$(cd "$(dirname "$exe")" && pwd)
+
+wine=$(command -v wine64 || true)
+[ -n "$wine" ] || wine=/usr/lib/wine/wine64
+wineserver=$(command -v wineserver || true)
+[ -n "$wineserver" ] || wineserver=/usr/lib/wine/wineserver
+
+export WINEPREFIX="$build/wineprefix"
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+
+# One virtual display per build folder, shared by every test that runs in it.
+if [ -z "${DISPLAY:-}" ]; then
+  exec 8>"$build/.xvfb.lock"
+  flock 8
+  num=""
+  [ -f "$build/.xvfb.display" ] && num=$(cat "$build/.xvfb.display")
+  if [ -z "$num" ] || ! [ -e "/tmp/.X11-unix/X$num" ]; then
+    num=$(( 90 + RANDOM % 400 ))
+    while [ -e "/tmp/.X11-unix/X$num" ] || [ -e "/tmp/.X$num-lock" ]; do num=$((num + 1)); done
+    setsid Xvfb ":$num" -screen 0 1280x1024x24 -nolisten tcp </dev/null >/dev/null 2>&1 8>&- &
+    echo $! >"$build/.xvfb.pid"
+    echo "$num" >"$build/.xvfb.display"
+    for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X$num" ] && break; sleep 0.05; done
+  fi
+  flock -u 8
+  export DISPLAY=":$num"
+fi
+
+# The prefix is made once; parallel tests wait for it behind a lock.
+exec 9>"$build/.wineprefix.lock"
+flock 9
+if [ ! -f "$WINEPREFIX/.tarvel-ready" ]; then
+  "$wine" wineboot -i </dev/null >/dev/null 2>&1 || true
+  "$wineserver" -w || true
+  touch "$WINEPREFIX/.tarvel-ready"
+fi
+flock -u 9
+
+exec "$wine" "$exe" "$@"

@@ -1,0 +1,68 @@
+#include "settings/InitData.h"
+
+#include "model/SensorCatalogue.h"
+#include "settings/IniFile.h"
+#include "settings/Log.h"
+#include "settings/Settings.h"
+
+#include <cstring>
+
+namespace settings {
+
+KeyInfo g_KeyTable[kKeyModes][kKeysPerMode];
+
+namespace {
+
+constexpr int32_t kKeyButtonWidth = 134;
+constexpr int32_t kKeyButtonHeight = 30;
+constexpr int32_t kColumnGap = 80;
+
+// Lays the key buttons out in two columns: the first KeyNumCol keys from
+// ptKey downwards, the rest beside them.
+void LayoutKeyButtons(const SensorCfg& sensor) {
+    std::memcpy(g_KeyTable, sensor.keys, sizeof g_KeyTable);
+    const int32_t x0 = g_opt.ptKey.x;
+    const int32_t y0 = g_opt.ptKey.y != 0 ? g_opt.ptKey.y : sensor.nKeyY;
+    const int32_t pitch = sensor.nKeyH + kKeyButtonHeight;
+    int32_t firstColumn = g_opt.KeyNumCol;
+    if (firstColumn < 1 || firstColumn > kKeysPerMode) {
+        // A second column needs a first one to stand beside.
+        WriteLog("KeyNumCol=%d out of range, one column used", firstColumn);
+        firstColumn = kKeysPerMode;
+    }
+    Rect rects[kKeysPerMode] = {};
+    for (int k = 0; k < kKeysPerMode; ++k) {
+        if (k < firstColumn) {
+            int32_t top = y0 + k * pitch;
+            rects[k] = {x0, top, x0 + kKeyButtonWidth, top + kKeyButtonHeight};
+        } else {
+            const Rect& left = rects[k - firstColumn];
+            rects[k] = {left.right + kColumnGap, left.top,
+                        left.right + kColumnGap + kKeyButtonWidth, left.bottom};
+        }
+    }
+    for (auto& mode : g_KeyTable)
+        for (int k = 0; k < kKeysPerMode; ++k)
+            mode[k].rcHot = rects[k];
+}
+
+} // namespace
+
+bool InitData(const std::u16string& exeDir) {
+    g_opt = {};
+    g_macroLimits = {};
+    std::memset(g_KeyTable, 0, sizeof g_KeyTable);
+    ResetSensorCatalogue();
+
+    const std::u16string cfgPath = exeDir + u"cfg.ini";
+    g_opt.n3325Setp200 = int32_t(IniFile::Load(cfgPath).GetInt(u"OPT", u"3325Setp200", 0));
+    BuildSensorDpiTables();
+    if (!LoadCfg(cfgPath) || !pSensorCfg)
+        return false;
+
+    LayoutKeyButtons(*pSensorCfg);
+    g_macroLimits = {g_opt.MinDelay, 65535, 70, 384};
+    return true;
+}
+
+} // namespace settings
