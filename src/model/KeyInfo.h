@@ -12,12 +12,12 @@ static_assert(std::endian::native == std::endian::little, "records are little-en
 
 #pragma pack(push, 1)
 struct KeyInfo {
-    uint32_t dwFunID;       // category << 24 | function
-    settings::Rect rcHot;   // the key's button on the keys page
-    int32_t nMatrixIndex;   // 1..16: slot in the device key matrix; else no slot
-    uint32_t dwMacroID;     // macro id, or 0x00FFEE00 + slot for a device-only macro
-    uint32_t stCombo;       // byte 0 modifier bits, bytes 1..3 virtual-key codes
-    uint32_t dwParameter;   // function parameter
+    uint32_t dwFunID;     // category << 24 | function
+    settings::Rect rcHot; // the key's button on the keys page
+    int32_t nMatrixIndex; // 1..16: slot in the device key matrix; else no slot
+    uint32_t dwMacroID;   // macro id, or 0x00FFEE00 + slot for a device-only macro
+    uint32_t stCombo;     // byte 0 modifier bits, bytes 1..3 virtual-key codes
+    uint32_t dwParameter; // function parameter
     uint32_t dwReserved;
 };
 #pragma pack(pop)
@@ -42,7 +42,9 @@ enum KeyCategory : uint32_t {
     kCatExtra = 0x0B,
 };
 
-constexpr uint32_t KeyCategoryOf(uint32_t funId) { return funId >> 24; }
+constexpr uint32_t KeyCategoryOf(uint32_t funId) {
+    return funId >> 24;
+}
 
 // Modifier bits of stCombo byte 0 (the HID modifier byte).
 enum ComboModifier : uint8_t {
@@ -57,7 +59,9 @@ enum ComboModifier : uint8_t {
 };
 
 // A key with a device slot is read from and written to the device.
-constexpr bool HasDeviceSlot(const KeyInfo& k) { return k.nMatrixIndex >= 1 && k.nMatrixIndex <= 16; }
+constexpr bool HasDeviceSlot(const KeyInfo& k) {
+    return k.nMatrixIndex >= 1 && k.nMatrixIndex <= 16;
+}
 
 constexpr int kKeyModes = 3;
 constexpr int kKeysPerMode = 16;

@@ -40,6 +40,8 @@ bool WriteWholeFile(const std::u16string& path, const std::string& bytes) {
     return true;
 }
 
-bool FileExists(const std::u16string& path) { return OpenFile(path, "rb") != nullptr; }
+bool FileExists(const std::u16string& path) {
+    return OpenFile(path, "rb") != nullptr;
+}
 
 } // namespace platform

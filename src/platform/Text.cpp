@@ -41,9 +41,15 @@ std::u16string FromUtf8(std::string_view s) {
     size_t i = 0;
     while (i < s.size()) {
         unsigned char b = static_cast<unsigned char>(s[i]);
-        int extra = b < 0x80 ? 0 : (b & 0xE0) == 0xC0 ? 1 : (b & 0xF0) == 0xE0 ? 2
-                                : (b & 0xF8) == 0xF0 ? 3 : -1;
-        char32_t c = extra == 0 ? b : extra == 1 ? (b & 0x1F) : extra == 2 ? (b & 0x0F) : (b & 0x07);
+        int extra = b < 0x80             ? 0
+                    : (b & 0xE0) == 0xC0 ? 1
+                    : (b & 0xF0) == 0xE0 ? 2
+                    : (b & 0xF8) == 0xF0 ? 3
+                                         : -1;
+        char32_t c = extra == 0   ? b
+                     : extra == 1 ? (b & 0x1F)
+                     : extra == 2 ? (b & 0x0F)
+                                  : (b & 0x07);
         bool ok = extra >= 0 && i + static_cast<size_t>(extra) < s.size();
         for (int k = 1; ok && k <= extra; ++k) {
             unsigned char t = static_cast<unsigned char>(s[i + k]);
@@ -80,7 +86,9 @@ std::u16string Widen(std::string_view s) {
     return out;
 }
 
-char16_t AsciiLower(char16_t c) { return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c; }
+char16_t AsciiLower(char16_t c) {
+    return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c;
+}
 
 bool EqualsIgnoreAsciiCase(std::u16string_view a, std::u16string_view b) {
     return a.size() == b.size() &&

@@ -8,7 +8,9 @@ namespace settings {
 namespace {
 
 // Blanks as the profile functions see them (Ctrl-Z counts: old DOS files end with it).
-bool IsBlank(char16_t c) { return c == u' ' || (c >= u'\t' && c <= u'\r') || c == 0x1A; }
+bool IsBlank(char16_t c) {
+    return c == u' ' || (c >= u'\t' && c <= u'\r') || c == 0x1A;
+}
 
 std::u16string_view Trim(std::u16string_view s) {
     while (!s.empty() && IsBlank(s.front()))
@@ -29,8 +31,11 @@ bool IsValidUtf8(std::string_view bytes) {
     size_t i = 0;
     while (i < bytes.size()) {
         unsigned char b = static_cast<unsigned char>(bytes[i]);
-        int extra = b < 0x80 ? 0 : (b & 0xE0) == 0xC0 ? 1 : (b & 0xF0) == 0xE0 ? 2
-                                : (b & 0xF8) == 0xF0 ? 3 : -1;
+        int extra = b < 0x80             ? 0
+                    : (b & 0xE0) == 0xC0 ? 1
+                    : (b & 0xF0) == 0xE0 ? 2
+                    : (b & 0xF8) == 0xF0 ? 3
+                                         : -1;
         if (extra < 0 || i + size_t(extra) >= bytes.size())
             return false;
         for (int k = 1; k <= extra; ++k)
@@ -70,7 +75,9 @@ IniFile IniFile::Load(const std::u16string& path) {
     return bytes ? Parse(*bytes) : IniFile{};
 }
 
-IniFile IniFile::Parse(std::string_view bytes) { return ParseText(Decode(bytes)); }
+IniFile IniFile::Parse(std::string_view bytes) {
+    return ParseText(Decode(bytes));
+}
 
 IniFile IniFile::ParseText(std::u16string_view text) {
     IniFile ini;
@@ -106,7 +113,8 @@ IniFile IniFile::ParseText(std::u16string_view text) {
     return ini;
 }
 
-const IniFile::Entry* IniFile::FindEntry(std::u16string_view section, std::u16string_view key) const {
+const IniFile::Entry* IniFile::FindEntry(std::u16string_view section,
+                                         std::u16string_view key) const {
     section = Trim(section);
     key = Trim(key);
     // Only the first section of a name is searched, and in it the first key.
@@ -121,7 +129,8 @@ const IniFile::Entry* IniFile::FindEntry(std::u16string_view section, std::u16st
     return nullptr;
 }
 
-std::optional<std::u16string> IniFile::Find(std::u16string_view section, std::u16string_view key) const {
+std::optional<std::u16string> IniFile::Find(std::u16string_view section,
+                                            std::u16string_view key) const {
     const Entry* e = FindEntry(section, key);
     if (!e)
         return std::nullopt;
@@ -165,7 +174,8 @@ uint32_t ParseProfileInt(std::u16string_view v) {
     return minus ? 0u - total : total;
 }
 
-uint32_t IniFile::GetInt(std::u16string_view section, std::u16string_view key, uint32_t fallback) const {
+uint32_t IniFile::GetInt(std::u16string_view section, std::u16string_view key,
+                         uint32_t fallback) const {
     // Windows reads the value into a 30-character buffer before converting it.
     std::u16string value = GetString(section, key, u"", 30);
     return value.empty() ? fallback : ParseProfileInt(value);

@@ -63,9 +63,14 @@ void Write(const std::string& message) {
         return;
     std::lock_guard lock(g_logMutex);
     switch (g_writer.load()) {
-    case Writer::None: break;
-    case Writer::Debugger: ToDebugger(message); break;
-    case Writer::File: ToFile(message); break;
+    case Writer::None:
+        break;
+    case Writer::Debugger:
+        ToDebugger(message);
+        break;
+    case Writer::File:
+        ToFile(message);
+        break;
     }
 }
 
@@ -137,9 +142,13 @@ void LogHex(const uint8_t* data, size_t length, int perLine, const char* prefix)
     WriteLog("%s", line.c_str());
 }
 
-std::string LogText(const std::u16string& text) { return text::ToUtf8(text); }
+std::string LogText(const std::u16string& text) {
+    return text::ToUtf8(text);
+}
 
-const std::u16string& LogPath() { return g_szLogPath; }
+const std::u16string& LogPath() {
+    return g_szLogPath;
+}
 
 void ResetLog() {
     std::lock_guard lock(g_logMutex);

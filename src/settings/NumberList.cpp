@@ -5,7 +5,9 @@
 namespace settings {
 namespace {
 
-bool IsSpace(char16_t c) { return c == u' ' || (c >= u'\t' && c <= u'\r'); }
+bool IsSpace(char16_t c) {
+    return c == u' ' || (c >= u'\t' && c <= u'\r');
+}
 
 int DigitValue(char16_t c) {
     if (c >= u'0' && c <= u'9')

@@ -21,64 +21,174 @@ namespace {
 constexpr std::u16string_view kSection = u"OPT";
 
 #define OPT_FIELD(f) offsetof(OptSettings, f)
-#define INT32(k) {#k, OptKind::Int32, OPT_FIELD(k), 0, 0, 0, 0}
-#define INT16(k) {#k, OptKind::Int16, OPT_FIELD(k), 0, 0, 0, 0}
-#define TEXT(k) {#k, OptKind::Text, OPT_FIELD(k), int(sizeof(OptSettings::k) / 2), 0, 0, 0}
-#define RECT(k) {#k, OptKind::Rect, OPT_FIELD(k), 4, 10, 4, 49}
-#define RECTSIZE(k) {#k, OptKind::RectSize, OPT_FIELD(k), 4, 10, 4, 49}
-#define POINT(k) {#k, OptKind::Point, OPT_FIELD(k), 2, 10, 4, 49}
-#define COLOUR(k) {#k, OptKind::Colour, OPT_FIELD(k), 3, 10, 1, 259}
-#define LIST(k, radix, n, width, chars) {#k, OptKind::List, OPT_FIELD(k), n, radix, width, chars}
-#define LEDOPT(name, field, i) {name, OptKind::LedOption, OPT_FIELD(field) + i * sizeof(LedOption), 29, 10, 1, 259}
+#define INT32(k)                                                                                   \
+    { #k, OptKind::Int32, OPT_FIELD(k), 0, 0, 0, 0 }
+#define INT16(k)                                                                                   \
+    { #k, OptKind::Int16, OPT_FIELD(k), 0, 0, 0, 0 }
+#define TEXT(k)                                                                                    \
+    { #k, OptKind::Text, OPT_FIELD(k), int(sizeof(OptSettings::k) / 2), 0, 0, 0 }
+#define RECT(k)                                                                                    \
+    { #k, OptKind::Rect, OPT_FIELD(k), 4, 10, 4, 49 }
+#define RECTSIZE(k)                                                                                \
+    { #k, OptKind::RectSize, OPT_FIELD(k), 4, 10, 4, 49 }
+#define POINT(k)                                                                                   \
+    { #k, OptKind::Point, OPT_FIELD(k), 2, 10, 4, 49 }
+#define COLOUR(k)                                                                                  \
+    { #k, OptKind::Colour, OPT_FIELD(k), 3, 10, 1, 259 }
+#define LIST(k, radix, n, width, chars)                                                            \
+    { #k, OptKind::List, OPT_FIELD(k), n, radix, width, chars }
+#define LEDOPT(name, field, i)                                                                     \
+    { name, OptKind::LedOption, OPT_FIELD(field) + i * sizeof(LedOption), 29, 10, 1, 259 }
 
 // Every key of section OPT, in reading order. Debug comes first: the log
 // starts as soon as it is known.
 const OptKeyInfo kOptKeys[] = {
-    INT32(Debug), INT32(UIDebug), TEXT(Title), TEXT(FontName), INT32(FontSize), TEXT(appdir),
+    INT32(Debug),
+    INT32(UIDebug),
+    TEXT(Title),
+    TEXT(FontName),
+    INT32(FontSize),
+    TEXT(appdir),
     INT32(MacPath),
 
-    INT16(VID), INT16(PID), LIST(PID2, 16, 2, 2, 259), INT32(Sensor), INT32(AutoSw), INT32(Retry),
-    INT32(DpiHwRadix), {"3325Setp200", OptKind::Int32, OPT_FIELD(n3325Setp200), 0, 0, 0, 0},
-    INT32(Suwnd), INT32(GoWithNoDev),
+    INT16(VID),
+    INT16(PID),
+    LIST(PID2, 16, 2, 2, 259),
+    INT32(Sensor),
+    INT32(AutoSw),
+    INT32(Retry),
+    INT32(DpiHwRadix),
+    {"3325Setp200", OptKind::Int32, OPT_FIELD(n3325Setp200), 0, 0, 0, 0},
+    INT32(Suwnd),
+    INT32(GoWithNoDev),
 
-    INT32(TrayIcon), INT32(ExitType), INT16(ShowWelcome), INT32(ApplyNow), INT32(Pop),
-    INT32(PopByte1), INT32(BtnTips), INT32(ShowApply), INT32(ShowPro),
+    INT32(TrayIcon),
+    INT32(ExitType),
+    INT16(ShowWelcome),
+    INT32(ApplyNow),
+    INT32(Pop),
+    INT32(PopByte1),
+    INT32(BtnTips),
+    INT32(ShowApply),
+    INT32(ShowPro),
 
-    INT32(EnhancePrecision), LIST(MainRGB, 10, 6, 1, 49), LIST(LogoRGB, 10, 6, 1, 49),
-    LIST(DpiRGB, 10, 6, 1, 49), INT32(KeyMask), INT32(ProSwKeyIndex), INT32(CustomkeyCode),
-    INT32(ShowEx), INT32(ExKey1), INT32(ExKey2), INT32(ExKey3), INT32(ExKey4),
-    LIST(SnipMenu, 10, 28, 1, 49), INT32(MacProtocol),
+    INT32(EnhancePrecision),
+    LIST(MainRGB, 10, 6, 1, 49),
+    LIST(LogoRGB, 10, 6, 1, 49),
+    LIST(DpiRGB, 10, 6, 1, 49),
+    INT32(KeyMask),
+    INT32(ProSwKeyIndex),
+    INT32(CustomkeyCode),
+    INT32(ShowEx),
+    INT32(ExKey1),
+    INT32(ExKey2),
+    INT32(ExKey3),
+    INT32(ExKey4),
+    LIST(SnipMenu, 10, 28, 1, 49),
+    INT32(MacProtocol),
 
-    INT16(ShowDpiColor), INT32(ShowDpiCheck), INT32(ShowUsbRate), INT32(ShowPower),
-    INT32(ShowMainEffect), INT32(ShowLogoEffect), INT32(ShowDpiEffect), INT32(ShowProSw),
-    INT32(ShowRGBSw), INT32(ShowDbClickSpeed), INT32(ShowMsSys), INT32(ShowFWUpdate),
+    INT16(ShowDpiColor),
+    INT32(ShowDpiCheck),
+    INT32(ShowUsbRate),
+    INT32(ShowPower),
+    INT32(ShowMainEffect),
+    INT32(ShowLogoEffect),
+    INT32(ShowDpiEffect),
+    INT32(ShowProSw),
+    INT32(ShowRGBSw),
+    INT32(ShowDbClickSpeed),
+    INT32(ShowMsSys),
+    INT32(ShowFWUpdate),
 
-    INT32(MacroDir), INT32(MinDelay), INT32(MinUIDelay), INT32(InsertBefore), INT32(ListTrans),
-    INT32(MacOperBtn), INT16(Macro_Opt_X), RECT(rcMacroList), RECT(rcKeyList),
-    COLOUR(clrMacFrame), INT32(ComboRec),
+    INT32(MacroDir),
+    INT32(MinDelay),
+    INT32(MinUIDelay),
+    INT32(InsertBefore),
+    INT32(ListTrans),
+    INT32(MacOperBtn),
+    INT16(Macro_Opt_X),
+    RECT(rcMacroList),
+    RECT(rcKeyList),
+    COLOUR(clrMacFrame),
+    INT32(ComboRec),
 
-    COLOUR(Txt_clr), COLOUR(Btn_txt_clr_nr), COLOUR(Btn_txt_clr_ov), COLOUR(Btn_txt_clr_dn),
-    COLOUR(clrMsgBtnTxtNr), COLOUR(clrMsgBtnTxtOv), COLOUR(clrMsgBtnTxtDn),
-    COLOUR(Menu_txt_clr_nr), COLOUR(Menu_txt_clr_ov), COLOUR(Menu_txt_clr_dn),
-    COLOUR(LstBox_txt_clr_nr), COLOUR(LstBox_txt_clr_dn), COLOUR(LstBox_bkg_clr),
-    COLOUR(LstBox_item_clr), COLOUR(clrEdit), COLOUR(clrBtNr), COLOUR(clrMask), COLOUR(clrBkg),
+    COLOUR(Txt_clr),
+    COLOUR(Btn_txt_clr_nr),
+    COLOUR(Btn_txt_clr_ov),
+    COLOUR(Btn_txt_clr_dn),
+    COLOUR(clrMsgBtnTxtNr),
+    COLOUR(clrMsgBtnTxtOv),
+    COLOUR(clrMsgBtnTxtDn),
+    COLOUR(Menu_txt_clr_nr),
+    COLOUR(Menu_txt_clr_ov),
+    COLOUR(Menu_txt_clr_dn),
+    COLOUR(LstBox_txt_clr_nr),
+    COLOUR(LstBox_txt_clr_dn),
+    COLOUR(LstBox_bkg_clr),
+    COLOUR(LstBox_item_clr),
+    COLOUR(clrEdit),
+    COLOUR(clrBtNr),
+    COLOUR(clrMask),
+    COLOUR(clrBkg),
 
-    RECTSIZE(rcSubDlg), RECT(rcNaviBtn1), RECT(rcNaviBtn2), RECT(rcNaviBtn3), RECT(rcNaviBtn4),
-    RECTSIZE(rcPro1), RECTSIZE(rcPro2), RECTSIZE(rcPro3), RECTSIZE(rcPro4), RECTSIZE(rcPro5),
-    RECT(rcProTitle), POINT(ptMin), POINT(ptApply), RECT(rcImportPro), RECT(rcExportPro),
-    RECT(rcHomePageBtn), RECT(rcTitle1), RECT(rcTitle2), RECT(rcTitle3), POINT(ptKey),
-    INT32(KeyNumCol), POINT(ptMark), POINT(ptRate), POINT(ptPower), LIST(ReportText, 10, 4, 4, 259),
-    INT32(MenuItems), INT32(MenuW), POINT(ptDpiBar), POINT(ptMoveSpeed), POINT(ptLOD),
-    POINT(ptDpiEft), POINT(ptRGBEdit), POINT(ptRGBGrid), POINT(ptMainEft), POINT(ptLogoEft),
-    INT32(BarY), INT32(ScaleY), INT32(SliderY), INT32(DpiBarY), INT32(DpiSliderY),
+    RECTSIZE(rcSubDlg),
+    RECT(rcNaviBtn1),
+    RECT(rcNaviBtn2),
+    RECT(rcNaviBtn3),
+    RECT(rcNaviBtn4),
+    RECTSIZE(rcPro1),
+    RECTSIZE(rcPro2),
+    RECTSIZE(rcPro3),
+    RECTSIZE(rcPro4),
+    RECTSIZE(rcPro5),
+    RECT(rcProTitle),
+    POINT(ptMin),
+    POINT(ptApply),
+    RECT(rcImportPro),
+    RECT(rcExportPro),
+    RECT(rcHomePageBtn),
+    RECT(rcTitle1),
+    RECT(rcTitle2),
+    RECT(rcTitle3),
+    POINT(ptKey),
+    INT32(KeyNumCol),
+    POINT(ptMark),
+    POINT(ptRate),
+    POINT(ptPower),
+    LIST(ReportText, 10, 4, 4, 259),
+    INT32(MenuItems),
+    INT32(MenuW),
+    POINT(ptDpiBar),
+    POINT(ptMoveSpeed),
+    POINT(ptLOD),
+    POINT(ptDpiEft),
+    POINT(ptRGBEdit),
+    POINT(ptRGBGrid),
+    POINT(ptMainEft),
+    POINT(ptLogoEft),
+    INT32(BarY),
+    INT32(ScaleY),
+    INT32(SliderY),
+    INT32(DpiBarY),
+    INT32(DpiSliderY),
 
-    LEDOPT("LedOpt1", LedOpt, 0), LEDOPT("LedOpt2", LedOpt, 1), LEDOPT("LedOpt3", LedOpt, 2),
-    LEDOPT("LedOpt4", LedOpt, 3), LEDOPT("LogoLedOpt1", LogoLedOpt, 0),
-    LEDOPT("LogoLedOpt2", LogoLedOpt, 1), LEDOPT("LogoLedOpt3", LogoLedOpt, 2),
+    LEDOPT("LedOpt1", LedOpt, 0),
+    LEDOPT("LedOpt2", LedOpt, 1),
+    LEDOPT("LedOpt3", LedOpt, 2),
+    LEDOPT("LedOpt4", LedOpt, 3),
+    LEDOPT("LogoLedOpt1", LogoLedOpt, 0),
+    LEDOPT("LogoLedOpt2", LogoLedOpt, 1),
+    LEDOPT("LogoLedOpt3", LogoLedOpt, 2),
     LEDOPT("LogoLedOpt4", LogoLedOpt, 3),
 
-    INT16(MatchStr), INT32(Halvet), INT32(MacroHasMsKey), INT32(LedSp), TEXT(USBString),
-    RECT(rcSupprotBtn), RECT(rcComboText), RECT(rcTitle4),
+    INT16(MatchStr),
+    INT32(Halvet),
+    INT32(MacroHasMsKey),
+    INT32(LedSp),
+    TEXT(USBString),
+    RECT(rcSupprotBtn),
+    RECT(rcComboText),
+    RECT(rcTitle4),
 };
 
 #undef OPT_FIELD
@@ -167,14 +277,17 @@ void SetDefaults(OptSettings& o) {
     o.ScaleY = 8;
     o.DpiBarY = 5;
     SetLedDefaults(o.LedOpt, {{0, 1, 0, 0, 1}, {1, 1, 0, 0, 1}, {1, 1, 0, 0, 0}, {0, 0, 0, 0, 0}});
-    SetLedDefaults(o.LogoLedOpt, {{0, 1, 0, 0, 1}, {1, 0, 0, 0, 1}, {0, 0, 0, 0, 0}, {0, 0, 0, 0, 0}});
+    SetLedDefaults(o.LogoLedOpt,
+                   {{0, 1, 0, 0, 1}, {1, 0, 0, 0, 1}, {0, 0, 0, 0, 0}, {0, 0, 0, 0, 0}});
     o.LedSp = 80;
     o.rcSupprotBtn = {160, 400, 770, 430};
     o.rcComboText = {0, 0, 80, 27};
     o.rcTitle4 = {560, 25, 660, 45};
 }
 
-void Error(const char16_t* text) { platform::ShowMessageBox(text, u"Error"); }
+void Error(const char16_t* text) {
+    platform::ShowMessageBox(text, u"Error");
+}
 
 // Reads one key into its field. Returns whether the key held a value.
 bool ReadKey(const IniFile& ini, const OptKeyInfo& k, OptSettings& o) {
@@ -200,10 +313,12 @@ bool ReadKey(const IniFile& ini, const OptKeyInfo& k, OptSettings& o) {
     case OptKind::Text: {
         auto* chars = reinterpret_cast<char16_t*>(field);
         std::u16string fallback = text::FromField(chars, size_t(k.count));
-        text::CopyToField(chars, size_t(k.count), ini.GetString(kSection, name, fallback, size_t(k.count)));
+        text::CopyToField(chars, size_t(k.count),
+                          ini.GetString(kSection, name, fallback, size_t(k.count)));
         return raw.has_value();
     }
-    default: break;
+    default:
+        break;
     }
 
     if (!given)
@@ -270,7 +385,8 @@ bool ReadKey(const IniFile& ini, const OptKeyInfo& k, OptSettings& o) {
         std::memcpy(field, &rec, sizeof rec);
         return true;
     }
-    default: return false;
+    default:
+        return false;
     }
 }
 

@@ -115,10 +115,10 @@ bool LoadCfg(const std::u16string& path);
 
 // The derived values that InitData computes after LoadCfg.
 struct MacroLimits {
-    int32_t nMinDelay;  // smallest step delay, ms
-    int32_t nMaxDelay;  // largest step delay, ms
-    int32_t nMaxSteps;  // most steps in one macro
-    int32_t nMaxBytes;  // bytes of one macro in device memory
+    int32_t nMinDelay; // smallest step delay, ms
+    int32_t nMaxDelay; // largest step delay, ms
+    int32_t nMaxSteps; // most steps in one macro
+    int32_t nMaxBytes; // bytes of one macro in device memory
 };
 extern MacroLimits g_macroLimits;
 
@@ -128,11 +128,11 @@ enum class OptKind { Int32, Int16, Text, List, Rect, RectSize, Point, Colour, Le
 struct OptKeyInfo {
     const char* name;
     OptKind kind;
-    size_t offset;   // of the field in OptSettings
-    int count;       // Text: capacity; List: most numbers; LedOption: 29
-    int radix;       // List
-    int width;       // List: bytes per element (1, 2 or 4)
-    int maxChars;    // List, Rect, Point, Colour: characters read of the value
+    size_t offset; // of the field in OptSettings
+    int count;     // Text: capacity; List: most numbers; LedOption: 29
+    int radix;     // List
+    int width;     // List: bytes per element (1, 2 or 4)
+    int maxChars;  // List, Rect, Point, Colour: characters read of the value
 };
 // The table, in reading order (Debug first).
 const OptKeyInfo* OptKeys(size_t* count);

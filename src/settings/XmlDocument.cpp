@@ -7,6 +7,9 @@
 #include "settings/XmlEntities.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <iterator>
+#include <optional>
 #include <string>
 
 namespace settings {
@@ -30,9 +33,13 @@ constexpr size_t kMaxProblems = 100;
 
 // ---- 8-bit helpers for the encoding declaration ----
 
-bool IsBlank8(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+bool IsBlank8(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
 
-char Lower8(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
+char Lower8(char c) {
+    return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
+}
 
 bool EqualsNoCase8(std::string_view a, std::string_view b) {
     if (a.size() != b.size())
@@ -69,8 +76,8 @@ bool NextAttribute(std::string_view s, size_t& pos, std::string_view& name,
     if (pos >= s.size() || s[pos] == '>' || s[pos] == '?' || s[pos] == '/')
         return false;
     size_t start = pos;
-    while (pos < s.size() && !IsBlank8(s[pos]) && s[pos] != '=' && s[pos] != '>' &&
-           s[pos] != '/' && s[pos] != '?')
+    while (pos < s.size() && !IsBlank8(s[pos]) && s[pos] != '=' && s[pos] != '>' && s[pos] != '/' &&
+           s[pos] != '?')
         ++pos;
     name = s.substr(start, pos - start);
     value = {};
@@ -171,7 +178,9 @@ std::string HtmlMetaCharset(std::string_view s) {
 
 // ---- UTF-16 helpers for indexing ----
 
-bool IsBlank(char16_t c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n'; }
+bool IsBlank(char16_t c) {
+    return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n';
+}
 
 bool IsNameStart(char16_t c) {
     return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || c == u'_' || c == u':' ||
@@ -236,7 +245,9 @@ size_t StartTagEnd(std::u16string_view s, size_t pos, bool& unbalanced) {
     return s.find(u'>', pos);
 }
 
-bool IsAllBlank(std::u16string_view s) { return std::all_of(s.begin(), s.end(), IsBlank); }
+bool IsAllBlank(std::u16string_view s) {
+    return std::all_of(s.begin(), s.end(), IsBlank);
+}
 
 void AppendChar(std::u16string& out, char32_t c) {
     if (c > 0xFFFF) {
@@ -274,7 +285,9 @@ char32_t ReferenceChar(std::u16string_view name) {
     return value > 0x10FFFF ? 0 : value;
 }
 
-std::u16string Number(size_t n) { return text::Widen(std::to_string(n)); }
+std::u16string Number(size_t n) {
+    return text::Widen(std::to_string(n));
+}
 
 } // namespace
 
@@ -442,7 +455,8 @@ void XmlDocument::Convert(std::string_view bytes) {
         for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
             unsigned char first = static_cast<unsigned char>(bytes[i]);
             unsigned char second = static_cast<unsigned char>(bytes[i + 1]);
-            char16_t unit = bigEndian ? char16_t(first << 8 | second) : char16_t(second << 8 | first);
+            char16_t unit =
+                bigEndian ? char16_t(first << 8 | second) : char16_t(second << 8 | first);
             if (unit != 0)
                 m_text += unit;
         }
@@ -652,8 +666,8 @@ bool XmlDocument::FindChild(std::u16string_view name) {
         FindRoot();
     if (m_nPos == kNone)
         return false;
-    size_t index = m_nChild == kNone ? m_elements[m_nPos].nFirstChild
-                                     : m_elements[m_nChild].nNextSibling;
+    size_t index =
+        m_nChild == kNone ? m_elements[m_nPos].nFirstChild : m_elements[m_nChild].nNextSibling;
     for (; index != kNone; index = m_elements[index].nNextSibling) {
         if (NameOf(m_elements[index]) == name) {
             m_nChild = index;

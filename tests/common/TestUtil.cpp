@@ -29,7 +29,9 @@ std::u16string TempDir::Dir() const {
     return dir;
 }
 
-std::u16string TempDir::File(const std::string& name) const { return (m_path / name).u16string(); }
+std::u16string TempDir::File(const std::string& name) const {
+    return (m_path / name).u16string();
+}
 
 std::u16string TempDir::Write(const std::string& name, const std::string& bytes) const {
     std::ofstream out(m_path / name, std::ios::binary);
@@ -56,7 +58,9 @@ MessageRecorder::MessageRecorder() {
     });
 }
 
-MessageRecorder::~MessageRecorder() { platform::SetMessageBoxSink({}); }
+MessageRecorder::~MessageRecorder() {
+    platform::SetMessageBoxSink({});
+}
 
 std::vector<std::string> MessageRecorder::Texts() const {
     std::vector<std::string> out;

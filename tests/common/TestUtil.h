@@ -36,8 +36,10 @@ class MessageRecorder {
 public:
     MessageRecorder();
     ~MessageRecorder();
-    const std::vector<std::pair<std::u16string, std::u16string>>& Messages() const { return m_messages; }
-    std::vector<std::string> Texts() const;  // "caption: text" in UTF-8
+    const std::vector<std::pair<std::u16string, std::u16string>>& Messages() const {
+        return m_messages;
+    }
+    std::vector<std::string> Texts() const; // "caption: text" in UTF-8
     void Clear() { m_messages.clear(); }
 
 private:

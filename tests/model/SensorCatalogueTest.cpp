@@ -75,14 +75,32 @@ struct CodeCase {
 
 TEST_F(SensorCatalogueTest, StepsCarryTheirHardwareCodes) {
     const CodeCase cases[] = {
-        {0x3050, 500, 1},     {0x3050, 4000, 11},   {0x3330, 7200, 143},  {0x3330, 7300, 144},
-        {0x3104, 600, 0x10},  {0x3104, 1000, 0x1B}, {0x3104, 4000, 0x69}, {0x3212, 1000, 0x1A},
-        {0x3212, 2400, 0x3F}, {0x3325, 200, 0x04},  {0x3325, 2600, 0x3B}, {0x3325, 5000, 0x73},
-        {0x3335, 100, 0x00},  {0x3335, 200, 0x02},  {0x3335, 16000, 0xBD}, {0x3336, 7200, 143},
-        {0x3370, 10000, 199}, {0x3370, 10100, 100}, {0x3370, 19000, 189},
+        {0x3050, 500, 1},
+        {0x3050, 4000, 11},
+        {0x3330, 7200, 143},
+        {0x3330, 7300, 144},
+        {0x3104, 600, 0x10},
+        {0x3104, 1000, 0x1B},
+        {0x3104, 4000, 0x69},
+        {0x3212, 1000, 0x1A},
+        {0x3212, 2400, 0x3F},
+        {0x3325, 200, 0x04},
+        {0x3325, 2600, 0x3B},
+        {0x3325, 5000, 0x73},
+        {0x3335, 100, 0x00},
+        {0x3335, 200, 0x02},
+        {0x3335, 16000, 0xBD},
+        {0x3336, 7200, 143},
+        {0x3370, 10000, 199},
+        {0x3370, 10100, 100},
+        {0x3370, 19000, 189},
         // High steps take the code of the base step with half their DPI.
-        {0x3325, 5200, 0x3B}, {0x3325, 10000, 0x73}, {0x4090, 5200, 0x3B}, {0x4090, 10000, 0x73},
-        {0x3336, 7300, 72},   {0x3336, 12000, 119},
+        {0x3325, 5200, 0x3B},
+        {0x3325, 10000, 0x73},
+        {0x4090, 5200, 0x3B},
+        {0x4090, 10000, 0x73},
+        {0x3336, 7300, 72},
+        {0x3336, 12000, 119},
     };
     for (const CodeCase& c : cases) {
         const SensorDpiTable* t = FindSensorDpiTable(c.sensor);
@@ -104,7 +122,8 @@ TEST_F(SensorCatalogueTest, Setp200ChoosesTheHighStepsOf3325) {
         std::vector<int32_t> high;
     } const cases[] = {
         {false, {6000, 7000, 8000, 9000, 10000}},
-        {true, [] {
+        {true,
+         [] {
              std::vector<int32_t> v;
              for (int32_t d = 5200; d <= 10000; d += 200)
                  v.push_back(d);
@@ -187,28 +206,20 @@ struct ToDpiCase {
 
 TEST_F(SensorCatalogueTest, HwDpiToDpi) {
     const ToDpiCase cases[] = {
-        {0x3330, 1, 72, 7300},
-        {0x3330, 0, 143, 7200},
-        {0x3325, 1, 0x73, 10000},
-        {0x3325, 0, 0x73, 5000},
-        {0x3325, 1, 0x3B, 5200},
-        {0x3325, 1, 0x04, 0}, // no high step has the code of 200
-        {0x3370, 1, 100, 10100},
-        {0x3370, 0, 100, 5050},
-        {0x3370, 0, 199, 10000},
-        {0x3336, 1, 72, 7300},
-        {0x3336, 0, 143, 7200},
-        {0x3336, 1, 119, 12000},
-        {0x4090, 1, 0x73, 10000},
-        {0x4090, 0, 0x04, 200},
-        {0x4090, 0, 0xFF, 0},
-        {0x3050, 0, 11, 4000},
-        {0x3050, 0, 12, 0},
-        {0x3104, 0, 0x69, 4000},
+        {0x3330, 1, 72, 7300},    {0x3330, 0, 143, 7200},
+        {0x3325, 1, 0x73, 10000}, {0x3325, 0, 0x73, 5000},
+        {0x3325, 1, 0x3B, 5200},  {0x3325, 1, 0x04, 0}, // no high step has the code of 200
+        {0x3370, 1, 100, 10100},  {0x3370, 0, 100, 5050},
+        {0x3370, 0, 199, 10000},  {0x3336, 1, 72, 7300},
+        {0x3336, 0, 143, 7200},   {0x3336, 1, 119, 12000},
+        {0x4090, 1, 0x73, 10000}, {0x4090, 0, 0x04, 200},
+        {0x4090, 0, 0xFF, 0},     {0x3050, 0, 11, 4000},
+        {0x3050, 0, 12, 0},       {0x3104, 0, 0x69, 4000},
         {0x9800, 0, 1, 0}, // configured sensor without a table
     };
     for (const ToDpiCase& c : cases) {
-        SCOPED_TRACE(testing::Message() << std::hex << c.sensor << " " << c.flag << " " << int(c.code));
+        SCOPED_TRACE(testing::Message()
+                     << std::hex << c.sensor << " " << c.flag << " " << int(c.code));
         MakeActive(c.sensor);
         EXPECT_EQ(HwDpi_To_Dpi(c.flag, c.code), c.dpi);
     }
@@ -228,8 +239,7 @@ TEST_F(SensorCatalogueTest, EveryStepRoundTrips) {
                 int32_t flag = 0;
                 const uint8_t code = Dpi_To_HwDpi(t.nSensor, t.dpi[i], &flag);
                 ASSERT_EQ(HwDpi_To_Dpi(flag, code), t.dpi[i])
-                    << std::hex << t.nSensor << std::dec << " step " << i << " setp200 "
-                    << step200;
+                    << std::hex << t.nSensor << std::dec << " step " << i << " setp200 " << step200;
             }
         }
     }

@@ -1,1 +1,32 @@
+#include "platform/Files.h"
+
+#include "common/TestUtil.h"
+
 #include <gtest/gtest.h>
+
+namespace {
+
+TEST(FilesTest, WholeFileWriteReplacesAndLeavesNoTemporary) {
+    testutil::TempDir dir;
+    std::u16string path = dir.Write("store.dct", "old contents");
+    ASSERT_TRUE(platform::WriteWholeFile(path, std::string("new\0bytes", 9)));
+    EXPECT_EQ(platform::ReadWholeFile(path), std::string("new\0bytes", 9));
+    EXPECT_FALSE(std::filesystem::exists(dir.Path() / "store.dct.tmp"));
+}
+
+TEST(FilesTest, FailedWriteKeepsTheOldFile) {
+    testutil::TempDir dir;
+    std::u16string path = dir.Write("store.dct", "old contents");
+    // A folder where the temporary file should go makes the write fail.
+    std::filesystem::create_directory(dir.Path() / "store.dct.tmp");
+    EXPECT_FALSE(platform::WriteWholeFile(path, "new"));
+    EXPECT_EQ(platform::ReadWholeFile(path), "old contents");
+}
+
+TEST(FilesTest, MissingFileReadsAsNothing) {
+    testutil::TempDir dir;
+    EXPECT_FALSE(platform::ReadWholeFile(dir.File("absent")).has_value());
+    EXPECT_FALSE(platform::FileExists(dir.File("absent")));
+}
+
+} // namespace

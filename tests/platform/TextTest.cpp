@@ -1,1 +1,42 @@
+#include "platform/Text.h"
+
 #include <gtest/gtest.h>
+
+namespace {
+
+TEST(TextTest, Utf8RoundTripsAndReplacesBrokenSequences) {
+    struct Case {
+        std::string utf8;
+        std::u16string utf16;
+    } cases[] = {
+        {"plain", u"plain"},
+        {"\xC3\xA9\xE2\x82\xAC", u"\u00E9\u20AC"},
+        {"\xF0\x9F\x96\xB1", u"\U0001F5B1"}, // a mouse, outside the basic plane
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(text::FromUtf8(c.utf8), c.utf16);
+        EXPECT_EQ(text::ToUtf8(c.utf16), c.utf8);
+    }
+    struct Broken {
+        std::string utf8;
+        std::u16string utf16;
+    } broken[] = {
+        {"a\xC3", u"a\uFFFD"},         // cut short
+        {"\xC0\xAF", u"\uFFFD\uFFFD"},  // overlong
+        {"\xED\xA0\x80", u"\uFFFD\uFFFD\uFFFD"}, // an encoded surrogate
+        {"\xFF", u"\uFFFD"},
+    };
+    for (const Broken& b : broken)
+        EXPECT_EQ(text::FromUtf8(b.utf8), b.utf16);
+    EXPECT_EQ(text::ToUtf8(u"\xD800x"), "\xEF\xBF\xBDx"); // a lone surrogate
+}
+
+TEST(TextTest, FixedFieldsAreAlwaysTerminated) {
+    char16_t field[4];
+    text::CopyToField(field, 4, u"abcdef");
+    EXPECT_EQ(text::FromField(field, 4), u"abc");
+    char16_t unterminated[3] = {u'x', u'y', u'z'};
+    EXPECT_EQ(text::FromField(unterminated, 3), u"xyz");
+}
+
+} // namespace

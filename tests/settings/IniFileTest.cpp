@@ -32,7 +32,7 @@ const StringCase kStringCases[] = {
     {"[OPT]\nTitle=first\nTitle=second\n"sv, u"OPT", u"Title", 40, u"first"},
     {"[OPT]\nTitle=one\n[OPT]\nOther=two\n"sv, u"OPT", u"Other", 40, u"<none>"},
     {"[OPT]\n;Title=commented\nTitle=real\n"sv, u"OPT", u"Title", 40, u"real"},
-    {"[OPT]\nTitle\nTitle=later\n"sv, u"OPT", u"Title", 40, u"<none>"},  // first line has no '='
+    {"[OPT]\nTitle\nTitle=later\n"sv, u"OPT", u"Title", 40, u"<none>"}, // first line has no '='
     {"[OPT]\nTitle=\n"sv, u"OPT", u"Title", 40, u""},
     {"[OPT]\nTitle=abcdefghij\n"sv, u"OPT", u"Title", 5, u"abcd"},
     {"[OTHER]\nTitle=x\n"sv, u"OPT", u"Title", 40, u"<none>"},
@@ -49,7 +49,8 @@ class IniStringTest : public testing::TestWithParam<StringCase> {};
 TEST_P(IniStringTest, ReadsValueLikeTheProfileFunctions) {
     const StringCase& c = GetParam();
     IniFile ini = IniFile::Parse(c.file);
-    EXPECT_EQ(ini.GetString(c.section, c.key, u"<none>", c.capacity), c.expected) << c.file.substr(0, 40);
+    EXPECT_EQ(ini.GetString(c.section, c.key, u"<none>", c.capacity), c.expected)
+        << c.file.substr(0, 40);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, IniStringTest, testing::ValuesIn(kStringCases));
@@ -59,10 +60,18 @@ TEST(IniIntTest, ConvertsLikeGetPrivateProfileInt) {
         const char16_t* value;
         uint32_t expected;
     } cases[] = {
-        {u"12", 12},           {u"-5", uint32_t(-5)}, {u"+7", 7},
-        {u"0x3360", 0x3360},   {u"0X10", 0},          {u"0x", 0},
-        {u"12abc", 12},        {u"abc", 0},           {u"  42", 42},
-        {u"4294967297", 1},    {u"0xFFFFFFFF", 0xFFFFFFFF}, {u"- 3", 0},
+        {u"12", 12},
+        {u"-5", uint32_t(-5)},
+        {u"+7", 7},
+        {u"0x3360", 0x3360},
+        {u"0X10", 0},
+        {u"0x", 0},
+        {u"12abc", 12},
+        {u"abc", 0},
+        {u"  42", 42},
+        {u"4294967297", 1},
+        {u"0xFFFFFFFF", 0xFFFFFFFF},
+        {u"- 3", 0},
     };
     for (const Case& c : cases)
         EXPECT_EQ(ParseProfileInt(c.value), c.expected) << text::ToUtf8(c.value);

@@ -29,9 +29,13 @@ protected:
     void TearDown() override {
         settings::ResetLog();
         g_opt = {};
+#ifndef _WIN32
         unsetenv("XDG_DESKTOP_DIR");
+#endif
     }
-    std::string LogFile() const { return testutil::ReadFileBytes(dir.Path() / "Log.txt"); }
+    std::string LogFile() const {
+        return testutil::ReadFileBytes(dir.Path() / "Log.txt");
+    }
     // The entries of the file without their time stamps.
     std::vector<std::string> Entries() const {
         std::vector<std::string> out;
@@ -62,15 +66,17 @@ TEST_F(LogFileTest, EntriesStartOnANewLineWithTheTime) {
     settings::WriteLog("set_cur_sensor = 0x%x", 0x3325);
     settings::WriteLog("Mk AppData=%s", settings::LogText(u"C:\\data\\").c_str());
     std::string content = LogFile();
-    EXPECT_TRUE(std::regex_match(content, std::regex("\n[0-9]{2}:[0-9]{2}\\.[0-9]{3}   set_cur_sensor = 0x3325"
-                                                     "\n[0-9]{2}:[0-9]{2}\\.[0-9]{3}   Mk AppData=C:\\\\data\\\\")))
+    EXPECT_TRUE(std::regex_match(
+        content, std::regex("\n[0-9]{2}:[0-9]{2}\\.[0-9]{3}   set_cur_sensor = 0x3325"
+                            "\n[0-9]{2}:[0-9]{2}\\.[0-9]{3}   Mk AppData=C:\\\\data\\\\")))
         << content;
 }
 
 TEST_F(LogFileTest, LargeLogIsEmptiedAtStart) {
     for (auto [size, kept] : {std::pair{600000, false}, std::pair{400000, true}}) {
         {
-            std::ofstream(dir.Path() / "Log.txt", std::ios::binary) << std::string(size_t(size), 'x');
+            std::ofstream(dir.Path() / "Log.txt", std::ios::binary)
+                << std::string(size_t(size), 'x');
         }
         g_opt.Debug = 2;
         settings::InitLog();
@@ -97,8 +103,11 @@ TEST_F(LogFileTest, HexLinesHaveTheirShapes) {
         zeros32 += "00 ";
     std::vector<std::string> expected = {
         "Read:  01 11 21 31 41 51 61 71 81 91 a1 b1 c1 d1 e1 f1 01 ",
-        zeros32, zeros32, "",
-        "\nPre 01 11 ", "Pre 21 ",  // the first line of a prefixed dump starts with a break
+        zeros32,
+        zeros32,
+        "",
+        "\nPre 01 11 ",
+        "Pre 21 ", // the first line of a prefixed dump starts with a break
     };
     EXPECT_EQ(Entries(), expected);
 }
@@ -110,7 +119,8 @@ TEST_F(LogFileTest, ConcurrentWritersNeverInterleave) {
     for (int t = 0; t < 4; ++t)
         threads.emplace_back([t] {
             for (int i = 0; i < 50; ++i)
-                settings::WriteLog("thread %d entry %d %s", t, i, std::string(200, char('a' + t)).c_str());
+                settings::WriteLog("thread %d entry %d %s", t, i,
+                                   std::string(200, char('a' + t)).c_str());
         });
     for (auto& th : threads)
         th.join();

@@ -20,22 +20,22 @@ struct Case {
 
 const Case kCases[] = {
     {10, u"1,2,3", 8, {1, 2, 3}},
-    {10, u"1,,,2", 8, {1, 2}},            // runs of commas are one separator
-    {10, u",5,", 8, {5}},                 // empty pieces are skipped
-    {10, u" 1, 2", 8, {1, 2}},            // leading blanks allowed
-    {10, u"1 ,2", 8, {}},                 // trailing blank: the piece is not a number
-    {10, u"1,x,3", 8, {1}},               // a bad piece ends the list
+    {10, u"1,,,2", 8, {1, 2}}, // runs of commas are one separator
+    {10, u",5,", 8, {5}},      // empty pieces are skipped
+    {10, u" 1, 2", 8, {1, 2}}, // leading blanks allowed
+    {10, u"1 ,2", 8, {}},      // trailing blank: the piece is not a number
+    {10, u"1,x,3", 8, {1}},    // a bad piece ends the list
     {10, u"1,2x,3", 8, {1}},
-    {10, u"-1,+2", 8, {-1, 2}},           // wcstoul wraps negatives
-    {10, u"1,2,3,4,5", 3, {1, 2, 3}},     // at most maxCount values
+    {10, u"-1,+2", 8, {-1, 2}},       // wcstoul wraps negatives
+    {10, u"1,2,3,4,5", 3, {1, 2, 3}}, // at most maxCount values
     {16, u"fa99,0xFA9A,10", 8, {0xFA99, 0xFA9A, 0x10}},
     {16, u"0x", 8, {}},
     {16, u"0xg", 8, {}},
-    {10, u"0x10", 8, {}},                 // the prefix only counts in radix 16
-    {10, u"99999999999", 8, {-1}},        // saturates like a 32-bit wcstoul
+    {10, u"0x10", 8, {}},          // the prefix only counts in radix 16
+    {10, u"99999999999", 8, {-1}}, // saturates like a 32-bit wcstoul
     {10, u"", 8, {}},
     {10, u" ", 8, {}},
-    {1, u"1", 8, {}},                     // no such radix
+    {1, u"1", 8, {}}, // no such radix
 };
 
 TEST(NumberListTest, ParsesPiecesLikeWcstoul) {

@@ -20,7 +20,9 @@
 
 namespace platform {
 
-void SleepMs(uint32_t ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+void SleepMs(uint32_t ms) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
 
 uint32_t TickCount() {
     timespec ts{};
@@ -34,7 +36,7 @@ LocalTime Now() {
     tm parts{};
     time_t secs = tv.tv_sec;
     localtime_r(&secs, &parts);
-    return {parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday, parts.tm_hour,
+    return {parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday,         parts.tm_hour,
             parts.tm_min,         parts.tm_sec,     int(tv.tv_usec / 1000)};
 }
 
@@ -59,8 +61,8 @@ std::string XdgDesktopDir() {
     if (env && *env)
         return env;
     const char* config = std::getenv("XDG_CONFIG_HOME");
-    std::string file = (config && *config ? std::string(config) : HomeDir() + "/.config") +
-                       "/user-dirs.dirs";
+    std::string file =
+        (config && *config ? std::string(config) : HomeDir() + "/.config") + "/user-dirs.dirs";
     std::ifstream in(file);
     std::string line;
     while (std::getline(in, line)) {
@@ -79,7 +81,9 @@ std::string XdgDesktopDir() {
 }
 } // namespace
 
-std::u16string DesktopDir() { return text::FromUtf8(XdgDesktopDir()); }
+std::u16string DesktopDir() {
+    return text::FromUtf8(XdgDesktopDir());
+}
 
 std::u16string LocalAppDataDir() {
     const char* data = std::getenv("XDG_DATA_HOME");
@@ -93,28 +97,47 @@ void DebugOutput(std::u16string_view text) {
     std::fwrite(line.data(), 1, line.size(), stderr);
 }
 
-unsigned AnsiCodePage() { return 1252; }
+unsigned AnsiCodePage() {
+    return 1252;
+}
 
 namespace {
 // iconv's name for a Windows code page.
 std::string CharsetForCodePage(unsigned cp) {
     switch (cp) {
-    case 65001: return "UTF-8";
-    case 1200: return "UTF-16LE";
-    case 1201: return "UTF-16BE";
-    case 20127: return "ASCII";
-    case 28591: return "ISO-8859-1";
-    case 20866: return "KOI8-R";
-    case 21866: return "KOI8-U";
-    case 932: return "CP932";
-    case 936: return "CP936";
-    case 949: return "CP949";
-    case 950: return "CP950";
-    case 54936: return "GB18030";
-    case 51932: return "EUC-JP";
-    case 51949: return "EUC-KR";
-    case 50220: return "ISO-2022-JP";
-    case 10000: return "MACINTOSH";
+    case 65001:
+        return "UTF-8";
+    case 1200:
+        return "UTF-16LE";
+    case 1201:
+        return "UTF-16BE";
+    case 20127:
+        return "ASCII";
+    case 28591:
+        return "ISO-8859-1";
+    case 20866:
+        return "KOI8-R";
+    case 21866:
+        return "KOI8-U";
+    case 932:
+        return "CP932";
+    case 936:
+        return "CP936";
+    case 949:
+        return "CP949";
+    case 950:
+        return "CP950";
+    case 54936:
+        return "GB18030";
+    case 51932:
+    case 20932:
+        return "EUC-JP";
+    case 51949:
+        return "EUC-KR";
+    case 50220:
+        return "ISO-2022-JP";
+    case 10000:
+        return "MACINTOSH";
     default:
         if (cp >= 28592 && cp <= 28605)
             return "ISO-8859-" + std::to_string(cp - 28590);
@@ -172,12 +195,16 @@ FilePtr OpenFile(const std::u16string& path, const char* mode) {
     return FilePtr(std::fopen(text::ToUtf8(path).c_str(), mode));
 }
 
-bool FlushToDisk(FILE* f) { return fsync(fileno(f)) == 0; }
+bool FlushToDisk(FILE* f) {
+    return fsync(fileno(f)) == 0;
+}
 
 bool MoveFileOver(const std::u16string& from, const std::u16string& to) {
     return std::rename(text::ToUtf8(from).c_str(), text::ToUtf8(to).c_str()) == 0;
 }
 
-bool RemoveFile(const std::u16string& path) { return std::remove(text::ToUtf8(path).c_str()) == 0; }
+bool RemoveFile(const std::u16string& path) {
+    return std::remove(text::ToUtf8(path).c_str()) == 0;
+}
 
 } // namespace platform

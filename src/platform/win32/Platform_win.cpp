@@ -12,8 +12,12 @@
 
 namespace platform {
 namespace {
-const wchar_t* W(const std::u16string& s) { return reinterpret_cast<const wchar_t*>(s.c_str()); }
-std::u16string U(const wchar_t* s) { return reinterpret_cast<const char16_t*>(s); }
+const wchar_t* W(const std::u16string& s) {
+    return reinterpret_cast<const wchar_t*>(s.c_str());
+}
+std::u16string U(const wchar_t* s) {
+    return reinterpret_cast<const char16_t*>(s);
+}
 
 std::u16string SpecialFolder(int csidl) {
     wchar_t buf[MAX_PATH] = {};
@@ -23,9 +27,13 @@ std::u16string SpecialFolder(int csidl) {
 }
 } // namespace
 
-void SleepMs(uint32_t ms) { ::Sleep(ms); }
+void SleepMs(uint32_t ms) {
+    ::Sleep(ms);
+}
 
-uint32_t TickCount() { return ::GetTickCount(); }
+uint32_t TickCount() {
+    return ::GetTickCount();
+}
 
 LocalTime Now() {
     SYSTEMTIME st{};
@@ -41,16 +49,22 @@ std::u16string ExecutableDir() {
     return slash == std::u16string::npos ? u".\\" : path.substr(0, slash + 1);
 }
 
-std::u16string DesktopDir() { return SpecialFolder(CSIDL_DESKTOPDIRECTORY); }
+std::u16string DesktopDir() {
+    return SpecialFolder(CSIDL_DESKTOPDIRECTORY);
+}
 
-std::u16string LocalAppDataDir() { return SpecialFolder(CSIDL_LOCAL_APPDATA); }
+std::u16string LocalAppDataDir() {
+    return SpecialFolder(CSIDL_LOCAL_APPDATA);
+}
 
 void DebugOutput(std::u16string_view text) {
     std::u16string s(text);
     ::OutputDebugStringW(W(s));
 }
 
-unsigned AnsiCodePage() { return ::GetACP(); }
+unsigned AnsiCodePage() {
+    return ::GetACP();
+}
 
 bool CodePageToUtf16(unsigned codePage, std::string_view bytes, std::u16string& out) {
     out.clear();
@@ -82,6 +96,8 @@ bool MoveFileOver(const std::u16string& from, const std::u16string& to) {
     return ::MoveFileExW(W(from), W(to), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
-bool RemoveFile(const std::u16string& path) { return ::DeleteFileW(W(path)) != 0; }
+bool RemoveFile(const std::u16string& path) {
+    return ::DeleteFileW(W(path)) != 0;
+}
 
 } // namespace platform
