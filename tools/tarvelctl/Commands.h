@@ -14,17 +14,23 @@ struct CommandError : std::runtime_error {
 };
 
 struct Options {
-    std::u16string exeDir; // ends with a path separator
+    std::u16string exeDir;       // --exe-dir; ends with a path separator
+    std::u16string dataDir;      // --data-dir; ends with a path separator, empty when not given
+    std::u16string virtualState; // --virtual: the virtual receiver's state file, empty when not given
 };
 
 using Args = std::vector<std::string>;
+using CommandFn = int (*)(const Options&, const Args&);
+
+// Each commands file registers its commands at start:
+//   static CommandRegistration reg("frame", CmdFrame, "frame HEX");
+struct CommandRegistration {
+    CommandRegistration(const char* name, CommandFn fn, const char* usage);
+};
 
 // Decimal or 0x-prefixed hexadecimal; CommandError when it is neither.
 int64_t ParseNumber(const std::string& s);
 
-int CmdSettings(const Options& opts, const Args& args);
-int CmdTexts(const Options& opts, const Args& args);
-int CmdDpi(const Options& opts, const Args& args);
 
 // Writes the document with a line break.
 void Print(const JsonWriter& json);

@@ -128,8 +128,6 @@ void WriteSensor(JsonWriter& json, int slot, const SensorCfg& s) {
     json.EndArray().EndObject();
 }
 
-} // namespace
-
 int CmdSettings(const Options& opts, const Args& args) {
     if (!args.empty())
         throw CommandError("settings takes no arguments");
@@ -210,3 +208,9 @@ int CmdDpi(const Options& opts, const Args& args) {
     Print(json);
     return 0;
 }
+
+const CommandRegistration kSettings("settings", CmdSettings, "settings");
+const CommandRegistration kTexts("texts", CmdTexts, "texts [FILE]");
+const CommandRegistration kDpi("dpi", CmdDpi, "dpi --sensor ID (to-hw DPI | from-hw CODE FLAG)");
+
+} // namespace

@@ -11,8 +11,30 @@
 
 namespace {
 
-const char kUsage[] = "usage: tarvelctl [--exe-dir DIR] settings | texts [FILE] | "
-                      "dpi --sensor ID (to-hw DPI | from-hw CODE FLAG)";
+struct Command {
+    CommandFn fn;
+    std::string usage;
+};
+
+std::map<std::string, Command>& Registry() {
+    static std::map<std::string, Command> commands;
+    return commands;
+}
+
+std::string Usage() {
+    std::string usage =
+        "usage: tarvelctl [--exe-dir DIR] [--data-dir DIR] [--virtual STATE] COMMAND";
+    for (const auto& [name, command] : Registry())
+        usage += "; " + command.usage;
+    return usage;
+}
+
+std::u16string AsDir(const std::string& arg) {
+    std::u16string dir = text::FromUtf8(arg);
+    if (dir.empty() || (dir.back() != u'/' && dir.back() != u'\\'))
+        dir += platform::kPathSeparator;
+    return dir;
+}
 
 int Fail(const std::string& message) {
     JsonWriter json;
@@ -22,6 +44,10 @@ int Fail(const std::string& message) {
 }
 
 } // namespace
+
+CommandRegistration::CommandRegistration(const char* name, CommandFn fn, const char* usage) {
+    Registry()[name] = {fn, usage};
+}
 
 int64_t ParseNumber(const std::string& s) {
     bool hex = s.size() > 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X');
@@ -46,28 +72,23 @@ int main(int argc, char** argv) {
     try {
         size_t i = 0;
         for (; i < args.size() && args[i].rfind("--", 0) == 0; ++i) {
-            if (args[i] == "--exe-dir" && i + 1 < args.size()) {
-                opts.exeDir = text::FromUtf8(args[++i]);
-                if (opts.exeDir.empty() ||
-                    (opts.exeDir.back() != u'/' && opts.exeDir.back() != u'\\'))
-                    opts.exeDir += platform::kPathSeparator;
-            } else {
-                throw CommandError("unknown option " + args[i] + "; " + kUsage);
-            }
+            if (args[i] == "--exe-dir" && i + 1 < args.size())
+                opts.exeDir = AsDir(args[++i]);
+            else if (args[i] == "--data-dir" && i + 1 < args.size())
+                opts.dataDir = AsDir(args[++i]);
+            else if (args[i] == "--virtual" && i + 1 < args.size())
+                opts.virtualState = text::FromUtf8(args[++i]);
+            else
+                throw CommandError("unknown option " + args[i] + "; " + Usage());
         }
         if (i == args.size())
-            throw CommandError(kUsage);
+            throw CommandError(Usage());
         const std::string command = args[i];
         const Args rest(args.begin() + long(i) + 1, args.end());
-        static const std::map<std::string, int (*)(const Options&, const Args&)> kCommands = {
-            {"settings", CmdSettings},
-            {"texts", CmdTexts},
-            {"dpi", CmdDpi},
-        };
-        auto it = kCommands.find(command);
-        if (it == kCommands.end())
-            throw CommandError("unknown command " + command + "; " + kUsage);
-        return it->second(opts, rest);
+        auto it = Registry().find(command);
+        if (it == Registry().end())
+            throw CommandError("unknown command " + command + "; " + Usage());
+        return it->second.fn(opts, rest);
     } catch (const CommandError& e) {
         return Fail(e.what());
     }
