@@ -31,6 +31,16 @@ Memory FactoryImage();
 
 // Release number whose top digit selects sensor 0x3325.
 constexpr uint16_t kFactoryRelease = 0x0102;
+// USB ids of the default product's receiver.
+constexpr uint16_t kFactoryVid = 0x25A7;
+constexpr uint16_t kFactoryPid = 0xFA92;
+// Answered by command 3 (1: ready) and command 4 (battery level in tenths).
+constexpr uint8_t kFactoryState = 1;
+constexpr uint8_t kFactoryPowerLevel = 8;
+// Result code of an answer to a command the receiver does not know.
+constexpr uint8_t kUnknownCommandResult = 0xFF;
+// Light state bits of event byte 8: DPI, logo and main light.
+constexpr uint8_t kAllLightsOn = 0xE0;
 
 class VirtualReceiver {
 public:
@@ -57,7 +67,8 @@ public:
     // --- the mouse's own actions ---
     // Cycles to the next enabled DPI level, stores it at 0x04, sends event 0x01.
     void PressDpiButton();
-    // Sends event 0x02 with the current report rate code.
+    // Steps the report rate 1000 -> 500 -> 250 -> 125 -> 1000 Hz, stores it at
+    // 0x00 and sends event 0x02 with the new rate code.
     void PressRateButton();
     // Switches a light (flag 0x20 DPI, 0x40 logo, 0x80 main) and sends its event.
     void SwitchLight(uint8_t flag, bool on);
@@ -65,13 +76,30 @@ public:
     void ConfigChanged();
     // Sends one event report with any flags.
     void SendEvent(uint8_t flags);
+    // Light state bits as event reports carry them (kAllLightsOn at start).
+    uint8_t LightState() const;
 
     // --- faults ---
     void SetLatency(std::chrono::milliseconds latency); // default 1 ms
     void DropNextAnswers(int count);
-    void SetResultCode(uint8_t code);                    // 0: success
+    void SetResultCode(uint8_t code); // 0: success
     void SetSendsFail(bool fail);
+    // With a state file, unplugging is kept beside it (STATE.unplugged), so
+    // a later receiver on the same file starts unplugged too.
     void SetUnplugged(bool unplugged);
+    // The next `count` answers carry `code` instead of 0 (the command is not
+    // carried out), then answers are good again.
+    void SetResultCodeForNext(int count, uint8_t code);
+    // Puts `report` on the notification side just before the next answer.
+    void InjectBeforeNextAnswer(const Report& report);
+    void SetDeviceState(uint8_t state); // answered by command 3
+    void SetPowerLevel(uint8_t level);  // answered by command 4
+    // USB ids the receiver enumerates with (kFactoryVid, kFactoryPid).
+    void SetIds(uint16_t vid, uint16_t pid);
+    uint16_t VendorId() const;
+    uint16_t ProductId() const;
+    // The last status command 2 carried; -1 before any.
+    int DriverStatus() const;
 
     // --- inspection ---
     Memory ReadMemory() const;
@@ -83,7 +111,40 @@ public:
     std::vector<Report> ReceivedReports() const;
 
 private:
-    // implementation is free
+    struct Pending {
+        std::chrono::steady_clock::time_point due;
+        Report report;
+    };
+    void QueueLocked(const Report& report);
+    void SendEventLocked(uint8_t flags);
+    Report AnswerLocked(const Report& command);
+    void SaveLocked();
+    void WriteMemoryLocked(uint32_t address, const uint8_t* data, size_t length);
+
+    mutable std::mutex m_mtx;
+    std::condition_variable m_cvReports;
+    std::u16string m_stateFile;
+    Memory m_memory{};
+    std::deque<Pending> m_pending;
+    std::vector<Report> m_received;
+    uint64_t m_cancelGeneration = 0;
+
+    uint16_t m_release = kFactoryRelease;
+    uint16_t m_vid = kFactoryVid;
+    uint16_t m_pid = kFactoryPid;
+    uint8_t m_state = kFactoryState;
+    uint8_t m_powerLevel = kFactoryPowerLevel;
+    uint8_t m_lights = kAllLightsOn;
+    int m_driverStatus = -1;
+
+    std::chrono::milliseconds m_latency{1};
+    int m_dropNext = 0;
+    uint8_t m_resultCode = 0;
+    int m_resultCount = 0; // answers left that carry m_resultNext
+    uint8_t m_resultNext = 0;
+    std::vector<Report> m_inject;
+    bool m_sendsFail = false;
+    bool m_unplugged = false;
 };
 
 } // namespace sim

@@ -24,6 +24,8 @@ std::atomic<Writer> g_writer{Writer::None};
 std::u16string g_szLogPath;
 // Several threads log; one entry is written whole before the next starts.
 std::mutex g_logMutex;
+std::function<void(const std::string&)> g_sink; // guarded by g_logMutex
+std::atomic<bool> g_hasSink{false};
 
 std::string Format(const char* format, va_list args) {
     va_list copy;
@@ -62,6 +64,8 @@ void Write(const std::string& message) {
     if (g_opt.Debug == 0)
         return;
     std::lock_guard lock(g_logMutex);
+    if (g_sink)
+        g_sink(message);
     switch (g_writer.load()) {
     case Writer::None:
         break;
@@ -99,7 +103,7 @@ void InitLog() {
 }
 
 void WriteLog(const char* format, ...) {
-    if (g_opt.Debug == 0 || g_writer.load() == Writer::None)
+    if (g_opt.Debug == 0 || (g_writer.load() == Writer::None && !g_hasSink.load()))
         return;
     va_list args;
     va_start(args, format);
@@ -148,6 +152,12 @@ std::string LogText(const std::u16string& text) {
 
 const std::u16string& LogPath() {
     return g_szLogPath;
+}
+
+void SetLogSink(std::function<void(const std::string&)> sink) {
+    std::lock_guard lock(g_logMutex);
+    g_hasSink = bool(sink);
+    g_sink = std::move(sink);
 }
 
 void ResetLog() {

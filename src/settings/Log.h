@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace settings {
@@ -26,5 +27,10 @@ const std::u16string& LogPath();
 
 // Back to the state before InitLog (tests).
 void ResetLog();
+
+// Tests: when set, every entry is also handed to `sink` (formatted, without
+// time stamp), even before InitLog; `Debug` 0 still means no entries. An empty
+// function removes the sink. The sink must not log.
+void SetLogSink(std::function<void(const std::string&)> sink);
 
 } // namespace settings

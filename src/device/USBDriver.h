@@ -1,0 +1,143 @@
+#pragma once
+// CUSBDriver: the program's one path to the receiver. It finds the receiver's
+// command and notification interfaces through the HID access library, runs the
+// notification reader, sends commands with retries and matches the answers
+// to them, and reads and writes device memory in pieces of at most 10 bytes.
+//
+// What the program keeps process-wide for the link (the main window to post
+// events to, the notification handles, the answer queue g_listRet, its mutex
+// g_mtxNotify, the reader's stop flag, the number of tries g_nRetry) lives in
+// this object, so a new driver starts from a clean state.
+
+#include "device/DeviceEvents.h"
+#include "device/HidLibrary.h"
+#include "device/ReportFrame.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+
+// Bytes 1..16 of one answer report: byte 0 the answered command code, byte 1
+// the result code (0 success), bytes 5..14 the answer data.
+class CRetParam {
+public:
+    CRetParam() = default;
+    explicit CRetParam(const uint8_t* bytes); // 16 bytes
+    virtual ~CRetParam() = default;
+
+    uint8_t Command() const { return m_bData[0]; }
+    uint8_t Result() const { return m_bData[1]; }
+    const uint8_t* Data() const { return m_bData + 5; }
+
+    uint8_t m_bData[device::kRecordSize] = {};
+};
+
+class CUSBDriver {
+public:
+    // How WaitNotify looks for its answer: Polling looks every 20 ms; Signalled
+    // wakes as soon as the reader queues an answer. Both keep the same pause
+    // before the first look and the same overall time-out.
+    enum class WaitMode { Polling, Signalled };
+    // ReadROM's stop test, given the piece just read.
+    using StopTest = std::function<bool(const uint8_t* piece, int length)>;
+
+    // `mainWnd` may be null (events are then dropped) or be given to InitDriver.
+    explicit CUSBDriver(std::unique_ptr<HidLibrary> library, EventPoster* mainWnd = nullptr);
+    virtual ~CUSBDriver();
+    CUSBDriver(const CUSBDriver&) = delete;
+    CUSBDriver& operator=(const CUSBDriver&) = delete;
+
+    bool InitDriver(EventPoster* mainWnd = nullptr);
+    bool OpenDevice();
+    bool FindDev();
+
+    bool SendCommand(const device::CommandRecord& record, HidHandle hDev);
+    // 1 with the answer to `nCmdID` in `answer`, -1 on time-out.
+    int WaitNotify(uint8_t nCmdID, CRetParam& answer);
+
+    bool SendCMD(uint8_t nCmdID, uint8_t bData);
+    bool TellDrvStatus(uint8_t status);
+    // The device state (1 ready); 0 when the first report cannot be sent, -1
+    // when no good answer arrived.
+    int GetDevState();
+    // The battery level with *pbOk 1, or 1 with *pbOk 0 on failure.
+    int GetPowerLevel(int* pbOk);
+    bool ReadEEPROM(uint32_t nAddr, uint8_t* pDest, int nCount);
+    bool WriteEEPROM(int nLen, uint32_t nAddr, const uint8_t* pData, int nChunk = 10);
+    bool ReadROM(const StopTest& stopTest, uint8_t* pDest, uint32_t nAddr, int nLen);
+
+    // Stops the notification reader and waits for it to end.
+    void StopNotify();
+
+    // The reader's handling of one 17-byte report: events become messages,
+    // answers join the queue.
+    void OnNotifyReport(const uint8_t* report);
+
+    void SetWaitMode(WaitMode mode) { m_waitMode = mode; }
+    WaitMode GetWaitMode() const { return m_waitMode; }
+    void SetRetry(int nRetry) { m_nRetry = nRetry; }
+    int Retry() const { return m_nRetry; }
+
+    // The handle commands go to: the primary one, else the secondary one.
+    HidHandle CommandHandle() const;
+    bool ReaderRunning() const { return m_threadNotify.joinable(); }
+    size_t QueuedAnswers() const;
+
+private:
+    HidHandle NotifyHandle() const;
+    void ClearHandle();
+    void ClearHandle2();
+    void CloseHandle(HidHandle& handle);
+    HidHandle OpenCommandInterface(const std::u16string& pattern);
+    HidHandle OpenNotifyInterface(const std::u16string& pattern);
+    void SelectSensorByRelease();
+
+    void StartReader(HidHandle hNotify);
+    void StopReader();
+    void NotifyThread(HidHandle hNotify);
+
+    void EmptyAnswers();
+    bool PopAnswer(CRetParam& answer);
+    int WaitPolling(uint8_t nCmdID, CRetParam& answer);
+    int WaitSignalled(uint8_t nCmdID, CRetParam& answer);
+    void LogTimeOut(uint8_t nCmdID);
+
+    // One try after another, up to `tries`: 1 a good answer, 0 none, -1 a
+    // report could not be sent (`*failedTry` then says which try).
+    int Exchange(const device::CommandRecord& record, int tries, const char* failedLine,
+                 bool logTries, CRetParam& answer, int* failedTry = nullptr);
+
+    std::unique_ptr<HidLibrary> m_lib;
+    bool m_bLoaded = false;
+    HidHandle m_hCmd = nullptr;
+    HidHandle m_hCmd2 = nullptr;
+    // Held for the whole of every exchange; always taken before m_mtxNotify.
+    std::recursive_mutex m_mtxCmd;
+
+    std::atomic<EventPoster*> m_pMainWnd;
+    HidHandle m_hNotify = nullptr;
+    HidHandle m_hNotify2 = nullptr;
+
+    std::thread m_threadNotify;
+    HidHandle m_hReading = nullptr; // the handle the reader reads
+    std::atomic<bool> m_bStopNotify{false};
+    std::mutex m_mtxReader; // guards m_bReaderDone
+    std::condition_variable m_cvReader;
+    bool m_bReaderDone = true;
+
+    // Held by WaitNotify.
+    std::recursive_mutex m_mtxNotify;
+    // The answer queue: the reader appends, the waiting thread empties or pops.
+    mutable std::mutex m_mtxListRet;
+    std::condition_variable m_cvListRet;
+    std::deque<CRetParam> m_listRet;
+
+    std::atomic<int> m_nRetry;
+    std::atomic<WaitMode> m_waitMode{WaitMode::Signalled};
+};

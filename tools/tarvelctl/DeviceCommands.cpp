@@ -1,0 +1,231 @@
+// frame, decode, mem and mouse: the report format and device memory from the
+// command line. mem goes through a real CUSBDriver against the virtual
+// receiver kept in the --virtual state file; mouse acts on that receiver the
+// way the user does on the mouse.
+
+#include "Commands.h"
+
+#include "device/DeviceEvents.h"
+#include "device/ReportFrame.h"
+#include "device/USBDriver.h"
+#include "platform/MessageBox.h"
+#include "settings/InitData.h"
+#include "settings/Settings.h"
+#include "sim/VirtualHidLibrary.h"
+#include "sim/VirtualReceiver.h"
+
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+std::vector<uint8_t> ParseHex(const std::string& hex) {
+    auto digit = [&hex](char c) -> int {
+        if (c >= '0' && c <= '9')
+            return c - '0';
+        if (c >= 'a' && c <= 'f')
+            return c - 'a' + 10;
+        if (c >= 'A' && c <= 'F')
+            return c - 'A' + 10;
+        throw CommandError("not a hex byte string: " + hex);
+    };
+    if (hex.size() % 2 != 0)
+        throw CommandError("odd number of hex digits: " + hex);
+    std::vector<uint8_t> bytes;
+    for (size_t i = 0; i < hex.size(); i += 2)
+        bytes.push_back(uint8_t(digit(hex[i]) << 4 | digit(hex[i + 1])));
+    return bytes;
+}
+
+std::string ToHex(const uint8_t* data, size_t length) {
+    std::string out;
+    char buf[3];
+    for (size_t i = 0; i < length; ++i) {
+        std::snprintf(buf, sizeof buf, "%02x", data[i]);
+        out += buf;
+    }
+    return out;
+}
+
+std::vector<uint8_t> ParseSized(const std::string& hex, size_t size, const char* what) {
+    std::vector<uint8_t> bytes = ParseHex(hex);
+    if (bytes.size() != size)
+        throw CommandError(std::string(what) + " must be " + std::to_string(size) + " bytes");
+    return bytes;
+}
+
+void WriteMessages(JsonWriter& json, const std::vector<device::DeviceMessage>& messages) {
+    json.Key("messages").BeginArray();
+    for (const device::DeviceMessage& m : messages) {
+        const int64_t pair[2] = {m.wParam, m.lParam};
+        json.NumberArray(pair, 2);
+    }
+    json.EndArray();
+}
+
+int CmdFrame(const Options&, const Args& args) {
+    if (args.size() != 1)
+        throw CommandError("usage: frame HEX (16-byte command record)");
+    const std::vector<uint8_t> bytes = ParseSized(args[0], device::kRecordSize, "the record");
+    device::CommandRecord record{};
+    std::copy(bytes.begin(), bytes.end(), record.begin());
+    const device::Report report = device::FrameCommand(record);
+    JsonWriter json;
+    json.BeginObject().Key("report").String(ToHex(report.data(), report.size())).EndObject();
+    Print(json);
+    return 0;
+}
+
+int CmdDecode(const Options&, const Args& args) {
+    if (args.size() != 1)
+        throw CommandError("usage: decode HEX (17-byte report)");
+    const std::vector<uint8_t> report = ParseSized(args[0], device::kReportSize, "the report");
+    const bool event = device::ClassifyReport(report.data()) == device::ReportKind::Event;
+    JsonWriter json;
+    json.BeginObject()
+        .Key("kind")
+        .String(event ? "event" : "answer")
+        .Key("command")
+        .Number(report[1])
+        .Key("result")
+        .Number(report[2]);
+    WriteMessages(json, event ? device::DecodeEvent(report.data())
+                              : std::vector<device::DeviceMessage>{});
+    json.EndObject();
+    Print(json);
+    return 0;
+}
+
+std::shared_ptr<sim::VirtualReceiver> OpenReceiver(const Options& opts) {
+    if (opts.virtualState.empty())
+        throw CommandError("this command needs --virtual STATE");
+    return std::make_shared<sim::VirtualReceiver>(opts.virtualState);
+}
+
+// A driver with the product's settings, opened on the virtual receiver.
+class VirtualLink {
+public:
+    explicit VirtualLink(const Options& opts) : m_receiver(OpenReceiver(opts)) {
+        // Start-up's message boxes have no one to show them to here.
+        platform::SetMessageBoxSink([](const std::u16string&, const std::u16string&) {});
+        const bool settingsOk = settings::InitData(opts.exeDir);
+        platform::SetMessageBoxSink({});
+        if (!settingsOk)
+            throw CommandError("the settings in --exe-dir are not usable");
+        m_driver =
+            std::make_unique<CUSBDriver>(std::make_unique<sim::VirtualHidLibrary>(m_receiver));
+        if (!m_driver->InitDriver() || !m_driver->OpenDevice())
+            throw CommandError("no receiver found");
+        m_receiver->ResetCounters();
+    }
+    CUSBDriver& Driver() { return *m_driver; }
+    int Reports() const { return m_receiver->ReportsReceived(); }
+
+private:
+    std::shared_ptr<sim::VirtualReceiver> m_receiver;
+    std::unique_ptr<CUSBDriver> m_driver;
+};
+
+void CheckRange(int64_t address, int64_t length) {
+    if (address < 0 || length < 1 || address + length > int64_t(sim::kMemorySize))
+        throw CommandError("address range outside device memory");
+}
+
+int CmdMem(const Options& opts, const Args& args) {
+    const char* usage = "usage: mem read ADDR LEN | mem write ADDR HEX";
+    if (args.size() != 3)
+        throw CommandError(usage);
+    const int64_t address = ParseNumber(args[1]);
+    if (args[0] == "read") {
+        const int64_t length = ParseNumber(args[2]);
+        CheckRange(address, length);
+        VirtualLink link(opts);
+        std::vector<uint8_t> data(size_t(length), 0);
+        if (!link.Driver().ReadROM(nullptr, data.data(), uint32_t(address), int(length)))
+            throw CommandError("read failed");
+        JsonWriter json;
+        json.BeginObject()
+            .Key("data")
+            .String(ToHex(data.data(), data.size()))
+            .Key("reports")
+            .Number(link.Reports())
+            .EndObject();
+        Print(json);
+        return 0;
+    }
+    if (args[0] == "write") {
+        const std::vector<uint8_t> data = ParseHex(args[2]);
+        CheckRange(address, int64_t(data.size()));
+        VirtualLink link(opts);
+        const bool ok =
+            link.Driver().WriteEEPROM(int(data.size()), uint32_t(address), data.data(), 10);
+        JsonWriter json;
+        json.BeginObject().Key("ok").Bool(ok).Key("reports").Number(link.Reports()).EndObject();
+        Print(json);
+        return ok ? 0 : 1;
+    }
+    throw CommandError(usage);
+}
+
+// The mouse's actions: each leaves one event report on the notification side,
+// which is taken back here and shown with the messages it becomes.
+int CmdMouse(const Options& opts, const Args& args) {
+    const char* usage = "usage: mouse dpi | rate | light FLAG [on|off] | config | unplug | plug";
+    if (args.empty())
+        throw CommandError(usage);
+    std::shared_ptr<sim::VirtualReceiver> receiver = OpenReceiver(opts);
+    const std::string& action = args[0];
+    JsonWriter json;
+    json.BeginObject().Key("action").String(action);
+    if (action == "unplug" || action == "plug") {
+        if (args.size() != 1)
+            throw CommandError(usage);
+        receiver->SetUnplugged(action == "unplug");
+        json.Key("plugged").Bool(receiver->Open()).EndObject();
+        Print(json);
+        return 0;
+    }
+    if (!receiver->Open())
+        throw CommandError("the receiver is unplugged");
+    receiver->SetLatency(std::chrono::milliseconds(0));
+    if (action == "dpi" && args.size() == 1) {
+        receiver->PressDpiButton();
+    } else if (action == "rate" && args.size() == 1) {
+        receiver->PressRateButton();
+    } else if (action == "config" && args.size() == 1) {
+        receiver->ConfigChanged();
+    } else if (action == "light" && (args.size() == 2 || args.size() == 3)) {
+        const int64_t flag = ParseNumber(args[1]);
+        if (flag != 0x20 && flag != 0x40 && flag != 0x80)
+            throw CommandError("FLAG is 0x20 (DPI light), 0x40 (logo) or 0x80 (main)");
+        bool on = false;
+        if (args.size() == 3) {
+            if (args[2] != "on" && args[2] != "off")
+                throw CommandError(usage);
+            on = args[2] == "on";
+        }
+        receiver->SwitchLight(uint8_t(flag), on);
+    } else {
+        throw CommandError(usage);
+    }
+    sim::Report event{};
+    if (!receiver->ReadReport(event.data(), event.size()))
+        throw CommandError("no event report");
+    const sim::Memory memory = receiver->ReadMemory();
+    json.Key("event").String(ToHex(event.data(), event.size()));
+    WriteMessages(json, device::DecodeEvent(event.data()));
+    json.Key("dpiLevel").Number(memory[0x04]).Key("rateCode").Number(memory[0x00]);
+    json.EndObject();
+    Print(json);
+    return 0;
+}
+
+const CommandRegistration kFrame("frame", CmdFrame, "frame HEX");
+const CommandRegistration kDecode("decode", CmdDecode, "decode HEX");
+const CommandRegistration kMem("mem", CmdMem,
+                               "--virtual STATE mem (read ADDR LEN | write ADDR HEX)");
+const CommandRegistration kMouse("mouse", CmdMouse,
+                                 "--virtual STATE mouse (dpi | rate | light FLAG [on|off] | "
+                                 "config | unplug | plug)");
+
+} // namespace
