@@ -1,0 +1,129 @@
+#pragma once
+// The 2992-byte profile record: element of the profile list, slot of pro.dct
+// and head of a profile export file. Its layout is a file format.
+
+#include "model/KeyInfo.h"
+#include "model/SensorCatalogue.h"
+
+#include <cstddef>
+#include <cstdint>
+
+constexpr uint32_t kProfileMagic = 0xFCAA1234;
+constexpr int kProfileNameChars = 20; // with the terminator: at most 19 characters
+
+#pragma pack(push, 1)
+struct DpiLevelRecord {
+    int32_t nDpiX;
+    int32_t nDpiY;
+    uint32_t crColor; // 0x00BBGGRR
+    int32_t bDisabled;
+};
+
+struct LightRecord {
+    int32_t nMode;
+    int32_t nSpeed;
+    int32_t nBright;
+    uint32_t crColor;
+    uint8_t reserved[40];
+};
+
+struct DpiLightRecord {
+    int32_t nMode;
+    int32_t nSpeed;
+    int32_t nBright;
+    uint8_t reserved[44];
+};
+
+struct ProfileRecord {
+    uint32_t dwMagicNumber;
+    uint32_t dwProfileID; // 0 marks an empty slot
+    uint8_t reserved1[520];
+    char16_t szName[kProfileNameChars];
+    uint8_t reserved2[40];
+    int32_t nCurMode; // 0..2
+    KeyInfo Key[kKeyModes][kKeysPerMode];
+    uint32_t dwReportRate[kKeyModes]; // rate in Hz written in hex digits: 0x125 .. 0x1000
+    int32_t nWheelLines;
+    int32_t nDblClickTime;
+    int32_t nPointerSpeed;
+    int32_t bEnhancePrecision;
+    int32_t nMouseTrails;
+    int32_t bXYSeparate;
+    DpiLevelRecord DpiLevel[kDpiLevels];
+    LightRecord MainLight;
+    LightRecord LogoLight;
+    DpiLightRecord DpiLight;
+    uint32_t nSensor;
+    uint8_t reserved3[44];
+    int32_t nLOD; // 1 or 2
+    uint8_t reserved4[76];
+};
+#pragma pack(pop)
+
+static_assert(sizeof(DpiLevelRecord) == 16);
+static_assert(sizeof(LightRecord) == 56);
+static_assert(sizeof(DpiLightRecord) == 56);
+static_assert(sizeof(ProfileRecord) == 2992);
+static_assert(offsetof(ProfileRecord, dwMagicNumber) == 0);
+static_assert(offsetof(ProfileRecord, dwProfileID) == 4);
+static_assert(offsetof(ProfileRecord, reserved1) == 8);
+static_assert(offsetof(ProfileRecord, szName) == 528);
+static_assert(offsetof(ProfileRecord, reserved2) == 568);
+static_assert(offsetof(ProfileRecord, nCurMode) == 608);
+static_assert(offsetof(ProfileRecord, Key) == 612);
+static_assert(offsetof(ProfileRecord, Key[1][0]) == 612 + 640);
+static_assert(offsetof(ProfileRecord, Key[2][15]) == 612 + 2 * 640 + 15 * 40);
+static_assert(offsetof(ProfileRecord, dwReportRate) == 2532);
+static_assert(offsetof(ProfileRecord, nWheelLines) == 2544);
+static_assert(offsetof(ProfileRecord, nDblClickTime) == 2548);
+static_assert(offsetof(ProfileRecord, nPointerSpeed) == 2552);
+static_assert(offsetof(ProfileRecord, bEnhancePrecision) == 2556);
+static_assert(offsetof(ProfileRecord, nMouseTrails) == 2560);
+static_assert(offsetof(ProfileRecord, bXYSeparate) == 2564);
+static_assert(offsetof(ProfileRecord, DpiLevel) == 2568);
+static_assert(offsetof(ProfileRecord, DpiLevel[7]) == 2568 + 7 * 16);
+static_assert(offsetof(ProfileRecord, MainLight) == 2696);
+static_assert(offsetof(ProfileRecord, MainLight.crColor) == 2708);
+static_assert(offsetof(ProfileRecord, LogoLight) == 2752);
+static_assert(offsetof(ProfileRecord, DpiLight) == 2808);
+static_assert(offsetof(ProfileRecord, nSensor) == 2864);
+static_assert(offsetof(ProfileRecord, reserved3) == 2868);
+static_assert(offsetof(ProfileRecord, nLOD) == 2912);
+static_assert(offsetof(ProfileRecord, reserved4) == 2916);
+
+// The hardware part that ResetProfileHardware rebuilds: dwReportRate .. nSensor.
+constexpr size_t kProfileHardwareBegin = offsetof(ProfileRecord, dwReportRate);
+constexpr size_t kProfileHardwareEnd = offsetof(ProfileRecord, reserved3);
+static_assert(kProfileHardwareBegin == 2532 && kProfileHardwareEnd == 2868);
+
+// A 24-bit id from the local time, shared by profiles and stored macros; never
+// one that a profile or a library macro already carries. It asks the profile
+// list and then the macro list, one lock at a time; a caller may hold the
+// profile list's lock but not the macro list's (locks are taken profile list
+// first).
+uint32_t MakeProfileId();
+
+// A record with magic, a new id, every default and an empty name.
+void NewProfileRecord(ProfileRecord& out);
+// Every field back to its default; a record in the profile list also gets the
+// name of its position.
+void ResetProfileDefaults(ProfileRecord& record);
+// dwReportRate .. nSensor back to the defaults of the active sensor and cfg.ini.
+void ResetProfileHardware(ProfileRecord& record);
+// DPI levels and nSensor from the configuration of `sensorId`; no change when
+// the sensor has no configuration.
+void ResetProfileDpi(ProfileRecord& record, uint32_t sensorId);
+// Keys, DPI levels and report rates of every profile in the list from the
+// configuration of `sensorId`.
+void RebaseProfilesOnSensor(uint32_t sensorId);
+
+// A record is valid when it carries the magic and a non-zero id.
+constexpr bool IsValidProfile(const ProfileRecord& r) {
+    return r.dwMagicNumber == kProfileMagic && r.dwProfileID != 0;
+}
+
+// Brings the fields that serve as indexes or table positions back into range
+// (a record read from a file or taken from the device is outside input) and
+// terminates the name inside its field. Returns the number of fields fixed;
+// each is logged.
+int SanitizeProfileRecord(ProfileRecord& record);
