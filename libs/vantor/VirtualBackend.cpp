@@ -1,0 +1,493 @@
+// The virtual receiver behind Vantor.dll's entry points. One receiver runs per
+// state file for the life of the process: the program closes and reopens its
+// handles on every device arrival or removal, and the receiver (its memory,
+// its faults, its plugged state) must outlive those handles as a real one
+// does. Each receiver has two threads of its own: the pump that copies its
+// input reports into the notification pipes, and the control pipe server.
+
+#include "VirtualBackend.h"
+
+#include "Vantor.h"
+#include "VirtualControl.h"
+#include "sim/VirtualReceiver.h"
+
+#include <algorithm>
+#include <cwchar>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace vantor {
+
+namespace {
+
+// Room for a few thousand reports, so the pump never waits for a program
+// that is busy elsewhere.
+constexpr DWORD kNotifyPipeBytes = 64 * 1024;
+constexpr DWORD kControlBufferBytes = 4096;
+// Longest command line taken from the control pipe.
+constexpr size_t kMaxControlLine = 256;
+// Most memory bytes one `peek` returns.
+constexpr unsigned long kMaxPeek = 256;
+
+const wchar_t kProductString[] = L"Tarvel Virtual Receiver";
+
+// The receiver's two interfaces, as a real one presents them: a command
+// collection that takes 17-byte feature reports and a notification collection
+// that delivers 17-byte input reports.
+struct VirtualInterface {
+    const wchar_t* collection;
+    InterfaceCaps caps;
+    bool notify;
+};
+constexpr VirtualInterface kInterfaces[] = {
+    {L"col01", {0xFF01, 0x01, sim::kReportSize, 0}, true},
+    {L"col02", {0xFF02, 0x02, 0, sim::kReportSize}, false},
+};
+
+std::u16string ToU16(const std::wstring& s) {
+    return {s.begin(), s.end()};
+}
+std::wstring ToWide(const std::u16string& s) {
+    return {s.begin(), s.end()};
+}
+
+// The write end of one notification pipe. Closed when its last owner lets go:
+// the device's list, or the pump while it is writing into it.
+struct NotifyPipe {
+    explicit NotifyPipe(HANDLE handle) : write(handle) {}
+    ~NotifyPipe() { CloseHandle(write); }
+    NotifyPipe(const NotifyPipe&) = delete;
+    NotifyPipe& operator=(const NotifyPipe&) = delete;
+    HANDLE write;
+};
+
+// Decimal, or hexadecimal after 0x; nothing else, and at most `max`.
+bool ParseNumber(const std::string& text, unsigned long max, unsigned long* value) {
+    const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+    const size_t start = hex ? 2 : 0;
+    if (text.size() == start || text.size() - start > 8)
+        return false;
+    unsigned long result = 0;
+    for (size_t i = start; i < text.size(); ++i) {
+        const char c = text[i];
+        unsigned digit;
+        if (c >= '0' && c <= '9')
+            digit = unsigned(c - '0');
+        else if (hex && c >= 'a' && c <= 'f')
+            digit = unsigned(c - 'a' + 10);
+        else if (hex && c >= 'A' && c <= 'F')
+            digit = unsigned(c - 'A' + 10);
+        else
+            return false;
+        result = result * (hex ? 16 : 10) + digit;
+    }
+    if (result > max)
+        return false;
+    *value = result;
+    return true;
+}
+
+std::vector<std::string> Words(const std::string& line) {
+    std::vector<std::string> words;
+    std::string word;
+    for (char c : line + " ") {
+        if (c == ' ' || c == '\t' || c == '\r') {
+            if (!word.empty())
+                words.push_back(word);
+            word.clear();
+        } else {
+            word += c;
+        }
+    }
+    return words;
+}
+
+class VirtualDevice {
+public:
+    explicit VirtualDevice(const std::wstring& stateFile)
+        : m_receiver(ToU16(stateFile)),
+          m_controlPipe(ToWide(VirtualControlPipeName(ToU16(stateFile)))) {
+        std::thread([this] { Pump(); }).detach();
+        std::thread([this] { ServeControl(); }).detach();
+    }
+
+    // A command handle: an event nobody waits on, which the program can close
+    // like any handle; SetFeature finds its device by the handle's value.
+    HANDLE OpenCommand(unsigned* generation) {
+        std::lock_guard lock(m_mutex);
+        if (!m_receiver.Open()) {
+            SetLastError(ERROR_DEVICE_NOT_CONNECTED);
+            return nullptr;
+        }
+        HANDLE event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        *generation = m_generation;
+        return event;
+    }
+
+    // A notification handle: the read end of a pipe the pump writes into.
+    HANDLE OpenNotify() {
+        std::lock_guard lock(m_mutex);
+        if (!m_receiver.Open()) {
+            SetLastError(ERROR_DEVICE_NOT_CONNECTED);
+            return nullptr;
+        }
+        HANDLE read = nullptr;
+        HANDLE write = nullptr;
+        if (!CreatePipe(&read, &write, nullptr, kNotifyPipeBytes))
+            return nullptr;
+        m_pipes.push_back(std::make_shared<NotifyPipe>(write));
+        return read;
+    }
+
+    // False for handles opened before the receiver was last unplugged: like a
+    // real device's, they stay dead after it comes back.
+    bool Alive(unsigned generation) {
+        std::lock_guard lock(m_mutex);
+        return generation == m_generation;
+    }
+
+    sim::VirtualReceiver& Receiver() { return m_receiver; }
+
+private:
+    void Pump() {
+        sim::Report report{};
+        for (;;) {
+            if (!m_receiver.ReadReport(report.data(), report.size())) {
+                // Unplugged: the receiver has nothing to say until it is back.
+                Sleep(20);
+                continue;
+            }
+            std::vector<std::shared_ptr<NotifyPipe>> pipes;
+            {
+                std::lock_guard lock(m_mutex);
+                pipes = m_pipes;
+            }
+            // Every open notification handle gets every report, as every
+            // handle of a HID interface does.
+            for (const auto& pipe : pipes) {
+                DWORD written = 0;
+                if (!WriteFile(pipe->write, report.data(), DWORD(report.size()), &written,
+                               nullptr)) {
+                    // The program closed its end.
+                    std::lock_guard lock(m_mutex);
+                    std::erase(m_pipes, pipe);
+                }
+            }
+        }
+    }
+
+    void Unplug() {
+        m_receiver.SetUnplugged(true);
+        std::vector<std::shared_ptr<NotifyPipe>> gone;
+        {
+            std::lock_guard lock(m_mutex);
+            ++m_generation;
+            gone.swap(m_pipes);
+        }
+        // Letting go of the pipes closes their write ends, so a read blocked
+        // on a notification handle fails as it does when a receiver is pulled.
+    }
+
+    // One client after another; each may send several lines and is served
+    // until it closes its end.
+    void ServeControl() {
+        for (;;) {
+            HANDLE pipe = CreateNamedPipeW(
+                m_controlPipe.c_str(), PIPE_ACCESS_DUPLEX,
+                PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS,
+                PIPE_UNLIMITED_INSTANCES, kControlBufferBytes, kControlBufferBytes, 0, nullptr);
+            if (pipe == INVALID_HANDLE_VALUE) {
+                Sleep(500);
+                continue;
+            }
+            if (ConnectNamedPipe(pipe, nullptr) || GetLastError() == ERROR_PIPE_CONNECTED)
+                ServeClient(pipe);
+            DisconnectNamedPipe(pipe);
+            CloseHandle(pipe);
+        }
+    }
+
+    void ServeClient(HANDLE pipe) {
+        std::string line;
+        char buffer[256];
+        DWORD got = 0;
+        while (ReadFile(pipe, buffer, sizeof buffer, &got, nullptr) && got > 0) {
+            for (DWORD i = 0; i < got; ++i) {
+                if (buffer[i] != '\n') {
+                    if (line.size() < kMaxControlLine)
+                        line += buffer[i];
+                    continue;
+                }
+                const std::string reply = Execute(line) + "\n";
+                line.clear();
+                DWORD written = 0;
+                if (!WriteFile(pipe, reply.data(), DWORD(reply.size()), &written, nullptr))
+                    return;
+            }
+        }
+    }
+
+    std::string Execute(const std::string& line);
+
+    sim::VirtualReceiver m_receiver;
+    const std::wstring m_controlPipe;
+    std::mutex m_mutex;
+    unsigned m_generation = 0;
+    std::vector<std::shared_ptr<NotifyPipe>> m_pipes;
+};
+
+std::string VirtualDevice::Execute(const std::string& line) {
+    const std::vector<std::string> words = Words(line);
+    if (words.empty())
+        return "error empty command";
+    using Args = std::vector<unsigned long>;
+    using Run = std::function<std::string(const Args&)>;
+    struct Command {
+        const char* name;
+        const char* usage;
+        Args max; // the upper bound of each argument
+        Run run;
+    };
+    // Most commands answer a plain "ok".
+    auto ok = [](std::function<void(const Args&)> action) -> Run {
+        return [action](const Args& a) {
+            action(a);
+            return std::string("ok");
+        };
+    };
+    sim::VirtualReceiver& r = m_receiver;
+    const Command commands[] = {
+        {"dpi", "dpi", {}, ok([&](const Args&) { r.PressDpiButton(); })},
+        {"rate", "rate", {}, ok([&](const Args&) { r.PressRateButton(); })},
+        {"light",
+         "light <0x20|0x40|0x80> <0|1>",
+         {0x80, 1},
+         [&](const Args& a) {
+             if (a[0] != 0x20 && a[0] != 0x40 && a[0] != 0x80)
+                 return std::string("error usage: light <0x20|0x40|0x80> <0|1>");
+             r.SwitchLight(uint8_t(a[0]), a[1] != 0);
+             return std::string("ok");
+         }},
+        {"config", "config", {}, ok([&](const Args&) { r.ConfigChanged(); })},
+        {"event", "event <flags>", {0xFF}, ok([&](const Args& a) { r.SendEvent(uint8_t(a[0])); })},
+        {"unplug", "unplug", {}, ok([&](const Args&) { Unplug(); })},
+        {"plug", "plug", {}, ok([&](const Args&) { r.SetUnplugged(false); })},
+        {"latency", "latency <ms>", {60000}, ok([&](const Args& a) {
+             r.SetLatency(std::chrono::milliseconds(a[0]));
+         })},
+        {"drop", "drop <n>", {1000000}, ok([&](const Args& a) { r.DropNextAnswers(int(a[0])); })},
+        {"result", "result <code>", {0xFF}, ok([&](const Args& a) {
+             r.SetResultCode(uint8_t(a[0]));
+         })},
+        {"sendfail", "sendfail <0|1>", {1}, ok([&](const Args& a) { r.SetSendsFail(a[0] != 0); })},
+        {"reports",
+         "reports",
+         {},
+         [&](const Args&) { return "ok " + std::to_string(r.ReportsReceived()); }},
+        {"peek",
+         "peek <addr> <n>",
+         {sim::kMemorySize - 1, kMaxPeek},
+         [&](const Args& a) {
+             if (a[1] == 0 || a[0] + a[1] > sim::kMemorySize)
+                 return std::string("error peek past the end of memory");
+             const sim::Memory memory = r.ReadMemory();
+             static const char digits[] = "0123456789abcdef";
+             std::string hex = "ok ";
+             for (unsigned long i = a[0]; i < a[0] + a[1]; ++i) {
+                 hex += digits[memory[i] >> 4];
+                 hex += digits[memory[i] & 15];
+             }
+             return hex;
+         }},
+    };
+    for (const Command& command : commands) {
+        if (words[0] != command.name)
+            continue;
+        Args args(command.max.size());
+        bool good = words.size() == command.max.size() + 1;
+        for (size_t i = 0; good && i < args.size(); ++i)
+            good = ParseNumber(words[i + 1], command.max[i], &args[i]);
+        if (!good)
+            return std::string("error usage: ") + command.usage;
+        return command.run(args);
+    }
+    return "error unknown command " + words[0];
+}
+
+struct CommandSession {
+    VirtualDevice* device;
+    unsigned generation;
+};
+
+class VirtualRegistry {
+public:
+    // Receivers are never destroyed: their threads run until the process
+    // ends, so the library pins itself in memory before starting the first.
+    VirtualDevice* Device(const std::wstring& stateFile) {
+        const std::wstring key = ToWide(VirtualControlPipeName(ToU16(stateFile)));
+        std::lock_guard lock(m_mutex);
+        auto it = m_devices.find(key);
+        if (it != m_devices.end())
+            return it->second;
+        HMODULE self = nullptr;
+        GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
+                           reinterpret_cast<LPCWSTR>(&VirtualOpen), &self);
+        return m_devices[key] = new VirtualDevice(stateFile);
+    }
+
+    void AddCommand(HANDLE handle, CommandSession session) {
+        std::lock_guard lock(m_mutex);
+        // Handles the program has closed since are forgotten as we go; a
+        // handle value given out again belongs to its new session.
+        std::erase_if(m_commands, [](const auto& entry) {
+            DWORD info = 0;
+            return !GetHandleInformation(entry.first, &info);
+        });
+        m_commands[handle] = session;
+    }
+
+    void ForgetCommand(HANDLE handle) {
+        std::lock_guard lock(m_mutex);
+        m_commands.erase(handle);
+    }
+
+    bool FindCommand(HANDLE handle, CommandSession* session) {
+        std::lock_guard lock(m_mutex);
+        auto it = m_commands.find(handle);
+        if (it == m_commands.end())
+            return false;
+        *session = it->second;
+        return true;
+    }
+
+private:
+    std::mutex m_mutex;
+    std::map<std::wstring, VirtualDevice*> m_devices; // by control pipe name
+    std::map<HANDLE, CommandSession> m_commands;
+};
+
+VirtualRegistry& Registry() {
+    static VirtualRegistry* registry = new VirtualRegistry;
+    return *registry;
+}
+
+std::wstring Variable(const wchar_t* name) {
+    const DWORD needed = GetEnvironmentVariableW(name, nullptr, 0);
+    if (needed == 0)
+        return {};
+    std::wstring value(needed, L'\0');
+    const DWORD got = GetEnvironmentVariableW(name, value.data(), needed);
+    value.resize(got < needed ? got : 0);
+    return value;
+}
+
+WORD VirtualProductId() {
+    std::wstring text = Variable(kVantorVirtualPidVariable);
+    if (text.size() > 2 && text[0] == L'0' && (text[1] == L'x' || text[1] == L'X'))
+        text.erase(0, 2);
+    if (text.empty() || text.size() > 4)
+        return kVantorVirtualProductId;
+    wchar_t* end = nullptr;
+    const unsigned long pid = wcstoul(text.c_str(), &end, 16);
+    return *end == L'\0' ? WORD(pid) : kVantorVirtualProductId;
+}
+
+// A command handle of a live session; otherwise GetLastError is set.
+VirtualDevice* LiveDevice(HANDLE handle) {
+    CommandSession session{};
+    if (!Registry().FindCommand(handle, &session)) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return nullptr;
+    }
+    if (!session.device->Alive(session.generation)) {
+        SetLastError(ERROR_DEVICE_NOT_CONNECTED);
+        return nullptr;
+    }
+    return session.device;
+}
+
+} // namespace
+
+bool VirtualStateFile(std::wstring* stateFile) {
+    *stateFile = Variable(kVantorVirtualReceiverVariable);
+    return !stateFile->empty();
+}
+
+HANDLE VirtualOpen(const std::wstring& stateFile, const OpenRequest& request) {
+    VirtualDevice* device = Registry().Device(stateFile);
+    wchar_t ids[32];
+    swprintf(ids, 32, L"vid_%04x&pid_%04x", kVantorVirtualVendorId, VirtualProductId());
+    for (const VirtualInterface& face : kInterfaces) {
+        const std::wstring path = std::wstring(L"\\\\?\\hid#") + ids + L"&" + face.collection +
+                                  L"#tarvel-virtual#{4d1e55b2-f16f-11cf-88cb-001111000030}";
+        if (!PathMatches(path, request.pathPattern) || !Qualifies(request, face.caps))
+            continue;
+        DebugLine(request.debugLevel, L"opening " + path);
+        if (face.notify)
+            return device->OpenNotify();
+        unsigned generation = 0;
+        HANDLE command = device->OpenCommand(&generation);
+        if (command)
+            Registry().AddCommand(command, {device, generation});
+        return command;
+    }
+    SetLastError(ERROR_DEVICE_NOT_CONNECTED);
+    return nullptr;
+}
+
+bool IsVirtualHandle(HANDLE device) {
+    CommandSession session{};
+    return Registry().FindCommand(device, &session);
+}
+
+void ForgetVirtualHandle(HANDLE device) {
+    Registry().ForgetCommand(device);
+}
+
+BOOL VirtualSetFeature(HANDLE handle, const BYTE* report, DWORD length) {
+    if (!report || length == 0 || length > sim::kReportSize) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    VirtualDevice* device = LiveDevice(handle);
+    if (!device)
+        return FALSE;
+    sim::Report padded{};
+    std::copy(report, report + length, padded.begin());
+    if (device->Receiver().SendFeature(padded.data(), padded.size()))
+        return TRUE;
+    // What the HID driver reports when the device does not take a report.
+    SetLastError(device->Receiver().Open() ? ERROR_GEN_FAILURE : ERROR_DEVICE_NOT_CONNECTED);
+    return FALSE;
+}
+
+BOOL VirtualGetProductString(HANDLE handle, wchar_t* text, DWORD chars) {
+    if (!text || chars == 0) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    if (!LiveDevice(handle))
+        return FALSE;
+    wcsncpy(text, kProductString, chars);
+    text[chars - 1] = L'\0';
+    return TRUE;
+}
+
+BOOL VirtualGetVersionNumber(HANDLE handle, DWORD* version) {
+    if (!version) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    VirtualDevice* device = LiveDevice(handle);
+    if (!device)
+        return FALSE;
+    *version = device->Receiver().ReleaseNumber();
+    return TRUE;
+}
+
+} // namespace vantor
