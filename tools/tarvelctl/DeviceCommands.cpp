@@ -5,6 +5,8 @@
 
 #include "Commands.h"
 
+#include "VirtualControl.h"
+
 #include "device/DeviceEvents.h"
 #include "device/ReportFrame.h"
 #include "device/USBDriver.h"
@@ -167,16 +169,37 @@ int CmdMem(const Options& opts, const Args& args) {
     throw CommandError(usage);
 }
 
+// The control-pipe line for a mouse action ("light 0x20 on" -> "light 0x20 1").
+std::string ControlCommand(const Args& args) {
+    std::string line = args[0];
+    for (size_t i = 1; i < args.size(); ++i)
+        line += " " + (args[i] == "on"    ? std::string("1")
+                       : args[i] == "off" ? std::string("0")
+                                          : args[i]);
+    if (args[0] == "light" && args.size() == 2)
+        line += " 0";
+    return line;
+}
+
 // The mouse's actions: each leaves one event report on the notification side,
 // which is taken back here and shown with the messages it becomes.
 int CmdMouse(const Options& opts, const Args& args) {
     const char* usage = "usage: mouse dpi | rate | light FLAG [on|off] | config | unplug | plug";
     if (args.empty())
         throw CommandError(usage);
-    std::shared_ptr<sim::VirtualReceiver> receiver = OpenReceiver(opts);
     const std::string& action = args[0];
     JsonWriter json;
     json.BeginObject().Key("action").String(action);
+    // A running program that serves this state file takes the action itself,
+    // so its window sees the event.
+    std::string reply;
+    if (!opts.virtualState.empty() &&
+        SendVirtualControl(opts.virtualState, ControlCommand(args), &reply)) {
+        json.Key("running").Bool(true).Key("reply").String(reply).EndObject();
+        Print(json);
+        return 0;
+    }
+    std::shared_ptr<sim::VirtualReceiver> receiver = OpenReceiver(opts);
     if (action == "unplug" || action == "plug") {
         if (args.size() != 1)
             throw CommandError(usage);
