@@ -1,0 +1,18 @@
+#pragma once
+// The window region of a skinned window: every pixel of the image that is not
+// the key colour (within a tolerance per colour component), as a union of
+// one-pixel-high rectangles, collected in batches.
+
+#include "framework/GdiPlus.h"
+#include "framework/Handles.h"
+
+#include <cstdint>
+#include <vector>
+
+// Rectangles of the runs that stay, from 32-bit 0x00RRGGBB pixels (row-major,
+// top row first). `key` is 0x00BBGGRR as in the settings.
+std::vector<RECT> OpaqueRuns(const uint32_t* pixels, int width, int height, COLORREF key,
+                             int tolerance);
+
+// The image flattened onto the key colour, then scanned.
+fw::Region RegionFromImage(Gdiplus::Bitmap& image, COLORREF key, int tolerance);
