@@ -2,7 +2,7 @@
 
 #include "app/AppGlobals.h"
 #include "app/PopupMenu.h"
-#include "app/SkinRegion.h"
+#include "controls/SkinRegion.h"
 #include "app/resource.h"
 #include "framework/App.h"
 #include "settings/Log.h"

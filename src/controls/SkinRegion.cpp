@@ -1,4 +1,4 @@
-#include "app/SkinRegion.h"
+#include "controls/SkinRegion.h"
 
 #include <algorithm>
 

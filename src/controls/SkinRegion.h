@@ -9,10 +9,15 @@
 #include <cstdint>
 #include <vector>
 
+// The key colour of the dialogs' skins: pure green.
+constexpr COLORREF kSkinKeyColour = RGB(0, 255, 0);
+
 // Rectangles of the runs that stay, from 32-bit 0x00RRGGBB pixels (row-major,
 // top row first). `key` is 0x00BBGGRR as in the settings.
 std::vector<RECT> OpaqueRuns(const uint32_t* pixels, int width, int height, COLORREF key,
                              int tolerance);
 
-// The image flattened onto the key colour, then scanned.
-fw::Region RegionFromImage(Gdiplus::Bitmap& image, COLORREF key, int tolerance);
+// The image flattened onto the key colour, then scanned. The dialogs use the
+// defaults: exact green.
+fw::Region RegionFromImage(Gdiplus::Bitmap& image, COLORREF key = kSkinKeyColour,
+                           int tolerance = 0);

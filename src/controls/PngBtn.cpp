@@ -1,0 +1,305 @@
+#include "controls/PngBtn.h"
+
+#include "controls/SkinFactory.h"
+#include "controls/SkinWindow.h"
+
+#include <commctrl.h>
+
+namespace {
+constexpr UINT_PTR kSubclassId = 0x50474E42; // "PNGB"
+constexpr COLORREF kDebugFrameColour = 0xFF000A;
+} // namespace
+
+BtnLook ChooseBtnLook(const BtnState& s) {
+    using I = BtnImage;
+    using C = BtnColour;
+    if (s.toggle) {
+        // A toggle button shows its selected state, not the press itself.
+        if (s.selected && s.disabled)
+            return {I::Disabled, C::Normal};
+        if (s.selected)
+            return {I::Pressed, C::Pressed};
+        if (s.hover)
+            return {I::Hover, C::Hover};
+        if (s.disabled)
+            return {I::Disabled, C::Normal};
+        return {I::Normal, C::Normal};
+    }
+    if (s.selected || s.pressed)
+        return {I::Pressed, C::Pressed};
+    if (s.hover)
+        return {I::Hover, C::Hover};
+    if (s.disabled)
+        return {I::Disabled, C::Normal};
+    return {I::Normal, C::Normal};
+}
+
+std::wstring TipForCaption(const std::wstring& caption, int captionWidth, int buttonWidth) {
+    return captionWidth > buttonWidth ? caption : std::wstring();
+}
+
+CPngBtn::~CPngBtn() {
+    if (m_hwnd) {
+        HWND hwnd = m_hwnd;
+        Detach();
+        ::DestroyWindow(hwnd);
+    }
+}
+
+bool CPngBtn::Create(HWND parent, UINT id, const RECT& rect) {
+    if (m_hwnd)
+        return false;
+    m_nId = id;
+    HWND hwnd =
+        ::CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, rect.left,
+                          rect.top, rect.right - rect.left, rect.bottom - rect.top, parent,
+                          reinterpret_cast<HMENU>(UINT_PTR(id)), nullptr, nullptr);
+    if (!hwnd)
+        return false;
+    if (!::SetWindowSubclass(hwnd, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this))) {
+        ::DestroyWindow(hwnd);
+        return false;
+    }
+    m_hwnd = hwnd;
+    // Buttons are reached with the mouse only.
+    ::SetWindowLongW(hwnd, GWL_STYLE, ::GetWindowLongW(hwnd, GWL_STYLE) & ~WS_TABSTOP);
+    return true;
+}
+
+void CPngBtn::SetImages(int left, int top, int width, int height, Gdiplus::Bitmap* normal,
+                        Gdiplus::Bitmap* hover, Gdiplus::Bitmap* pressed) {
+    m_imgNormal = CropImage(normal, left, top, width, height);
+    m_imgHover = CropImage(hover, left, top, width, height);
+    m_imgPressed = CropImage(pressed, left, top, width, height);
+    m_imgDisabled = CropImage(normal, left, top, width, height);
+    Redraw();
+}
+
+HFONT CPngBtn::CaptionFont() {
+    if (m_hFont)
+        return m_hFont;
+    if (!m_fontOwn)
+        m_fontOwn = MakeFont(14, FW_NORMAL);
+    return m_fontOwn.Get();
+}
+
+void CPngBtn::SetText(const std::wstring& text, int offset) {
+    m_strText = text;
+    m_nTextOffset = offset;
+    RECT rc{};
+    if (m_hwnd)
+        ::GetClientRect(m_hwnd, &rc);
+    HDC dc = ::GetDC(m_hwnd);
+    SIZE extent{};
+    {
+        fw::SelectScope select(dc, CaptionFont());
+        ::GetTextExtentPoint32W(dc, text.c_str(), int(text.size()), &extent);
+    }
+    ::ReleaseDC(m_hwnd, dc);
+    const std::wstring tip = TipForCaption(text, extent.cx, int(rc.right));
+    if (!tip.empty() || m_tip)
+        SetTip(tip);
+    Redraw();
+}
+
+void CPngBtn::SetTip(const std::wstring& text) {
+    m_strTip = text;
+    if (!m_hwnd)
+        return;
+    TOOLINFOW ti{};
+    ti.cbSize = sizeof(ti);
+    ti.hwnd = m_hwnd;
+    ti.uId = 1;
+    if (!m_tip) {
+        m_tip.Reset(::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                                      WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                                      CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, m_hwnd, nullptr,
+                                      nullptr, nullptr));
+        if (!m_tip)
+            return;
+        ::SendMessageW(m_tip.Get(), TTM_ACTIVATE, FALSE, 0);
+        ::GetClientRect(m_hwnd, &ti.rect);
+        ti.lpszText = const_cast<wchar_t*>(L"");
+        ::SendMessageW(m_tip.Get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+    }
+    ti.lpszText = const_cast<wchar_t*>(m_strTip.c_str());
+    ::SendMessageW(m_tip.Get(), TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&ti));
+    ::SendMessageW(m_tip.Get(), TTM_ACTIVATE, TRUE, 0);
+}
+
+void CPngBtn::UpdateTipRect() {
+    if (!m_tip)
+        return;
+    TOOLINFOW ti{};
+    ti.cbSize = sizeof(ti);
+    ti.hwnd = m_hwnd;
+    ti.uId = 1;
+    ::GetClientRect(m_hwnd, &ti.rect);
+    ::SendMessageW(m_tip.Get(), TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&ti));
+}
+
+void CPngBtn::SetCheck(bool selected) {
+    if (m_bSelected == selected)
+        return;
+    m_bSelected = selected;
+    Redraw();
+}
+
+void CPngBtn::SetTextColours(COLORREF normal, COLORREF hover, COLORREF pressed) {
+    m_clrTextNr = normal;
+    m_clrTextOv = hover;
+    m_clrTextDn = pressed;
+    Redraw();
+}
+
+BtnState CPngBtn::State() const {
+    BtnState s;
+    s.toggle = m_bToggle;
+    s.selected = m_bSelected;
+    s.hover = m_bHover;
+    if (m_hwnd) {
+        s.pressed = (::SendMessageW(m_hwnd, BM_GETSTATE, 0, 0) & BST_PUSHED) != 0;
+        s.disabled = !::IsWindowEnabled(m_hwnd);
+    }
+    return s;
+}
+
+void CPngBtn::Draw(HDC dc, const RECT& client) {
+    // Without a normal image the button draws nothing at all.
+    if (!HasNormalImage())
+        return;
+    DrawImage(dc, m_imgBkg.get(), 0, 0);
+    const BtnLook look = ChooseBtnLook(State());
+    Gdiplus::Bitmap* image = nullptr;
+    switch (look.image) {
+    case BtnImage::Normal:
+        image = m_imgNormal.get();
+        break;
+    case BtnImage::Hover:
+        image = m_imgHover.get();
+        break;
+    case BtnImage::Pressed:
+        image = m_imgPressed.get();
+        break;
+    case BtnImage::Disabled:
+        image = m_imgDisabled.get();
+        break;
+    }
+    DrawImage(dc, image, 0, 0);
+    if (!m_strText.empty()) {
+        const COLORREF colour = look.colour == BtnColour::Hover     ? m_clrTextOv
+                                : look.colour == BtnColour::Pressed ? m_clrTextDn
+                                                                    : m_clrTextNr;
+        RECT rc = m_rcText.value_or(client);
+        rc.left += m_nTextOffset > 0 ? m_nTextOffset : 0;
+        UINT format = DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS;
+        if (m_nTextOffset <= 0)
+            format |= DT_CENTER;
+        DrawTextIn(dc, m_strText, rc, CaptionFont(), colour, format);
+    }
+}
+
+void CPngBtn::OnPaint() {
+    fw::PaintScope paint(m_hwnd);
+    RECT rc;
+    ::GetClientRect(m_hwnd, &rc);
+    fw::BackBuffer buffer(paint.Dc(), rc.right, rc.bottom);
+    Draw(buffer.Dc(), rc);
+    buffer.CopyTo();
+    if (m_bDebugFrame) {
+        fw::Brush frame(::CreateSolidBrush(kDebugFrameColour));
+        ::FrameRect(paint.Dc(), &rc, frame.Get());
+    }
+}
+
+void CPngBtn::OnMouseMove() {
+    if (m_bHover)
+        return;
+    m_bHover = true;
+    TRACKMOUSEEVENT tme{sizeof(tme), TME_LEAVE, m_hwnd, 0};
+    ::TrackMouseEvent(&tme);
+    Redraw();
+}
+
+void CPngBtn::OnMouseLeave() {
+    m_bHover = false;
+    Redraw();
+}
+
+void CPngBtn::Redraw() {
+    if (m_hwnd)
+        ::InvalidateRect(m_hwnd, nullptr, FALSE);
+}
+
+void CPngBtn::Detach() {
+    if (!m_hwnd)
+        return;
+    ::RemoveWindowSubclass(m_hwnd, SubclassProc, kSubclassId);
+    m_tip.Reset();
+    m_hwnd = nullptr;
+    m_bHover = false;
+}
+
+LRESULT CALLBACK CPngBtn::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                       DWORD_PTR self) {
+    auto* btn = reinterpret_cast<CPngBtn*>(self);
+    if (!btn || btn->m_hwnd != hwnd)
+        return ::DefSubclassProc(hwnd, msg, wParam, lParam);
+    return btn->OnMessage(msg, wParam, lParam);
+}
+
+LRESULT CPngBtn::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    HWND hwnd = m_hwnd;
+    if (m_tip && ((msg >= WM_MOUSEFIRST && msg <= WM_MOUSELAST) || msg == WM_MOUSELEAVE)) {
+        MSG relay{hwnd, msg, wParam, lParam, DWORD(::GetMessageTime()), {}};
+        const DWORD pos = ::GetMessagePos();
+        relay.pt = {short(LOWORD(pos)), short(HIWORD(pos))};
+        ::SendMessageW(m_tip.Get(), TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relay));
+    }
+    switch (msg) {
+    case WM_PAINT:
+        OnPaint();
+        return 0;
+    case WM_PRINTCLIENT: {
+        RECT rc;
+        ::GetClientRect(hwnd, &rc);
+        Draw(reinterpret_cast<HDC>(wParam), rc);
+        return 0;
+    }
+    case WM_ERASEBKGND:
+        // Everything is drawn in WM_PAINT; 1 says the background is done.
+        return 1;
+    case WM_MOUSEMOVE:
+        OnMouseMove();
+        break;
+    case WM_MOUSELEAVE:
+        OnMouseLeave();
+        return 0;
+    case WM_SIZE:
+        UpdateTipRect();
+        break;
+    case WM_NCDESTROY: {
+        Detach();
+        return ::DefSubclassProc(hwnd, msg, wParam, lParam);
+    }
+    default:
+        break;
+    }
+    const LRESULT result = ::DefSubclassProc(hwnd, msg, wParam, lParam);
+    switch (msg) {
+    // The button's own handling of these changes what is drawn but paints
+    // only through the parent (WM_DRAWITEM), so redraw here.
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+    case WM_LBUTTONUP:
+    case WM_CAPTURECHANGED:
+    case WM_KILLFOCUS:
+    case WM_ENABLE:
+    case BM_SETSTATE:
+        Redraw();
+        break;
+    default:
+        break;
+    }
+    return result;
+}

@@ -1,0 +1,133 @@
+#pragma once
+// CPngBtn: the program's one button control. An owner-drawn BUTTON child that
+// draws one of its state images over the piece of its parent's background
+// under it, optionally a caption on top, and may keep a selected state for
+// radio and check use. Pages normally get their buttons from the factories of
+// controls/SkinFactory.h.
+
+#include "framework/GdiPlus.h"
+#include "framework/Handles.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+// Which of its images and text colours a button draws in a given state.
+enum class BtnImage { Normal, Hover, Pressed, Disabled };
+enum class BtnColour { Normal, Hover, Pressed };
+struct BtnLook {
+    BtnImage image;
+    BtnColour colour;
+    bool operator==(const BtnLook&) const = default;
+};
+
+struct BtnState {
+    bool toggle = false;   // the button keeps a selected state
+    bool selected = false; // SetCheck(true)
+    bool pressed = false;  // the mouse button is held down on it
+    bool hover = false;
+    bool disabled = false;
+};
+
+BtnLook ChooseBtnLook(const BtnState& state);
+
+// The tool tip a caption earns: the caption itself when it is wider than the
+// button (so a cut caption can be read in full), else nothing.
+std::wstring TipForCaption(const std::wstring& caption, int captionWidth, int buttonWidth);
+
+// A window the object owns (the tool tip), destroyed with it.
+inline void DestroyOwnedWindow(HWND hwnd) {
+    if (::IsWindow(hwnd))
+        ::DestroyWindow(hwnd);
+}
+using OwnedWindow = fw::Unique<HWND, DestroyOwnedWindow>;
+
+class CPngBtn {
+public:
+    // `id` is the control id the factories create the window with.
+    explicit CPngBtn(UINT id = 0) : m_nId(id) {}
+    ~CPngBtn();
+    CPngBtn(const CPngBtn&) = delete;
+    CPngBtn& operator=(const CPngBtn&) = delete;
+
+    // Creates the owner-drawn BUTTON child (child, visible, no tab stop) at
+    // `rect` in the parent's client coordinates and subclasses it.
+    bool Create(HWND parent, UINT id, const RECT& rect);
+    HWND Hwnd() const { return m_hwnd; }
+    UINT Id() const { return m_nId; }
+    void SetId(UINT id) { m_nId = id; }
+
+    // Copies of the area (left, top, width, height) of each image; any may be
+    // null. The disabled image becomes a copy of the normal area too.
+    void SetImages(int left, int top, int width, int height, Gdiplus::Bitmap* normal,
+                   Gdiplus::Bitmap* hover, Gdiplus::Bitmap* pressed);
+    bool HasNormalImage() const { return fw::Width(m_imgNormal) > 0; }
+
+    // Caption and its offset: 0 or less centres it, above 0 left-aligns it that
+    // many pixels from the left edge. A caption wider than the button becomes
+    // its tool tip; one that fits clears the tip.
+    void SetText(const std::wstring& text, int offset = 0);
+    const std::wstring& GetText() const { return m_strText; }
+    // Creates the tool tip on first use, sets its text and activates it.
+    void SetTip(const std::wstring& text);
+    const std::wstring& GetTip() const { return m_strTip; }
+
+    // Selected state (drawn pressed); redraws only when it changes.
+    void SetCheck(bool selected);
+    bool GetCheck() const { return m_bSelected; }
+
+    void SetTextColours(COLORREF normal, COLORREF hover, COLORREF pressed);
+    void SetToggle(bool toggle) { m_bToggle = toggle; }
+    bool IsToggle() const { return m_bToggle; }
+    // Caption rectangle in client coordinates instead of the whole client area.
+    void SetTextRect(const RECT& rect) { m_rcText = rect; }
+    void ClearTextRect() { m_rcText.reset(); }
+    // Not owned; null uses the button's own 14-pixel "MS Shell Dlg".
+    void SetFont(HFONT font) { m_hFont = font; }
+    // The area of the parent's background under the button, drawn first.
+    void SetBackground(fw::Image piece) { m_imgBkg = std::move(piece); }
+    // Frames the button in 0xFF000A after drawing (UIDebug).
+    void SetDebugFrame(bool frame) { m_bDebugFrame = frame; }
+    // Free for the creator (key index, chosen combo item).
+    void SetUserValue(uint32_t value) { m_dwUser = value; }
+    uint32_t UserValue() const { return m_dwUser; }
+
+    // The state the next drawing shows, and the look it chooses.
+    BtnState State() const;
+    bool IsHover() const { return m_bHover; }
+
+    // Draws the button into `dc` (client coordinates), as WM_PAINT does
+    // through its off-screen bitmap.
+    void Draw(HDC dc, const RECT& client);
+
+private:
+    static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
+                                         UINT_PTR id, DWORD_PTR self);
+    LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+    void OnPaint();
+    void OnMouseMove();
+    void OnMouseLeave();
+    void Redraw();
+    void Detach();
+    void UpdateTipRect();
+    HFONT CaptionFont();
+
+    HWND m_hwnd = nullptr;
+    UINT m_nId;
+    fw::Image m_imgNormal, m_imgHover, m_imgPressed, m_imgDisabled, m_imgBkg;
+    std::wstring m_strText;
+    int m_nTextOffset = 0;
+    std::optional<RECT> m_rcText;
+    COLORREF m_clrTextNr = RGB(200, 200, 200);
+    COLORREF m_clrTextOv = RGB(100, 100, 100);
+    COLORREF m_clrTextDn = RGB(0, 0, 0);
+    uint32_t m_dwUser = 0;
+    bool m_bToggle = false;
+    bool m_bSelected = false;
+    bool m_bHover = false;
+    bool m_bDebugFrame = false;
+    HFONT m_hFont = nullptr;
+    fw::Font m_fontOwn; // made on first use when no font was given
+    OwnedWindow m_tip;
+    std::wstring m_strTip;
+};

@@ -1,0 +1,143 @@
+#include "controls/SkinFactory.h"
+
+#include "app/AppGlobals.h"
+#include "platform/MessageBox.h"
+#include "settings/Settings.h"
+
+#include <algorithm>
+
+using settings::g_opt;
+
+fw::Image LoadSkinImage(const std::wstring& name) {
+    return fw::LoadImageFile(SkinPath(name));
+}
+
+fw::Image CropImage(Gdiplus::Bitmap* image, int left, int top, int width, int height) {
+    if (!image || image->GetWidth() == 0)
+        return nullptr;
+    // Only the part of the area that lies inside the image is copied: a
+    // button wider than its image keeps the image at its own size.
+    const int right = std::min(left + width, int(image->GetWidth()));
+    const int bottom = std::min(top + height, int(image->GetHeight()));
+    left = std::max(left, 0);
+    top = std::max(top, 0);
+    if (right <= left || bottom <= top)
+        return nullptr;
+    fw::Image copy(image->Clone(left, top, right - left, bottom - top, PixelFormat32bppARGB));
+    if (!copy || copy->GetLastStatus() != Gdiplus::Ok || copy->GetWidth() == 0)
+        return nullptr;
+    return copy;
+}
+
+fw::Image ComposeImage(Gdiplus::Bitmap* background, int bgLeft, int bgTop, Gdiplus::Bitmap* image,
+                       int srcLeft, int srcTop, int width, int height) {
+    if (!image || image->GetWidth() == 0)
+        return nullptr;
+    if (width <= 0)
+        width = int(image->GetWidth()) - srcLeft;
+    if (height <= 0)
+        height = int(image->GetHeight()) - srcTop;
+    if (width <= 0 || height <= 0)
+        return nullptr;
+    auto result = std::make_unique<Gdiplus::Bitmap>(width, height, PixelFormat32bppARGB);
+    Gdiplus::Graphics g(result.get());
+    g.SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);
+    g.Clear(Gdiplus::Color(0, 0, 0, 0));
+    if (background && background->GetWidth() > 0)
+        g.DrawImage(background, Gdiplus::Rect(0, 0, width, height), bgLeft, bgTop, width, height,
+                    Gdiplus::UnitPixel);
+    g.DrawImage(image, Gdiplus::Rect(0, 0, width, height), srcLeft, srcTop, width, height,
+                Gdiplus::UnitPixel);
+    return result;
+}
+
+std::wstring MissingSkinMessage(const wchar_t* factory, const wchar_t* name) {
+    return std::wstring(factory) + L". file " + (name ? name : L"") + L" not exist";
+}
+
+namespace {
+
+void ReportMissing(const wchar_t* factory, const wchar_t* name) {
+    platform::ShowMessageBox(U(MissingSkinMessage(factory, name)), u"Warrning");
+}
+
+// Loads the images in the order given; reports the first missing one.
+bool LoadAll(const wchar_t* factory,
+             std::initializer_list<std::pair<const wchar_t*, fw::Image*>> files) {
+    for (const auto& [name, image] : files) {
+        *image = LoadSkinImage(name ? name : L"");
+        if (fw::Width(*image) == 0) {
+            ReportMissing(factory, name);
+            return false;
+        }
+    }
+    return true;
+}
+
+// What every factory gives a button besides its images and place.
+void Dress(CPngBtn& btn, bool toggle, bool tip, const wchar_t* caption) {
+    btn.SetTextColours(g_opt.Btn_txt_clr_nr, g_opt.Btn_txt_clr_ov, g_opt.Btn_txt_clr_dn);
+    btn.SetToggle(toggle);
+    if (g_fontApp)
+        btn.SetFont(g_fontApp.Get());
+    btn.SetDebugFrame(g_opt.UIDebug != 0);
+    if (caption) {
+        btn.SetText(caption);
+        if (tip)
+            btn.SetTip(caption);
+    }
+}
+
+} // namespace
+
+int NewSmallPngButton(const wchar_t* hoverName, Gdiplus::Bitmap* parentBkg, HWND parent,
+                      const wchar_t* normalName, const wchar_t* pressedName, CPngBtn& btn,
+                      bool toggle, bool tip, const wchar_t* caption, const RECT* size, int left,
+                      int top, int right, int bottom) {
+    fw::Image normal, hover, pressed;
+    if (!LoadAll(L"NewSmallPngButton",
+                 {{normalName, &normal}, {hoverName, &hover}, {pressedName, &pressed}}))
+        return 0;
+    const int w = size ? size->right - size->left : fw::Width(normal);
+    const int h = size ? size->bottom - size->top : fw::Height(normal);
+    if (!btn.Create(parent, btn.Id(), RECT{left, top, left + w, top + h}))
+        return 0;
+    btn.SetImages(0, 0, w, h, normal.get(), hover.get(), pressed.get());
+    Dress(btn, toggle, tip, caption);
+    if (parentBkg && parentBkg->GetWidth() > 0)
+        btn.SetBackground(CropImage(parentBkg, left, top, right - left, bottom - top));
+    return 1;
+}
+
+int NewSmallPngButton3(const POINT* origin, Gdiplus::Bitmap* parentBkg, HWND parent,
+                       const wchar_t* normalName, const wchar_t* hoverName,
+                       const wchar_t* pressedName, const RECT* size, CPngBtn& btn, bool toggle,
+                       bool tip, const wchar_t* caption, int left, int top) {
+    if (!normalName || !hoverName || !pressedName)
+        return 0;
+    fw::Image normal, hover, pressed;
+    if (!LoadAll(L"NewSmallPngButton3",
+                 {{normalName, &normal}, {hoverName, &hover}, {pressedName, &pressed}}))
+        return 0;
+    const int w = size ? size->right - size->left : fw::Width(normal);
+    const int h = size ? size->bottom - size->top : fw::Height(normal);
+    if (!btn.Create(parent, btn.Id(), RECT{left, top, left + w, top + h}))
+        return 0;
+    btn.SetImages(0, 0, w, h, normal.get(), hover.get(), pressed.get());
+    Dress(btn, toggle, tip, caption);
+    if (parentBkg && parentBkg->GetWidth() > 0)
+        btn.SetBackground(
+            CropImage(parentBkg, origin ? origin->x : 0, origin ? origin->y : 0, w, h));
+    return 1;
+}
+
+int NewPngButtonFromImages(HWND parent, CPngBtn& btn, const RECT& rect, Gdiplus::Bitmap* normal,
+                           Gdiplus::Bitmap* hover, Gdiplus::Bitmap* pressed, bool toggle, bool tip,
+                           const wchar_t* caption) {
+    if (!btn.Create(parent, btn.Id(), rect))
+        return 0;
+    btn.SetImages(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, normal,
+                  hover, pressed);
+    Dress(btn, toggle, tip, caption);
+    return 1;
+}

@@ -1,0 +1,60 @@
+#pragma once
+// Skin images and the factories through which pages create their skinned
+// buttons. Images are the files of the skins folder beside the executable; an
+// image is present when its width is not zero.
+
+#include "controls/PngBtn.h"
+#include "controls/SkinRegion.h"
+#include "framework/GdiPlus.h"
+
+#include <string>
+
+// The named image of the skins folder (SkinPath); width 0 when it is missing
+// or cannot be decoded, never null.
+fw::Image LoadSkinImage(const std::wstring& name);
+
+// A copy of the area (left, top, width, height) of the image; null when there
+// is no image or the area cannot be copied (empty, or outside the image).
+fw::Image CropImage(Gdiplus::Bitmap* image, int left, int top, int width, int height);
+
+// A 32-bit ARGB bitmap of `width` x `height` onto which first the area of the
+// background at (bgLeft, bgTop) and then the image's area at (srcLeft, srcTop)
+// are drawn, so the image's partly transparent pixels blend with what lies
+// under it. A width or height of 0 takes the image's. The background may be
+// null (then only the image is drawn). Null when there is no image.
+fw::Image ComposeImage(Gdiplus::Bitmap* background, int bgLeft, int bgTop, Gdiplus::Bitmap* image,
+                       int srcLeft = 0, int srcTop = 0, int width = 0, int height = 0);
+
+// The factories return 1 when the button was created, 0 otherwise. A missing
+// image is reported in a message box without owner (caption "Warrning") naming
+// the file, and nothing is created. The button's window gets the control id of
+// the button object (CPngBtn(id) or SetId). Every factory gives the button the
+// text colours Btn_txt_clr_nr/ov/dn, the application font when there is one,
+// and the debug frame when UIDebug is set; a caption becomes the button's text
+// and, with `tip`, also its tool tip.
+
+// Loads normal, hover and pressed images by name; the button's size is that of
+// `size` when given, else the normal image's; each state image is the top-left
+// area of that size. The button sits at (left, top); its background piece is
+// the area (left, top, right, bottom) of `parentBkg` when that is present.
+int NewSmallPngButton(const wchar_t* hoverName, Gdiplus::Bitmap* parentBkg, HWND parent,
+                      const wchar_t* normalName, const wchar_t* pressedName, CPngBtn& btn,
+                      bool toggle, bool tip, const wchar_t* caption, const RECT* size, int left,
+                      int top, int right, int bottom);
+
+// Like NewSmallPngButton, but all three names are required (0 without a
+// message otherwise), and the background piece is the area of the button's
+// size at `origin` (0, 0 when null) of `parentBkg`.
+int NewSmallPngButton3(const POINT* origin, Gdiplus::Bitmap* parentBkg, HWND parent,
+                       const wchar_t* normalName, const wchar_t* hoverName,
+                       const wchar_t* pressedName, const RECT* size, CPngBtn& btn, bool toggle,
+                       bool tip, const wchar_t* caption, int left, int top);
+
+// A button at `rect` whose state images are the areas at `rect` of the given
+// full-window images (no files, no background piece).
+int NewPngButtonFromImages(HWND parent, CPngBtn& btn, const RECT& rect, Gdiplus::Bitmap* normal,
+                           Gdiplus::Bitmap* hover, Gdiplus::Bitmap* pressed, bool toggle, bool tip,
+                           const wchar_t* caption);
+
+// The missing-image message of a factory: "<factory>. file <name> not exist".
+std::wstring MissingSkinMessage(const wchar_t* factory, const wchar_t* name);

@@ -1,0 +1,27 @@
+#pragma once
+// Small pieces every skinned window shares: fonts, placing a dialog over its
+// owner, drawing an image at a size, and dragging by the background.
+
+#include "framework/GdiPlus.h"
+#include "framework/Handles.h"
+
+#include <string>
+
+// A font of the given pixel height and weight.
+fw::Font MakeFont(int height, int weight, const wchar_t* face = L"MS Shell Dlg",
+                  bool underline = false);
+
+// Sizes `hwnd` to width x height and centres it over its owner window (over
+// the work area when it has none).
+void PlaceOverOwner(HWND hwnd, int width, int height);
+
+// Draws the image at (x, y) stretched to width x height (its own size when 0).
+void DrawImage(HDC dc, Gdiplus::Bitmap* image, int x, int y, int width = 0, int height = 0);
+
+// Text in a rectangle with a transparent background.
+void DrawTextIn(HDC dc, const std::wstring& text, RECT rect, HFONT font, COLORREF colour,
+                UINT format);
+
+// Starts moving the window as if its caption were pressed (left button down
+// on the background).
+void DragWindow(HWND hwnd);

@@ -1,0 +1,125 @@
+#include "pages/AboutDlg.h"
+
+#include "app/AppGlobals.h"
+#include "app/resource.h"
+#include "controls/SkinFactory.h"
+#include "controls/SkinWindow.h"
+#include "settings/Settings.h"
+
+#include <shellapi.h>
+
+using settings::g_opt;
+
+namespace {
+constexpr RECT kLinkRect{70, 125, 320, 145};
+constexpr RECT kNameRect{70, 55, 430, 75};
+constexpr int kVersionGap = 15;
+constexpr int kVersionHeight = 20;
+} // namespace
+
+CAboutDlg::CAboutDlg() : fw::Dialog(IDD_POPUP) {}
+
+CAboutDlg::~CAboutDlg() = default;
+
+bool CAboutDlg::OpenWebPage() {
+    const std::wstring web = Txt(u"tc_web");
+    if (web.empty())
+        return false;
+    ::ShellExecuteW(nullptr, L"open", web.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    return true;
+}
+
+BOOL CAboutDlg::OnInitDialog() {
+    m_imgBkg = LoadSkinImage(L"msg.png");
+    if (fw::Width(m_imgBkg) == 0) {
+        ::PostMessageW(m_hwnd, WM_CLOSE, 0, 0);
+        return TRUE;
+    }
+    const int w = fw::Width(m_imgBkg), h = fw::Height(m_imgBkg);
+    ::SetWindowTextW(m_hwnd, L"TarvelMsgTopWindow");
+    PlaceOverOwner(m_hwnd, w, h);
+    ::SetWindowRgn(m_hwnd, RegionFromImage(*m_imgBkg).Release(), TRUE);
+    if (!g_fontApp)
+        m_fontText = MakeFont(14, FW_NORMAL);
+
+    const POINT closeAt{w - 42, 9};
+    NewSmallPngButton3(&closeAt, m_imgBkg.get(), m_hwnd, L"exit_nr.png", L"exit_ov.png",
+                       L"exit_ov.png", nullptr, m_btnClose, false, false, nullptr, closeAt.x,
+                       closeAt.y);
+
+    // The link is the background itself with a caption on it.
+    Gdiplus::Bitmap* bkg = m_imgBkg.get();
+    if (NewPngButtonFromImages(m_hwnd, m_btnLink, kLinkRect, bkg, bkg, bkg, false, false, nullptr))
+        m_btnLink.SetText(Txt(u"tc_msg24"), 1);
+
+    if (g_opt.ShowFWUpdate != 0) {
+        const POINT origin{kLinkRect.left, kLinkRect.bottom + 20};
+        const std::wstring caption = Txt(u"tc_msg8");
+        if (NewSmallPngButton3(&origin, bkg, m_hwnd, L"btn_nr.png", L"btn_nr.png", L"btn_nr.png",
+                               nullptr, m_btnSecond, false, false, caption.c_str(), origin.x,
+                               origin.y))
+            m_btnSecond.SetTextColours(RGB(100, 100, 100), RGB(100, 100, 100), RGB(100, 100, 100));
+    }
+    return TRUE;
+}
+
+bool CAboutDlg::PreTranslateMessage(MSG& msg) {
+    if (msg.message == WM_KEYDOWN || msg.message == WM_KEYUP || msg.message == WM_SYSKEYDOWN ||
+        msg.message == WM_SYSKEYUP) {
+        switch (msg.wParam) {
+        case VK_ESCAPE:
+        case VK_SPACE:
+        case VK_F1:
+            return true;
+        default:
+            break;
+        }
+    }
+    return false;
+}
+
+bool CAboutDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
+    switch (LOWORD(wParam)) {
+    case kLinkId:
+        OpenWebPage();
+        return true;
+    case kSecondId:
+        return true;
+    default:
+        return fw::Dialog::OnCommand(wParam, lParam);
+    }
+}
+
+bool CAboutDlg::OnMessage(UINT msg, WPARAM, LPARAM, LRESULT& result) {
+    switch (msg) {
+    case WM_PAINT:
+        OnPaint();
+        result = 0;
+        return true;
+    case WM_ERASEBKGND:
+        result = 1; // drawn in WM_PAINT
+        return true;
+    case WM_LBUTTONDOWN:
+        DragWindow(m_hwnd);
+        result = 0;
+        return true;
+    default:
+        return false;
+    }
+}
+
+void CAboutDlg::OnPaint() {
+    fw::PaintScope paint(m_hwnd);
+    RECT rc;
+    ::GetClientRect(m_hwnd, &rc);
+    fw::BackBuffer buffer(paint.Dc(), rc.right, rc.bottom);
+    HDC dc = buffer.Dc();
+    DrawImage(dc, m_imgBkg.get(), 0, 0, rc.right, rc.bottom);
+    HFONT font = g_fontApp ? g_fontApp.Get() : m_fontText.Get();
+    const UINT format = DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS;
+    DrawTextIn(dc, Txt(u"tc_msg21"), kNameRect, font, g_opt.Txt_clr, format);
+    const RECT version{kNameRect.left, kNameRect.bottom + kVersionGap, kNameRect.right,
+                       kNameRect.bottom + kVersionGap + kVersionHeight};
+    DrawTextIn(dc, Txt(u"tc_version"), version, font, g_opt.Txt_clr, format);
+    buffer.CopyTo();
+}

@@ -1,0 +1,34 @@
+#pragma once
+// CAboutDlg: the skinned about box: name and version, a link to the web
+// address of tc_web, and an optional second button.
+
+#include "controls/PngBtn.h"
+#include "framework/Dialog.h"
+#include "framework/GdiPlus.h"
+#include "framework/Handles.h"
+
+class CAboutDlg : public fw::Dialog {
+public:
+    static constexpr UINT kLinkId = 1001;
+    static constexpr UINT kSecondId = 1002;
+
+    CAboutDlg();
+    ~CAboutDlg() override;
+
+    BOOL OnInitDialog() override;
+    bool PreTranslateMessage(MSG& msg) override;
+    bool OnCommand(WPARAM wParam, LPARAM lParam) override;
+    bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+    // The link's action: opens tc_web with the shell; false when it is empty.
+    static bool OpenWebPage();
+
+private:
+    void OnPaint();
+
+    fw::Image m_imgBkg;
+    fw::Font m_fontText;
+    CPngBtn m_btnClose{IDCANCEL};
+    CPngBtn m_btnLink{kLinkId};
+    CPngBtn m_btnSecond{kSecondId};
+};

@@ -1,0 +1,502 @@
+#include "pages/MsgDlg.h"
+
+#include "app/AppGlobals.h"
+#include "app/resource.h"
+#include "controls/SkinFactory.h"
+#include "controls/SkinWindow.h"
+#include "model/KeyNames.h"
+#include "settings/Settings.h"
+
+#include <cwchar>
+
+using settings::g_opt;
+
+// ---------------------------------------------------------------- key capture
+
+namespace {
+
+struct ModifierName {
+    uint8_t bit;
+    const char16_t* name;
+};
+// The order the combination text shows them in.
+constexpr ModifierName kModifierNames[] = {
+    {0x01, u"L-Ctrl"}, {0x04, u"L-Alt"}, {0x02, u"L-Shift"}, {0x08, u"L-Win"},
+    {0x10, u"R-Ctrl"}, {0x40, u"R-Alt"}, {0x20, u"R-Shift"}, {0x80, u"R-Win"},
+};
+// Both sides of one modifier kind.
+constexpr uint8_t kCtrlBits = 0x11, kShiftBits = 0x22, kAltBits = 0x44, kWinBits = 0x88;
+
+// The modifier bit a virtual key sets, 0 for other keys.
+uint8_t ModifierBit(uint32_t vk) {
+    switch (vk) {
+    case VK_SHIFT:
+    case VK_LSHIFT:
+        return 0x02;
+    case VK_RSHIFT:
+        return 0x20;
+    case VK_CONTROL:
+    case VK_LCONTROL:
+        return 0x01;
+    case VK_RCONTROL:
+        return 0x10;
+    case VK_MENU:
+    case VK_LMENU:
+        return 0x04;
+    case VK_RMENU:
+        return 0x40;
+    case VK_LWIN:
+        return 0x08;
+    case VK_RWIN:
+        return 0x80;
+    default:
+        return 0;
+    }
+}
+
+uint8_t KindBits(uint8_t bit) {
+    for (uint8_t kind : {kCtrlBits, kShiftBits, kAltBits, kWinBits})
+        if (bit & kind)
+            return kind;
+    return 0;
+}
+
+} // namespace
+
+int ComboParts(const KeyCombo& combo) {
+    int parts = 0;
+    for (uint8_t kind : {kCtrlBits, kShiftBits, kAltBits, kWinBits})
+        parts += (combo.mods & kind) ? 1 : 0;
+    for (uint8_t key : combo.keys)
+        parts += key ? 1 : 0;
+    return parts;
+}
+
+std::u16string ComboText(const KeyCombo& combo) {
+    std::u16string text;
+    auto add = [&](const std::u16string& part) {
+        if (!text.empty())
+            text += u" + ";
+        text += part;
+    };
+    for (const auto& m : kModifierNames)
+        if (combo.mods & m.bit)
+            add(m.name);
+    for (uint8_t key : combo.keys)
+        if (key)
+            add(KeyName(key));
+    return text;
+}
+
+uint32_t RefineKey(uint32_t vk, LPARAM lParam) {
+    const bool extended = (lParam >> 24) & 1;
+    if (vk == VK_CONTROL && extended)
+        return VK_RCONTROL;
+    if (vk == VK_MENU && extended)
+        return VK_RMENU;
+    // The right Shift key's scan code is 0x36: bit 4 of the scan code.
+    if (vk == VK_SHIFT && ((lParam >> 20) & 1))
+        return VK_RSHIFT;
+    return vk;
+}
+
+KeyCaptureMemory& ProgramKeyCaptureMemory() {
+    static KeyCaptureMemory memory;
+    return memory;
+}
+
+bool CaptureKey(KeyCombo& combo, KeyCaptureMemory& memory, uint32_t vk, bool up, uint32_t tick,
+                bool singleKey, bool checkBoxes) {
+    // The same key in the same direction again is the keyboard's auto-repeat.
+    if (vk == memory.prevVk && up == memory.prevUp)
+        return false;
+    if (up) {
+        memory.prevVk = vk;
+        memory.prevUp = true;
+        return false;
+    }
+    const uint8_t modBit = ModifierBit(vk);
+    if (ComboParts(combo) >= 3) {
+        combo = {};
+    } else if (modBit) {
+        // With the check boxes the modifiers come from them, not the keyboard.
+        if (checkBoxes)
+            return false;
+        if (combo.mods & KindBits(modBit))
+            combo = {};
+    }
+    if (tick / 1000 - memory.prevPressTick / 1000 >= 1)
+        combo = {};
+    memory.prevPressTick = tick;
+    if (singleKey)
+        combo = {};
+    if (modBit) {
+        combo.mods |= modBit;
+    } else {
+        bool present = false;
+        for (uint8_t key : combo.keys)
+            present = present || key == vk;
+        if (!present) {
+            for (uint8_t& key : combo.keys) {
+                if (key == 0) {
+                    key = uint8_t(vk);
+                    break;
+                }
+            }
+        }
+    }
+    memory.prevVk = vk;
+    memory.prevUp = false;
+    return true;
+}
+
+NumberCheck CheckNumberInput(const std::wstring& text, int32_t minimum, int32_t maximum) {
+    NumberCheck check;
+    if (text.empty() || text.size() > 18)
+        return check;
+    int64_t value = 0;
+    for (wchar_t c : text) {
+        if (c < L'0' || c > L'9')
+            return check;
+        value = value * 10 + (c - L'0');
+    }
+    check.isNumber = true;
+    if (minimum != -1 && value < minimum) {
+        check.hint = NumberCheck::Below;
+    } else if (maximum != -1 && value > maximum) {
+        check.hint = NumberCheck::Above;
+        check.replaceWithMax = true;
+    }
+    return check;
+}
+
+std::wstring NumberHint(NumberCheck::Hint hint, const std::wstring& tip, int32_t minimum,
+                        int32_t maximum) {
+    if (hint == NumberCheck::None)
+        return {};
+    wchar_t buf[100];
+    std::swprintf(buf, std::size(buf),
+                  hint == NumberCheck::Below ? L"%ls  %d - %d" : L"%ls   %d - %d", tip.c_str(),
+                  int(minimum), int(maximum));
+    return buf;
+}
+
+// -------------------------------------------------------------------- dialog
+
+namespace {
+constexpr UINT kCheckFirstId = 1101;
+constexpr int kTitleBand = 40;  // height of the title band of msg_nr.png
+constexpr int kFooterTop = 144; // where the button footer starts
+constexpr int kButtonMargin = 16;
+constexpr int kButtonGap = 10;
+constexpr int kInputWidth = 300;
+constexpr int kInputTop = 68;
+constexpr int kInputHeight = 26;
+constexpr int kCheckTop = 108;
+constexpr int kCheckStep = 76;
+constexpr const wchar_t* kCheckLabels[4] = {L"Shift", L"Ctrl", L"Alt", L"Win"};
+constexpr uint8_t kCheckBits[4] = {0x02, 0x01, 0x04, 0x08};
+} // namespace
+
+CMsgDlg::CMsgDlg() : fw::Dialog(IDD_POPUP), m_strTitle(Txt(u"tc_tips")) {
+    for (int i = 0; i < 4; ++i)
+        m_btnCheck[i].SetId(kCheckFirstId + UINT(i));
+}
+
+CMsgDlg::~CMsgDlg() = default;
+
+int CMsgDlg::Kind() const {
+    return m_nKind >= kTextInput && m_nKind <= kQuestion ? m_nKind : kMessage;
+}
+
+int CMsgDlg::ShowMessage(const char16_t* textKey, HWND owner) {
+    return ShowMessageText(Txt(textKey), owner);
+}
+
+int CMsgDlg::ShowMessageText(const std::wstring& text, HWND owner) {
+    CMsgDlg dlg;
+    dlg.m_nKind = kMessage;
+    dlg.m_strMsg = text;
+    return int(dlg.DoModal(owner));
+}
+
+int CMsgDlg::InputText(HWND owner, const std::wstring& prompt, int limit, std::wstring& out) {
+    CMsgDlg dlg;
+    dlg.m_nKind = kTextInput;
+    dlg.m_strMsg = prompt;
+    dlg.m_nLimit = limit;
+    if (dlg.DoModal(owner) != IDOK)
+        return 0;
+    out = dlg.m_strResult.substr(0, 259);
+    return 1;
+}
+
+HFONT CMsgDlg::TextFont() const {
+    return g_fontApp ? g_fontApp.Get() : m_fontText.Get();
+}
+
+RECT CMsgDlg::InputRect() const {
+    const int left = (fw::Width(m_imgBkg) - kInputWidth) / 2;
+    return {left, kInputTop, left + kInputWidth, kInputTop + kInputHeight};
+}
+
+RECT CMsgDlg::HintRect() const {
+    const RECT input = InputRect();
+    return {input.left, input.bottom + 6, input.right, input.bottom + 28};
+}
+
+BOOL CMsgDlg::OnInitDialog() {
+    m_imgBkg = LoadSkinImage(L"msg_nr.png");
+    if (fw::Width(m_imgBkg) == 0) {
+        if (IsModal())
+            EndDialog(IDCANCEL); // never shown
+        else
+            ::PostMessageW(m_hwnd, WM_CLOSE, 0, 0);
+        return TRUE;
+    }
+    const int w = fw::Width(m_imgBkg), h = fw::Height(m_imgBkg);
+    ::SetWindowTextW(m_hwnd, L"TarvelMsgTopWindow");
+    PlaceOverOwner(m_hwnd, w, h);
+    ::SetWindowRgn(m_hwnd, RegionFromImage(*m_imgBkg).Release(), TRUE);
+    if (!g_fontApp)
+        m_fontText = MakeFont(14, FW_NORMAL);
+    m_fontInput = MakeFont(16, FW_NORMAL);
+
+    const POINT closeAt{w - 42, 9};
+    NewSmallPngButton3(&closeAt, m_imgBkg.get(), m_hwnd, L"exit_nr.png", L"exit_ov.png",
+                       L"exit_ov.png", nullptr, m_btnClose, false, false, nullptr, closeAt.x,
+                       closeAt.y);
+
+    // OK and Cancel at the bottom right; Cancel only for a question.
+    const int kind = Kind();
+    const int btnTop = kFooterTop + 12;
+    const int right = w - kButtonMargin;
+    struct Placed {
+        CPngBtn& btn;
+        const char16_t* text;
+        int left;
+    };
+    const int btnWidth = 103;
+    Placed buttons[] = {
+        {m_btnCancel, u"tc_cancel", right - btnWidth},
+        {m_btnOk, u"tc_ok",
+         kind == kQuestion ? right - 2 * btnWidth - kButtonGap : right - btnWidth},
+    };
+    for (Placed& b : buttons) {
+        const POINT origin{b.left, btnTop};
+        const std::wstring caption = Txt(b.text);
+        NewSmallPngButton3(&origin, m_imgBkg.get(), m_hwnd, L"btn_nr.png", L"btn_ov.png",
+                           L"btn_ov.png", nullptr, b.btn, false, false, caption.c_str(), b.left,
+                           btnTop);
+        b.btn.SetTextColours(g_opt.clrMsgBtnTxtNr, g_opt.clrMsgBtnTxtOv, g_opt.clrMsgBtnTxtDn);
+    }
+    if (kind != kQuestion && m_btnCancel.Hwnd())
+        ::ShowWindow(m_btnCancel.Hwnd(), SW_HIDE);
+
+    if (kind == kTextInput || kind == kNumberInput || kind == kKeyCombo) {
+        DWORD style = WS_CHILD | WS_VISIBLE | ES_CENTER | ES_AUTOHSCROLL;
+        if (kind == kNumberInput)
+            style |= ES_NUMBER;
+        if (kind == kKeyCombo)
+            style |= ES_READONLY;
+        const RECT rc = InputRect();
+        m_hInput = ::CreateWindowExW(0, L"EDIT", L"", style, rc.left, rc.top, rc.right - rc.left,
+                                     rc.bottom - rc.top, m_hwnd,
+                                     reinterpret_cast<HMENU>(UINT_PTR(kInputId)), nullptr, nullptr);
+        ::SendMessageW(m_hInput, WM_SETFONT, WPARAM(m_fontInput.Get()), TRUE);
+        if (m_nLimit > 0)
+            ::SendMessageW(m_hInput, EM_SETLIMITTEXT, WPARAM(m_nLimit), 0);
+        m_brInput.Reset(::CreateSolidBrush(g_opt.clrEdit));
+        if (kind == kKeyCombo)
+            ShowCombo();
+    }
+    if (kind == kKeyCombo) {
+        const int left = InputRect().left;
+        for (int i = 0; i < 4; ++i) {
+            const RECT size{0, 0, kCheckStep - 6, 16};
+            const POINT origin{left + i * kCheckStep, kCheckTop};
+            CPngBtn& box = m_btnCheck[i];
+            if (!NewSmallPngButton3(&origin, m_imgBkg.get(), m_hwnd, L"Check_nr.png",
+                                    L"Check_nr.png", L"Check_dn.png", &size, box, true, false,
+                                    nullptr, origin.x, origin.y))
+                continue;
+            box.SetText(kCheckLabels[i], 22);
+            box.SetTextColours(g_opt.Txt_clr, g_opt.Txt_clr, g_opt.Txt_clr);
+            if (!m_bCheckBoxes)
+                ::ShowWindow(box.Hwnd(), SW_HIDE);
+        }
+    }
+    if (m_hInput) {
+        ::SetFocus(m_hInput);
+        return FALSE;
+    }
+    return TRUE;
+}
+
+void CMsgDlg::ShowCombo() {
+    if (m_hInput)
+        ::SetWindowTextW(m_hInput, W(ComboText(m_combo)).c_str());
+}
+
+bool CMsgDlg::PreTranslateMessage(MSG& msg) {
+    const bool keyMsg = msg.message == WM_KEYDOWN || msg.message == WM_KEYUP ||
+                        msg.message == WM_SYSKEYDOWN || msg.message == WM_SYSKEYUP;
+    if (!keyMsg)
+        return false;
+    if (Kind() == kKeyCombo) {
+        const bool up = msg.message == WM_KEYUP || msg.message == WM_SYSKEYUP;
+        const uint32_t vk = RefineKey(uint32_t(msg.wParam), msg.lParam);
+        if (CaptureKey(m_combo, ProgramKeyCaptureMemory(), vk, up, ::GetTickCount(), m_bSingleKey,
+                       m_bCheckBoxes))
+            ShowCombo();
+        return true;
+    }
+    switch (msg.wParam) {
+    case VK_RETURN:
+        if (msg.message == WM_KEYDOWN)
+            OnOK();
+        return true;
+    case VK_ESCAPE:
+    case VK_SPACE:
+    case VK_F1:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool CMsgDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
+    const UINT id = LOWORD(wParam);
+    if (id >= kCheckFirstId && id < kCheckFirstId + 4) {
+        if (HIWORD(wParam) == BN_CLICKED) {
+            CPngBtn& box = m_btnCheck[id - kCheckFirstId];
+            box.SetCheck(!box.GetCheck());
+        }
+        return true;
+    }
+    if (id == kInputId) {
+        if (HIWORD(wParam) == EN_CHANGE && Kind() == kNumberInput && !m_bReplacingText)
+            OnInputChanged();
+        return true;
+    }
+    return fw::Dialog::OnCommand(wParam, lParam);
+}
+
+void CMsgDlg::OnInputChanged() {
+    wchar_t buf[32] = {};
+    ::GetWindowTextW(m_hInput, buf, int(std::size(buf)));
+    const NumberCheck check = CheckNumberInput(buf, m_nMin, m_nMax);
+    if (!check.isNumber)
+        return;
+    m_strHint = NumberHint(check.hint, Txt(u"tc_tip4"), m_nMin, m_nMax);
+    if (check.replaceWithMax) {
+        m_bReplacingText = true;
+        ::SetWindowTextW(m_hInput, std::to_wstring(m_nMax).c_str());
+        m_bReplacingText = false;
+        const int len = ::GetWindowTextLengthW(m_hInput);
+        ::SendMessageW(m_hInput, EM_SETSEL, WPARAM(len), LPARAM(len));
+    }
+    const RECT hint = HintRect();
+    ::InvalidateRect(m_hwnd, &hint, FALSE);
+}
+
+void CMsgDlg::OnOK() {
+    const int kind = Kind();
+    if (kind == kNumberInput) {
+        wchar_t buf[32] = {};
+        ::GetWindowTextW(m_hInput, buf, int(std::size(buf)));
+        m_nResult = int32_t(std::wcstoul(buf, nullptr, 10));
+        // Compared as unsigned: a bound of -1 rejects everything on its side.
+        if (uint32_t(m_nResult) < uint32_t(m_nMin) || uint32_t(m_nResult) > uint32_t(m_nMax)) {
+            m_strHint = NumberHint(NumberCheck::Below, Txt(u"tc_tip4"), m_nMin, m_nMax);
+            const RECT hint = HintRect();
+            ::InvalidateRect(m_hwnd, &hint, FALSE);
+            return;
+        }
+    } else if (kind == kTextInput) {
+        const int len = ::GetWindowTextLengthW(m_hInput);
+        std::wstring text(size_t(len) + 1, L'\0');
+        ::GetWindowTextW(m_hInput, text.data(), len + 1);
+        text.resize(size_t(len));
+        m_strResult = text;
+        if (text.empty()) {
+            fw::Dialog::OnCancel();
+            return;
+        }
+    } else if (kind == kKeyCombo && m_bCheckBoxes) {
+        m_combo.mods = 0;
+        for (int i = 0; i < 4; ++i)
+            if (m_btnCheck[i].GetCheck())
+                m_combo.mods |= kCheckBits[i];
+        if (ComboParts(m_combo) > 3) {
+            ShowMessage(u"tc_msg29", m_hwnd);
+            return;
+        }
+    }
+    fw::Dialog::OnOK();
+}
+
+void CMsgDlg::OnCancel() {
+    m_nResult = 0;
+    fw::Dialog::OnCancel();
+}
+
+bool CMsgDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    switch (msg) {
+    case WM_PAINT:
+        OnPaint();
+        result = 0;
+        return true;
+    case WM_ERASEBKGND:
+        result = 1; // drawn in WM_PAINT
+        return true;
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORSTATIC: {
+        HDC dc = reinterpret_cast<HDC>(wParam);
+        ::SetTextColor(dc, g_opt.Txt_clr);
+        ::SetBkColor(dc, g_opt.clrEdit);
+        result = reinterpret_cast<LRESULT>(m_brInput.Get());
+        return m_brInput && reinterpret_cast<HWND>(lParam) == m_hInput;
+    }
+    case WM_LBUTTONDOWN:
+        DragWindow(m_hwnd);
+        result = 0;
+        return true;
+    default:
+        return false;
+    }
+}
+
+void CMsgDlg::OnPaint() {
+    fw::PaintScope paint(m_hwnd);
+    RECT rc;
+    ::GetClientRect(m_hwnd, &rc);
+    fw::BackBuffer buffer(paint.Dc(), rc.right, rc.bottom);
+    HDC dc = buffer.Dc();
+    DrawImage(dc, m_imgBkg.get(), 0, 0, rc.right, rc.bottom);
+    HFONT font = TextFont();
+    DrawTextIn(dc, m_strTitle, {26, 0, rc.right - 50, kTitleBand}, font, g_opt.Txt_clr,
+               DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS);
+    if (m_hInput) {
+        // The message sits just above the input field.
+        const RECT input = InputRect();
+        DrawTextIn(dc, m_strMsg, {input.left, kTitleBand, input.right, input.top - 4}, font,
+                   g_opt.Txt_clr, DT_SINGLELINE | DT_BOTTOM | DT_END_ELLIPSIS);
+        DrawTextIn(dc, m_strHint, HintRect(), font, g_opt.Txt_clr,
+                   DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS);
+    } else {
+        // The body, centred vertically between the title band and the footer.
+        RECT body{26, kTitleBand + 8, rc.right - 26, kFooterTop - 8};
+        RECT measure = body;
+        {
+            fw::SelectScope select(dc, font);
+            ::DrawTextW(dc, m_strMsg.c_str(), int(m_strMsg.size()), &measure,
+                        DT_WORDBREAK | DT_CALCRECT | DT_NOPREFIX);
+        }
+        const int textHeight = measure.bottom - measure.top;
+        if (textHeight < body.bottom - body.top)
+            body.top += (body.bottom - body.top - textHeight) / 2;
+        DrawTextIn(dc, m_strMsg, body, font, g_opt.Txt_clr, DT_WORDBREAK | DT_END_ELLIPSIS);
+    }
+    buffer.CopyTo();
+}

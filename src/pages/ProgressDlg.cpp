@@ -1,0 +1,123 @@
+#include "pages/ProgressDlg.h"
+
+#include "app/resource.h"
+#include "controls/SkinFactory.h"
+#include "controls/SkinWindow.h"
+#include "platform/MessageBox.h"
+
+#include <cwchar>
+
+int32_t ProgressPosition(int64_t value, int32_t minimum, int32_t maximum) {
+    return value >= minimum && value <= maximum ? int32_t(value) : minimum;
+}
+
+int32_t ProgressFillWidth(int32_t position, int32_t minimum, int32_t maximum, int32_t fillStart,
+                          int32_t fillEnd) {
+    if (maximum == minimum)
+        return fillStart;
+    return (position - minimum) * (fillEnd - fillStart) / (maximum - minimum) + fillStart;
+}
+
+CProgressDlg::CProgressDlg() : fw::Dialog(IDD_POPUP) {}
+
+CProgressDlg::~CProgressDlg() = default;
+
+void CProgressDlg::SetImages(const std::wstring& background, const std::wstring& fill) {
+    m_strBkg = background;
+    m_strFill = fill;
+}
+
+void CProgressDlg::SetText(const std::wstring& text, const RECT& rect) {
+    m_strText = text;
+    m_rcText = rect;
+}
+
+int32_t CProgressDlg::FillWidth() const {
+    return ProgressFillWidth(m_nPos, m_nMin, m_nMax, m_nFillStart, m_nFillEnd);
+}
+
+BOOL CProgressDlg::OnInitDialog() {
+    m_imgBkg = fw::LoadImageFile(m_strBkg);
+    m_imgFill = fw::LoadImageFile(m_strFill);
+    if (fw::Width(m_imgBkg) == 0 || fw::Width(m_imgFill) == 0) {
+        platform::ShowMessageBox(u"ProgressDlg skin loss", u"");
+        ::PostMessageW(m_hwnd, WM_CLOSE, 0, 0);
+        return TRUE;
+    }
+    const int w = fw::Width(m_imgBkg), h = fw::Height(m_imgBkg);
+    PlaceOverOwner(m_hwnd, w, h);
+    m_font = MakeFont(14, FW_LIGHT);
+    const POINT closeAt{w - 42, 6};
+    NewSmallPngButton3(&closeAt, m_imgBkg.get(), m_hwnd, L"exit_nr.png", L"exit_ov.png",
+                       L"exit_ov.png", nullptr, m_btnClose, false, false, nullptr, closeAt.x,
+                       closeAt.y);
+    ::SetWindowTextW(m_hwnd, kProgressWindowText);
+    return TRUE;
+}
+
+bool CProgressDlg::PreTranslateMessage(MSG& msg) {
+    // The keyboard cannot end the dialog: only the close button or the worker.
+    if (msg.message == WM_KEYDOWN || msg.message == WM_KEYUP) {
+        switch (msg.wParam) {
+        case VK_RETURN:
+        case VK_ESCAPE:
+        case VK_SPACE:
+            return true;
+        default:
+            break;
+        }
+    }
+    return false;
+}
+
+bool CProgressDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM, LRESULT& result) {
+    switch (msg) {
+    case WM_PROGRESS_SETPOS:
+        if (m_bDebug) {
+            wchar_t line[64];
+            std::swprintf(line, std::size(line), L"CProgressDlg::OnSetPos = %d", int(wParam));
+            ::OutputDebugStringW(line);
+        }
+        m_nPos = ProgressPosition(int64_t(int32_t(wParam)), m_nMin, m_nMax);
+        ::InvalidateRect(m_hwnd, nullptr, FALSE);
+        ::UpdateWindow(m_hwnd);
+        result = 1;
+        return true;
+    case WM_PAINT:
+        OnPaint();
+        result = 0;
+        return true;
+    case WM_ERASEBKGND:
+        result = 1; // drawn in WM_PAINT
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool CProgressDlg::DestroyWindow() {
+    if (m_bDebug)
+        ::OutputDebugStringW(L"CProgressDlg::DestroyWindow");
+    return fw::Dialog::DestroyWindow();
+}
+
+void CProgressDlg::OnPaint() {
+    fw::PaintScope paint(m_hwnd);
+    RECT rc;
+    ::GetClientRect(m_hwnd, &rc);
+    fw::BackBuffer buffer(paint.Dc(), rc.right, rc.bottom);
+    HDC dc = buffer.Dc();
+    DrawImage(dc, m_imgBkg.get(), 0, 0, rc.right, rc.bottom);
+    const int fill = FillWidth();
+    if (fill > 0 && fw::Width(m_imgFill) > 0) {
+        const int srcW = std::min(fill, fw::Width(m_imgFill));
+        const int srcH = std::min(int(rc.bottom), fw::Height(m_imgFill));
+        Gdiplus::Graphics g(dc);
+        g.SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);
+        g.DrawImage(m_imgFill.get(), Gdiplus::Rect(0, 0, srcW, srcH), 0, 0, srcW, srcH,
+                    Gdiplus::UnitPixel);
+    }
+    DrawTextIn(dc, m_strText, m_rcText, m_font.Get(), RGB(255, 255, 255),
+               DT_SINGLELINE | DT_VCENTER);
+    buffer.CopyTo();
+}

@@ -1,0 +1,157 @@
+// The image button and the button factories as windows, on a plain parent
+// window that records the commands it receives.
+
+#include "controls/PngBtn.h"
+#include "GuiFixture.h"
+#include "app/AppGlobals.h"
+#include "common/TestUtil.h"
+#include "controls/SkinFactory.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <vector>
+
+namespace {
+
+std::vector<WPARAM> g_commands;
+
+LRESULT CALLBACK ParentProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_COMMAND)
+        g_commands.push_back(wParam);
+    return ::DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+
+class PngBtnWindow : public testing::Test {
+protected:
+    void SetUp() override {
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = ParentProc;
+        wc.hInstance = ::GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"TarvelTestParent";
+        ::RegisterClassW(&wc);
+        m_parent = ::CreateWindowExW(0, L"TarvelTestParent", L"parent", WS_POPUP | WS_VISIBLE, 100,
+                                     100, 300, 200, nullptr, nullptr, wc.hInstance, nullptr);
+        ASSERT_TRUE(m_parent);
+        g_commands.clear();
+    }
+    void TearDown() override { ::DestroyWindow(m_parent); }
+
+    HWND m_parent = nullptr;
+    testutil::MessageRecorder m_boxes;
+};
+
+TEST_F(PngBtnWindow, FactoryMakesAClickableButtonWithoutTabStop) {
+    CPngBtn btn(1234);
+    fw::Image bkg = LoadSkinImage(L"msg_nr.png");
+    ASSERT_EQ(NewSmallPngButton(L"btn_ov.png", bkg.get(), m_parent, L"btn_nr.png", L"btn_ov.png",
+                                btn, false, false, L"OK", nullptr, 20, 30, 123, 62),
+              1);
+    ASSERT_TRUE(btn.Hwnd());
+    EXPECT_TRUE(m_boxes.Messages().empty());
+    RECT rc;
+    ::GetWindowRect(btn.Hwnd(), &rc);
+    EXPECT_EQ(rc.right - rc.left, 103); // the normal image's size
+    EXPECT_EQ(rc.bottom - rc.top, 32);
+    EXPECT_EQ(::GetWindowLongW(btn.Hwnd(), GWL_STYLE) & WS_TABSTOP, 0);
+    EXPECT_EQ(::GetDlgCtrlID(btn.Hwnd()), 1234);
+    EXPECT_EQ(btn.GetText(), L"OK");
+    EXPECT_EQ(btn.GetTip(), L"");
+
+    ::SendMessageW(btn.Hwnd(), BM_CLICK, 0, 0);
+    ASSERT_EQ(g_commands.size(), 1u);
+    EXPECT_EQ(g_commands[0], MAKEWPARAM(1234, BN_CLICKED));
+    // Clicking does not select: radio and check behaviour is the parent's.
+    EXPECT_FALSE(btn.GetCheck());
+}
+
+TEST_F(PngBtnWindow, HoverFollowsTheMouseAndSelectionShowsPressed) {
+    CPngBtn btn(7);
+    ASSERT_EQ(NewSmallPngButton3(nullptr, nullptr, m_parent, L"btn_nr.png", L"btn_ov.png",
+                                 L"btn_ov.png", nullptr, btn, true, false, nullptr, 0, 0),
+              1);
+    ::SendMessageW(btn.Hwnd(), WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+    EXPECT_TRUE(btn.IsHover());
+    btn.SetCheck(true);
+    EXPECT_EQ(ChooseBtnLook(btn.State()).image, BtnImage::Pressed);
+    ::SendMessageW(btn.Hwnd(), WM_MOUSELEAVE, 0, 0);
+    EXPECT_FALSE(btn.IsHover());
+    ::EnableWindow(btn.Hwnd(), FALSE);
+    EXPECT_EQ(ChooseBtnLook(btn.State()).image, BtnImage::Disabled);
+}
+
+TEST_F(PngBtnWindow, ALongCaptionIsCutAndBecomesTheTip) {
+    CPngBtn btn(8);
+    const RECT size{0, 0, 80, 32};
+    ASSERT_EQ(NewSmallPngButton3(nullptr, nullptr, m_parent, L"btn_nr.png", L"btn_ov.png",
+                                 L"btn_ov.png", &size, btn, false, false, nullptr, 10, 10),
+              1);
+    const std::wstring caption(40, L'W');
+    btn.SetText(caption);
+    EXPECT_EQ(btn.GetTip(), caption);
+    btn.SetText(L"OK");
+    EXPECT_EQ(btn.GetTip(), L"");
+}
+
+TEST_F(PngBtnWindow, MissingImagesAreReportedInOrderAndNothingIsMade) {
+    testutil::TempDir dir;
+    std::filesystem::create_directories(dir.Path() / "skins");
+    const std::filesystem::path skins = std::filesystem::path(testutil::ProductDir()) / "skins";
+    std::filesystem::copy_file(skins / "btn_nr.png", dir.Path() / "skins" / "btn_nr.png");
+    guitest::ExeDirScope exeDir(W(dir.Dir()));
+
+    struct Case {
+        const wchar_t *normal, *hover, *pressed;
+        const char16_t* message;
+    };
+    const Case cases[] = {
+        {L"none_nr.png", L"none_ov.png", L"btn_nr.png",
+         u"NewSmallPngButton. file none_nr.png not exist"},
+        {L"btn_nr.png", L"keybtn_ov.png", L"none_dn.png",
+         u"NewSmallPngButton. file keybtn_ov.png not exist"},
+        {L"btn_nr.png", L"btn_nr.png", L"none_dn.png",
+         u"NewSmallPngButton. file none_dn.png not exist"},
+    };
+    for (const auto& c : cases) {
+        m_boxes.Clear();
+        CPngBtn btn(9);
+        EXPECT_EQ(NewSmallPngButton(c.hover, nullptr, m_parent, c.normal, c.pressed, btn, false,
+                                    false, nullptr, nullptr, 0, 0, 10, 10),
+                  0);
+        EXPECT_FALSE(btn.Hwnd());
+        ASSERT_EQ(m_boxes.Messages().size(), 1u);
+        EXPECT_EQ(m_boxes.Messages()[0].first, c.message);
+        EXPECT_EQ(m_boxes.Messages()[0].second, u"Warrning");
+    }
+
+    m_boxes.Clear();
+    CPngBtn btn3(10);
+    EXPECT_EQ(NewSmallPngButton3(nullptr, nullptr, m_parent, L"btn_nr.png", L"gone.png",
+                                 L"btn_nr.png", nullptr, btn3, false, false, nullptr, 0, 0),
+              0);
+    ASSERT_EQ(m_boxes.Messages().size(), 1u);
+    EXPECT_EQ(m_boxes.Messages()[0].first, u"NewSmallPngButton3. file gone.png not exist");
+    // A name left out is no file to report.
+    m_boxes.Clear();
+    EXPECT_EQ(NewSmallPngButton3(nullptr, nullptr, m_parent, L"btn_nr.png", nullptr, L"btn_nr.png",
+                                 nullptr, btn3, false, false, nullptr, 0, 0),
+              0);
+    EXPECT_TRUE(m_boxes.Messages().empty());
+}
+
+TEST_F(PngBtnWindow, ButtonFromImagesCutsItsStatesAtItsRectangle) {
+    fw::Image main = LoadSkinImage(L"msg_nr.png");
+    CPngBtn btn(11);
+    const RECT rect{50, 60, 150, 80};
+    ASSERT_EQ(NewPngButtonFromImages(m_parent, btn, rect, main.get(), main.get(), main.get(), true,
+                                     true, L"Link"),
+              1);
+    EXPECT_TRUE(btn.IsToggle());
+    EXPECT_EQ(btn.GetTip(), L"Link");
+    RECT rc;
+    ::GetClientRect(btn.Hwnd(), &rc);
+    EXPECT_EQ(rc.right, 100);
+    EXPECT_EQ(rc.bottom, 20);
+}
+
+} // namespace
