@@ -2,6 +2,7 @@
 // key codes and the macro file as tarvelctl shows them.
 
 #include "Commands.h"
+#include "LibraryCommands.h"
 #include "ProfileJson.h"
 
 #include "model/KeyCodes.h"
@@ -209,7 +210,9 @@ int CmdKey(const Options& opts, const Args& args) {
     return 0;
 }
 
-int CmdMacro(const Options&, const Args& args) {
+int CmdMacro(const Options& opts, const Args& args) {
+    if (!args.empty() && (args[0] == "import" || args[0] == "export"))
+        return CmdMacroFile(opts, args);
     if (args.size() != 2 || (args[0] != "show" && args[0] != "block"))
         throw CommandError("usage: macro (show | block) FILE.mck");
     const StMacro m = ReadMacro(args[1]);
@@ -252,7 +255,10 @@ const CommandRegistration kProfiles("profiles", CmdProfiles,
 const CommandRegistration kKey("key", CmdKey,
                                "key encode FUNID [--param P] [--combo C] [--macro-file F.mck] | "
                                "key decode CODE [--combo HEX] [--index N]");
-const CommandRegistration kMacro("macro", CmdMacro, "macro (show | block) FILE.mck");
+const CommandRegistration
+    kMacro("macro", CmdMacro,
+           "macro (show | block) FILE.mck | --data-dir DIR macro import FILE.mck | "
+           "--data-dir DIR macro export NAME FILE.mck");
 
 } // namespace
 

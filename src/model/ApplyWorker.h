@@ -1,0 +1,78 @@
+#pragma once
+// The apply worker: one long-lived thread that takes apply requests in
+// posting order and runs ApplyProfile on a copy of the current profile.
+//
+// Requesters post with PostApply (model/ApplyRequest.h). The main window
+// starts the worker with InitApply during its initialisation and stops it
+// with StopApply at shutdown: the worker finishes the requests already
+// posted, sees the exit request and is joined.
+
+#include "device/DeviceEvents.h"
+#include "device/USBDriver.h"
+#include "model/ApplyProfile.h"
+#include "model/ApplyRequest.h"
+#include "platform/SystemMouse.h"
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <utility>
+
+// The progress dialog's title, by which the worker finds it.
+constexpr char16_t kProgressDlgTitle[] = u"MyProgressDlg..";
+// Requests waiting at most; further ones are dropped (and logged).
+constexpr size_t kMaxPendingApply = 100;
+// Closes the progress window (WM_CLOSE).
+constexpr uint32_t kMsgClose = 0x0010;
+// The progress window is looked for this often, after this pause each time.
+constexpr int kProgressLooks = 20;
+constexpr uint32_t kProgressLookGapMs = 100;
+
+// Finds a top-level window by its title: the GUI asks the system, tests and
+// tarvelctl answer from what they set up.
+class WindowFinder {
+public:
+    virtual ~WindowFinder() = default;
+    // The window, or null when there is none.
+    virtual std::shared_ptr<EventPoster> FindWindowByTitle(const std::u16string& title) = 0;
+};
+
+// The worker's context: one instance, owned by this module.
+struct ApplyCtx {
+    std::u16string szProgressTitle = kProgressDlgTitle;
+    CUSBDriver* pDriver = nullptr;
+    EventPoster* pMainWnd = nullptr; // owner of the worker's message boxes
+    WindowFinder* pFinder = nullptr;
+    platform::SystemMouse* pMouse = nullptr; // null: the system's own
+    uint32_t nMsg = WM_PROGRESS_SETPOS;
+
+    // Pending requests (nFlag, nData) in posting order, and the exit request.
+    std::mutex mtx;
+    std::condition_variable cvRequest;
+    std::condition_variable cvIdle; // a request finished
+    std::deque<std::pair<uint32_t, uint32_t>> requests;
+    bool bExit = false;
+    bool bBusy = false;
+    std::thread worker;
+};
+
+// Starts the worker (stopping one that runs). `finder` and `mouse` may be
+// null: no progress window is ever found, the system's settings are used.
+void InitApply(EventPoster* mainWnd, CUSBDriver* driver, WindowFinder* finder = nullptr,
+               platform::SystemMouse* mouse = nullptr);
+// Asks the worker to end once the requests already posted are done, and
+// joins it. Nothing happens when no worker runs.
+void StopApply();
+bool ApplyRunning();
+
+// Waits until no request is pending or running; false when `timeout` passed
+// first (tests, tarvelctl).
+bool WaitApplyIdle(std::chrono::milliseconds timeout);
+
+// The worker's body.
+void ApplyThread(ApplyCtx* ctx);

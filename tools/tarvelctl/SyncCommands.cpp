@@ -1,0 +1,189 @@
+// read and apply: the configuration read and the apply against the virtual
+// receiver kept in the --virtual state file, on the profile store in
+// --data-dir, through the real CUSBDriver.
+
+#include "Commands.h"
+#include "ProfileJson.h"
+
+#include "device/ReportFrame.h"
+#include "device/USBDriver.h"
+#include "model/ApplyProfile.h"
+#include "model/DeviceRead.h"
+#include "platform/MessageBox.h"
+#include "platform/Platform.h"
+#include "platform/SystemMouse.h"
+#include "settings/InitData.h"
+#include "settings/Settings.h"
+#include "settings/TextTable.h"
+#include "sim/VirtualHidLibrary.h"
+#include "sim/VirtualReceiver.h"
+#include "store/AppDataDir.h"
+#include "store/HeadlessMacroTree.h"
+#include "store/MacroList.h"
+#include "store/MacroStore.h"
+#include "store/ProfileStore.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+std::string Hex(const uint8_t* data, size_t length) {
+    static const char digits[] = "0123456789abcdef";
+    std::string out;
+    for (size_t i = 0; i < length; ++i) {
+        out += digits[data[i] >> 4];
+        out += digits[data[i] & 0xF];
+    }
+    return out;
+}
+
+// The program's start-up as far as a read or an apply needs it: settings and
+// texts, the data folder, the macro library, the profiles, and a driver open
+// on the virtual receiver. Message boxes are collected.
+class SyncSession {
+public:
+    explicit SyncSession(const Options& opts) {
+        if (opts.virtualState.empty() || opts.dataDir.empty())
+            throw CommandError("this command needs --virtual STATE and --data-dir DIR");
+        platform::SetMessageBoxSink([this](const std::u16string& t, const std::u16string& c) {
+            m_messages.emplace_back(c, t);
+        });
+        settings::InitData(opts.exeDir);
+        settings::LoadTextTable(opts.exeDir + u"text.xml");
+        // Start-up creates the data folder; so does this.
+        std::error_code ec;
+        std::filesystem::create_directories(std::filesystem::path(opts.dataDir), ec);
+        SetAppDataDir(opts.dataDir);
+        g_ProfileList.SetOwnership(kListOwnsElements);
+        g_MacroList.SetOwnership(kListOwnsElements);
+        LoadMacroLibrary(&m_tree, settings::g_opt.MacroDir, true);
+        InitProfiles();
+        const uint32_t curId = LoadCurId();
+        ProfileRecord* cur = g_ProfileList.At(0);
+        g_ProfileList.ForEach([&cur, curId](ProfileRecord& r) {
+            if (curId != 0 && r.dwProfileID == curId)
+                cur = &r;
+        });
+        g_pCurProfile = cur;
+
+        m_receiver = std::make_shared<sim::VirtualReceiver>(opts.virtualState);
+        m_driver =
+            std::make_unique<CUSBDriver>(std::make_unique<sim::VirtualHidLibrary>(m_receiver));
+        if (!m_driver->InitDriver() || !m_driver->OpenDevice())
+            throw CommandError("no receiver found");
+        m_receiver->ResetCounters();
+        m_ctx.pDriver = m_driver.get();
+        m_ctx.pMacroTree = &m_tree;
+        m_start = platform::TickCount();
+    }
+    ~SyncSession() {
+        m_driver.reset();
+        platform::SetMessageBoxSink({});
+    }
+
+    CUSBDriver& Driver() { return *m_driver; }
+    CfgReadCtx& Ctx() { return m_ctx; }
+    sim::VirtualReceiver& Receiver() { return *m_receiver; }
+    uint32_t Elapsed() const { return platform::TickCount() - m_start; }
+
+    void WriteTail(JsonWriter& json) {
+        json.Key("reports").Number(m_receiver->ReportsReceived()).Key("ms").Number(Elapsed());
+        json.Key("messages").BeginArray();
+        for (const auto& [caption, text] : m_messages)
+            json.BeginObject().Key("caption").String(caption).Key("text").String(text).EndObject();
+        json.EndArray();
+    }
+
+private:
+    std::vector<std::pair<std::u16string, std::u16string>> m_messages;
+    HeadlessMacroTree m_tree;
+    std::shared_ptr<sim::VirtualReceiver> m_receiver;
+    std::unique_ptr<CUSBDriver> m_driver;
+    CfgReadCtx m_ctx;
+    uint32_t m_start = 0;
+};
+
+int CmdRead(const Options& opts, const Args& args) {
+    if (!args.empty())
+        throw CommandError("usage: --virtual STATE --data-dir DIR read");
+    SyncSession session(opts);
+    ProfileRecord profile{};
+    if (!CopyProfileOut(0, profile))
+        throw CommandError("no profile 0");
+    const bool ok = ReadDevCfg(profile, session.Ctx(), session.Driver()) == 1;
+    if (ok) {
+        g_nResync = 0;
+        CopyProfileIn(0, profile);
+        SaveProfiles();
+        SaveCurId();
+    }
+    JsonWriter json;
+    json.BeginObject().Key("ok").Bool(ok).Key("profile");
+    WriteProfileJson(json, profile);
+    session.WriteTail(json);
+    json.EndObject();
+    Print(json);
+    return ok ? 0 : 1;
+}
+
+int CmdApply(const Options& opts, const Args& args) {
+    const char* usage =
+        "usage: --virtual STATE --data-dir DIR apply [--profile N] [--flag F] [--data D]";
+    int64_t index = 0, flag = kApplyFull, data = kApplyAll;
+    for (size_t i = 0; i < args.size(); i += 2) {
+        if (i + 1 >= args.size())
+            throw CommandError(usage);
+        const int64_t value = ParseNumber(args[i + 1]);
+        if (args[i] == "--profile")
+            index = value;
+        else if (args[i] == "--flag")
+            flag = value;
+        else if (args[i] == "--data")
+            data = value;
+        else
+            throw CommandError(usage);
+    }
+    if (flag < 0 || flag > 0xFFFF || data < 0 || data > 0xFF)
+        throw CommandError("--flag is 0..0xFFFF, --data 0..0xFF");
+    SyncSession session(opts);
+    ProfileRecord profile{};
+    if (index < 0 || index >= kProfileCount || !CopyProfileOut(int(index), profile))
+        throw CommandError("no profile " + std::to_string(index));
+    // The pointer settings stay in this process; tarvelctl never changes the system's.
+    platform::MemorySystemMouse mouse;
+    const bool ok = ApplyProfile(nullptr, &session.Driver(), &profile, WM_PROGRESS_SETPOS,
+                                 uint32_t(flag), uint32_t(data), &mouse) == 1;
+    SaveProfiles();
+    SaveCurId();
+
+    JsonWriter json;
+    json.BeginObject().Key("ok").Bool(ok).Key("writes").BeginArray();
+    for (const sim::Report& r : session.Receiver().ReceivedReports()) {
+        if (r[1] != CMD_WRITE_EEPROM)
+            continue;
+        const size_t length = std::min<size_t>(r[5], device::kMaxData);
+        json.BeginObject()
+            .Key("addr")
+            .Number(r[3] << 8 | r[4])
+            .Key("data")
+            .String(Hex(r.data() + 6, length))
+            .EndObject();
+    }
+    json.EndArray();
+    session.WriteTail(json);
+    json.EndObject();
+    Print(json);
+    return ok ? 0 : 1;
+}
+
+const CommandRegistration kRead("read", CmdRead, "--virtual STATE --data-dir DIR read");
+const CommandRegistration kApply("apply", CmdApply,
+                                 "--virtual STATE --data-dir DIR apply [--profile N] [--flag F] "
+                                 "[--data D]");
+
+} // namespace
