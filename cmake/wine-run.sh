@@ -4,6 +4,14 @@
 # created on first use; a virtual X display is started when none is set.
 set -euo pipefail
 
+# --start-server BUILD_DIR: prepare the prefix and leave a persistent server
+# running (scripts/test.sh ends it). Otherwise: EXE [ARGS...].
+start_server=""
+if [ "${1:-}" = --start-server ]; then
+  start_server=1
+  exe=$2/CMakeCache.txt
+  set -- "$exe"
+fi
 exe=$1
 shift
 
@@ -47,5 +55,14 @@ if [ ! -f "$WINEPREFIX/.tarvel-ready" ]; then
   touch "$WINEPREFIX/.tarvel-ready"
 fi
 flock -u 9
+if [ -n "$start_server" ]; then
+  # One server (and Wine's own service processes) for a whole test run: a
+  # server that exits on its idle timeout just as the next test connects
+  # makes that test fail with "recvmsg: Connection reset by peer". Started
+  # here with no output attached, so no test's output pipe is held open by it.
+  "$wineserver" -p </dev/null >/dev/null 2>&1 8>&- 9>&- || true
+  "$wine" cmd /c exit </dev/null >/dev/null 2>&1 8>&- 9>&- || true
+  exit 0
+fi
 
 exec "$wine" "$exe" "$@"

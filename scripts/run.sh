@@ -1,10 +1,63 @@
 #!/usr/bin/env bash
-# Builds the command-line tool and shows the default product's settings as
-# the program reads them at start-up.
+# Builds Tarvel.exe with its two DLLs and the default product, then runs it
+# under Wine against the virtual receiver. The receiver's state (its memory,
+# so what Apply writes) lives in the user's data folder and is created on the
+# first run.
+#
+# With a DISPLAY the program opens there and runs until it is closed. Without
+# one it runs on a virtual display: the script waits for the main window,
+# takes a screenshot once start-up has read the device, prints where the
+# screenshot is, and ends the program the way its tray menu's Exit does.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/bootstrap.sh
-cmake --preset native >/dev/null
-cmake --build --preset native --target tarvelctl >/dev/null
-exec build/native/tools/tarvelctl/tarvelctl --exe-dir product "${@:-settings}"
+cmake --preset windows >/dev/null
+cmake --build --preset windows --target stage wmsg >/dev/null
+
+build=$PWD/build/windows
+stage=$build/stage
+wmsg=$build/tools/wmsg/wmsg.exe
+wine_run=$PWD/cmake/wine-run.sh
+data=${XDG_DATA_HOME:-$HOME/.local/share}/tarvel
+mkdir -p "$data"
+state=$data/virtual-receiver.state
+# Wine sees the Unix file system as drive Z:.
+export TARVEL_VIRTUAL_RECEIVER="Z:${state//\//\\}"
+export WINEPREFIX=$build/wineprefix
+
+echo "run: virtual receiver state $state"
+if [ -n "${DISPLAY:-}" ]; then
+  exec "$wine_run" "$stage/Tarvel.exe"
+fi
+
+title=Tarvel
+shot=$build/run-screenshot.png
+exit_command=(0x111 0x6001 0) # WM_COMMAND, the tray menu's Exit
+
+"$wine_run" "$stage/Tarvel.exe" &
+program=$!
+cleanup() {
+  /usr/lib/wine/wineserver -k 2>/dev/null || true
+  if [ -f "$build/.xvfb.pid" ]; then
+    kill "$(cat "$build/.xvfb.pid")" 2>/dev/null || true
+    rm -f "$build/.xvfb.pid" "$build/.xvfb.display"
+  fi
+}
+trap cleanup EXIT
+
+if ! "$wine_run" "$wmsg" wait "$title" 60; then
+  echo "run: the main window did not appear" >&2
+  exit 1
+fi
+# Start-up reads the device's configuration in the background (about a second).
+sleep 3
+display=$(cat "$build/.xvfb.display")
+xwd -root -display ":$display" | /usr/bin/convert xwd:- "$shot"
+echo "run: screenshot $shot"
+
+"$wine_run" "$wmsg" post "$title" "${exit_command[@]}"
+"$wine_run" "$wmsg" gone "$title" 20 || echo "run: the program did not end in time" >&2
+wait "$program" || true
+/usr/lib/wine/wineserver -w || true
+echo "run: ended"

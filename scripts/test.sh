@@ -26,6 +26,7 @@ for preset in native tsan windows; do
   echo "== $preset"
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" -j "$jobs"
+  [ "$preset" = windows ] && cmake/wine-run.sh --start-server build/windows
   ctest --preset "$preset" -j "$jobs"
 done
 

@@ -1,24 +1,53 @@
+// The main window's life: start-up in order, the message dispatch, showing
+// and ending, and the shutdown that releases everything in reverse order.
+
 #include "app/MainDlg.h"
 
 #include "app/AppGlobals.h"
+#include "app/NotifyDlg.h"
 #include "app/PopupMenu.h"
-#include "controls/SkinRegion.h"
 #include "app/resource.h"
+#include "device/win32/VantorLibrary.h"
 #include "framework/App.h"
+#include "model/ApplyWorker.h"
+#include "model/SensorCatalogue.h"
+#include "pages/AdvDlg.h"
+#include "pages/KeyDlg.h"
+#include "pages/LedDlg.h"
+#include "pages/MacroDlg.h"
+#include "pages/MsgDlg.h"
 #include "settings/Log.h"
 #include "settings/Settings.h"
+#include "store/MacroStore.h"
+#include "store/ProfileStore.h"
+
+#include <dbt.h>
 
 using settings::g_opt;
 using settings::WriteLog;
 
-CTarvelDlg::CTarvelDlg() : fw::Dialog(IDD_MAIN) {
+CTarvelDlg::CTarvelDlg()
+    : fw::Dialog(IDD_MAIN), m_usb(std::make_unique<VantorLibrary>()),
+      m_bShow(!(g_opt.TrayIcon == 1 || g_opt.ShowWelcome != 0)) {
     if (!g_fontApp)
         m_font.Reset(::CreateFontW(14, 0, 0, 0, 400, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                                    OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                                    FF_SWISS, L"MS Shell Dlg"));
+    m_cfgRead.pDriver = &m_usb;
+    m_cfgRead.pMainWnd = &m_poster;
+    m_cfgRead.pMacroTree = &m_macroTree;
+}
+
+CTarvelDlg::~CTarvelDlg() {
+    // Normally DestroyWindow has run; this covers a window that never opened.
+    StopCfgReads();
+    StopApply();
 }
 
 BOOL CTarvelDlg::OnInitDialog() {
+    m_poster.SetWindow(m_hwnd);
+    InstallMessageBoxSink(m_hwnd);
+
     m_icon.Reset(
         static_cast<HICON>(::LoadImageW(nullptr, (g_szExeDir + L"appico.ico").c_str(), IMAGE_ICON,
                                         0, 0, LR_LOADFROMFILE | LR_DEFAULTSIZE)));
@@ -30,75 +59,63 @@ BOOL CTarvelDlg::OnInitDialog() {
     }
     ::SendMessageW(m_hwnd, WM_SETICON, ICON_BIG, LPARAM(m_icon.Get()));
     ::SendMessageW(m_hwnd, WM_SETICON, ICON_SMALL, LPARAM(m_icon.Get()));
+
+    m_pNotifyDlg = std::make_unique<CNotifyDlg>();
+    m_pNotifyDlg->SetPosition(50, 50);
+    if (m_pNotifyDlg->Create(nullptr)) {
+        // A name for the window, so it can be told apart from the others.
+        ::SetWindowTextW(m_pNotifyDlg->Hwnd(), L"TarvelNotify");
+        ::ShowWindow(m_pNotifyDlg->Hwnd(), SW_HIDE);
+    }
+
     BuildSkinFrame();
     ::SetWindowTextW(m_hwnd, g_szAppTitle.c_str());
-    ::ShowWindow(m_hwnd, SW_SHOWNORMAL);
-    return TRUE;
-}
 
-bool CTarvelDlg::BuildSkinFrame() {
-    m_imgMain = fw::LoadImageFile(SkinPath(L"main_nr.png"));
-    if (fw::Width(m_imgMain) == 0) {
-        ::MessageBoxW(m_hwnd, L"Load skins failed.", L"Error", MB_OK);
-        ::PostMessageW(m_hwnd, WM_CLOSE, 0, 0);
-        return false;
-    }
-    m_imgHover = fw::LoadImageFile(SkinPath(L"main_ov.png"));
-    if (g_opt.clrMask != 0)
-        ::SetWindowRgn(m_hwnd, RegionFromImage(*m_imgMain, g_opt.clrMask, 10).Release(), TRUE);
-
-    const int w = fw::Width(m_imgMain), h = fw::Height(m_imgMain);
-    const int screenW = ::GetSystemMetrics(SM_CXFULLSCREEN),
-              screenH = ::GetSystemMetrics(SM_CYFULLSCREEN);
-    int x = (screenW - w) / 2, y = (screenH - h) / 2;
-    if (screenW - w < 2 || x >= screenW)
-        x = 10;
-    if (screenH - h < 2 || y >= screenH)
-        y = 10;
-    ::SetWindowPos(m_hwnd, nullptr, x, y, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
-    return true;
-}
-
-void CTarvelDlg::OnPaint() {
-    fw::PaintScope paint(m_hwnd);
-    RECT rc;
-    ::GetClientRect(m_hwnd, &rc);
-    if (::IsIconic(m_hwnd)) {
-        const int cx = ::GetSystemMetrics(SM_CXICON), cy = ::GetSystemMetrics(SM_CYICON);
-        ::DrawIcon(paint.Dc(), (rc.right - cx + 1) / 2, (rc.bottom - cy + 1) / 2, m_icon.Get());
-        return;
-    }
-    fw::BackBuffer buffer(paint.Dc(), rc.right, rc.bottom);
-    fw::Brush background(::CreateSolidBrush(g_opt.clrBkg));
-    ::FillRect(buffer.Dc(), &rc, background.Get());
-    if (fw::Width(m_imgMain) > 0) {
-        Gdiplus::Graphics g(buffer.Dc());
-        g.DrawImage(m_imgMain.get(), 0, 0, rc.right, rc.bottom);
-    }
-    buffer.CopyTo();
-}
-
-bool CTarvelDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
-    // Enter and Escape reach the dialog as IDOK/IDCANCEL: they never close it.
-    if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)
-        return true;
-    return fw::Dialog::OnCommand(wParam, lParam);
-}
-
-bool CTarvelDlg::PreTranslateMessage(MSG& msg) {
-    if (msg.message == WM_KEYDOWN || msg.message == WM_KEYUP || msg.message == WM_SYSKEYDOWN ||
-        msg.message == WM_SYSKEYUP) {
-        switch (msg.wParam) {
-        case VK_RETURN:
-        case VK_ESCAPE:
-        case VK_SPACE:
-        case VK_F1:
-            return true;
-        default:
-            break;
+    m_usb.InitDriver(&m_poster);
+    if (!m_usb.OpenDevice()) {
+        if (g_opt.Suwnd == 0) {
+            CMsgDlg::ShowMessage(u"tc_msg15", nullptr);
+            ::PostMessageW(m_hwnd, WM_CLOSE, 0, 0);
+            return TRUE;
         }
+    } else {
+        if (m_usb.GetDevState() != 1) {
+            CMsgDlg::ShowMessage(u"tc_msg10", nullptr);
+            if (g_opt.Suwnd == 0) {
+                ::PostMessageW(m_hwnd, WM_CLOSE, 0, 0);
+                return TRUE;
+            }
+        }
+        uint8_t level[2] = {};
+        g_nCurDpiLevel = m_usb.ReadEEPROM(4, level, 2) ? level[0] : -1;
     }
-    return false;
+
+    if (!FindSensorCfg(g_nCurSensor)) {
+        wchar_t text[64];
+        std::swprintf(text, std::size(text), L"UnSupported Sensor 0x%04x", unsigned(g_nCurSensor));
+        CMsgDlg::ShowMessageText(text, nullptr);
+        ::PostMessageW(m_hwnd, WM_CLOSE, 0, 0);
+        return TRUE;
+    }
+
+    InitApply(&m_poster, &m_usb, &m_finder, nullptr);
+    RegisterDevNotify(m_hwnd);
+    LoadMacroLibrary(nullptr, g_opt.MacroDir, true);
+    InitProfiles();
+    if (g_opt.TrayIcon == 1 || g_opt.TrayIcon == 3) {
+        SyncUiToSensor();
+        AddTrayIcon();
+    }
+    if (m_bShow)
+        OnConfig();
+    if (m_pAdvDlg) {
+        WriteLog("OnInitDialog: g_nCurDpiLevel=%d", g_nCurDpiLevel.load());
+        if (g_nCurDpiLevel < 0 && pSensorCfg)
+            g_nCurDpiLevel = pSensorCfg->nDefLevel;
+        m_pAdvDlg->SelectLevel(g_nCurDpiLevel);
+    }
+    StartCfgRead();
+    return TRUE;
 }
 
 bool CTarvelDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
@@ -111,17 +128,172 @@ bool CTarvelDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& resu
     case WM_HELP:
         result = 1;
         return true;
+    case WM_TRAYICON:
+        if (lParam == WM_LBUTTONUP)
+            OnConfig();
+        else if (lParam == WM_RBUTTONUP)
+            ShowTrayMenu();
+        result = 1;
+        return true;
+    case WM_SYNC_OK: {
+        WriteLog("OnSyncOk");
+        const ProfileRecord* cur = g_pCurProfile.load();
+        if (cur)
+            SetAsCurProfile(cur->dwProfileID);
+        result = 1;
+        return true;
+    }
+    case WM_MENU_CHOICE:
+        OnMenuChoice(wParam);
+        result = 1;
+        return true;
+    case WM_DEVICE_BEHAVIOR:
+        result = OnDeviceBehavior(wParam, lParam);
+        return true;
+    case WM_DEVICECHANGE:
+        result = OnDeviceChange(wParam, lParam);
+        return true;
+    case WM_CORE_MESSAGE:
+        ShowPostedCoreMessage(MessageOwner(), lParam);
+        result = 0;
+        return true;
+    case WM_QUERYENDSESSION:
+        // TRUE: the session may end; the macro store is saved first.
+        SaveMacroDump();
+        result = TRUE;
+        return true;
     case WM_LBUTTONDOWN:
         // The window is dragged by any point of its background.
         CloseMenus();
         ::PostMessageW(m_hwnd, WM_NCLBUTTONDOWN, HTCAPTION, lParam);
         return false;
+    case WM_WINDOWPOSCHANGING:
+        // While the window is to stay hidden (tray start), nothing shows it.
+        if (!m_bShow)
+            reinterpret_cast<WINDOWPOS*>(lParam)->flags &= ~SWP_SHOWWINDOW;
+        return false;
+    case WM_SETCURSOR:
+        if (m_btnHome.Hwnd()) {
+            POINT pt;
+            ::GetCursorPos(&pt);
+            ::ScreenToClient(m_hwnd, &pt);
+            const settings::Rect& r = g_opt.rcHomePageBtn;
+            if (pt.x >= r.left && pt.x < r.right && pt.y >= r.top && pt.y < r.bottom) {
+                ::SetCursor(::LoadCursorW(nullptr, IDC_HAND));
+                result = TRUE;
+                return true;
+            }
+        }
+        return false;
     default:
-        (void)wParam;
         return false;
     }
 }
 
+bool CTarvelDlg::PreTranslateMessage(MSG& msg) {
+    if (msg.message != WM_KEYDOWN && msg.message != WM_KEYUP && msg.message != WM_SYSKEYDOWN &&
+        msg.message != WM_SYSKEYUP)
+        return false;
+    if (m_pMacroDlg && m_pMacroDlg->IsRecording())
+        return true; // the recorder takes every key while it records
+    switch (msg.wParam) {
+    case VK_RETURN:
+    case VK_ESCAPE:
+    case VK_SPACE:
+    case VK_F1:
+        // None of them may close the window or press a button.
+        return true;
+    default:
+        return false;
+    }
+}
+
+void CTarvelDlg::OnConfig() {
+    WriteLog("OnConfig");
+    if (::IsWindowVisible(m_hwnd)) {
+        ::ShowWindow(m_hwnd, SW_RESTORE);
+        ::SetForegroundWindow(m_hwnd);
+        return;
+    }
+    SyncUiToSensor();
+    m_bShow = true;
+    ::ShowWindow(m_hwnd, SW_SHOWNORMAL);
+    ::SetForegroundWindow(m_hwnd);
+    const bool told = m_usb.TellDrvStatus(1);
+    WriteLog("TellDrvStatus= %x", 1u);
+    (void)told;
+}
+
+void CTarvelDlg::OnExit() {
+    WriteLog("OnExit");
+    if (HWND msgWnd = ::FindWindowW(nullptr, L"TarvelMsgTopWindow"))
+        ::SendMessageW(msgWnd, WM_CLOSE, 0, 0);
+    g_pCurProfile = g_ProfileList.At(0);
+    SaveProfiles();
+    SaveCurId();
+    m_usb.TellDrvStatus(0);
+    ::ShowWindow(m_hwnd, SW_HIDE);
+    if (m_usb.ReaderRunning()) {
+        m_usb.StopNotify();
+        ::Sleep(50);
+    }
+    ::PostMessageW(m_hwnd, WM_CLOSE, 0, 0);
+}
+
+void CTarvelDlg::StartCfgRead() {
+    // Reads that have ended are joined; the new one waits for a running one.
+    std::erase_if(m_cfgReaders, [](std::thread& t) { return !t.joinable(); });
+    m_cfgReaders.emplace_back(ReadCurCfgThread, &m_cfgRead);
+}
+
+void CTarvelDlg::StopCfgReads() {
+    m_cfgRead.m_bAbortCfgRead = true;
+    for (std::thread& t : m_cfgReaders)
+        if (t.joinable())
+            t.join();
+    m_cfgReaders.clear();
+    m_cfgRead.m_bAbortCfgRead = false;
+}
+
+bool CTarvelDlg::DeviceOpen() const {
+    return m_usb.CommandHandle() != nullptr;
+}
+
+HWND CTarvelDlg::MessageOwner() const {
+    return m_hwnd && ::IsWindowVisible(m_hwnd) ? m_hwnd : nullptr;
+}
+
 bool CTarvelDlg::DestroyWindow() {
+    if (!m_hwnd)
+        return false;
+    // The apply worker finishes what was posted and ends; the configuration
+    // reads give up at their next step.
+    StopApply();
+    StopCfgReads();
+    // The notification reader is stopped and joined, never killed.
+    if (m_usb.ReaderRunning()) {
+        m_usb.StopNotify();
+        ::Sleep(50);
+    }
+    if (m_pNotifyDlg) {
+        m_pNotifyDlg->DestroyWindow();
+        m_pNotifyDlg.reset();
+    }
+    SaveCurId();
+    ClearProfiles();
+    RemoveTrayIcon();
+    m_usb.StopNotify();
+    if (m_hDevNotify) {
+        ::UnregisterDeviceNotification(m_hDevNotify);
+        m_hDevNotify = nullptr;
+    }
+    m_pKeyDlg.reset();
+    m_pMacroDlg.reset();
+    m_pAdvDlg.reset();
+    m_pLedDlg.reset();
+    m_imgHover.reset();
+    m_imgMain.reset();
+    InstallMessageBoxSink(nullptr);
+    m_poster.SetWindow(nullptr);
     return fw::Dialog::DestroyWindow();
 }

@@ -1,14 +1,40 @@
 #pragma once
 // CTarvelDlg: the program's one top-level window, a borderless skinned dialog
-// run modally by the application object.
+// run modally by the application object. It owns the device link, the four
+// pages, the profile and navigation buttons, the tray icon and the on-screen
+// notification; it starts the apply worker and the configuration reader and
+// follows the device's arrival, removal and events. Closing it ends the
+// program.
 
+#include "app/CoreBridge.h"
+#include "controls/PngBtn.h"
+#include "device/USBDriver.h"
 #include "framework/Dialog.h"
 #include "framework/GdiPlus.h"
 #include "framework/Handles.h"
+#include "model/DeviceRead.h"
+#include "store/HeadlessMacroTree.h"
+
+#include <shellapi.h>
+
+#include <cstdint>
+#include <memory>
+#include <thread>
+#include <vector>
+
+class CKeyDlg;
+class CMacroDlg;
+class CAdvDlg;
+class CLedDlg;
+class CNotifyDlg;
+
+// The program's own window messages that the main window handles.
+constexpr UINT WM_TRAYICON = 1132; // tray icon, and a second copy of the program
 
 class CTarvelDlg : public fw::Dialog {
 public:
     CTarvelDlg();
+    ~CTarvelDlg() override;
 
     bool DestroyWindow() override;
     bool OnCommand(WPARAM wParam, LPARAM lParam) override;
@@ -16,12 +42,85 @@ public:
     BOOL OnInitDialog() override;
     bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
-private:
     bool BuildSkinFrame();
+    void InitProfiles();
+    void SyncUiToSensor();
+    void SetAsCurProfile(uint32_t dwID);
+    void ShowPage(int n);
+    void OnConfig();
+    void OnExit();
+    void OnPopupMenuButton(int x, int y);
+    bool PreApplyCheck();
+
+    // Device presence and the mouse's own events.
+    bool RegisterDevNotify(HWND hwnd);
+    LRESULT OnDeviceChange(WPARAM event, LPARAM data);
+    LRESULT OnDeviceBehavior(WPARAM wParam, LPARAM lParam);
+
+    int CurPage() const { return m_nCurPage; }
+    int CurProfileIndex() const { return m_nCurProfile; }
+
+private:
     void OnPaint();
+    void OnApply();
+    void OnRestore();
+    void OnProfileButton(int index);
+    void OnMinimize();
+    void OnClose();
+    void OnMenuChoice(WPARAM code);
+    void ExportProfileFile();
+    void ImportProfileFile();
+    void RefreshProfileCaptions();
+    void RefreshPages();
+    void StartCfgRead();
+    void StopCfgReads();
+    bool DeviceOpen() const;
+    HWND MessageOwner() const;
+
+    // The tray.
+    void AddTrayIcon();
+    void RemoveTrayIcon();
+    void ShowTrayMenu();
+
+    // The mouse's events, one handler per kind.
+    void OnDpiLevelEvent(WPARAM wParam);
+    void OnConfigChangedEvent();
+    void OnDpiLightEvent(WPARAM wParam);
+    void OnLogoLightEvent(WPARAM wParam);
+    void OnMainLightEvent(WPARAM wParam);
+
+    CPngBtn m_btnMin, m_btnClose, m_btnMenu, m_btnApply, m_btnRestore, m_btnHome, m_btnImport,
+        m_btnExport;
+    CPngBtn m_btnNavi[4];
+    CPngBtn m_btnPro[5];
+
+    std::unique_ptr<CKeyDlg> m_pKeyDlg;
+    std::unique_ptr<CMacroDlg> m_pMacroDlg;
+    std::unique_ptr<CAdvDlg> m_pAdvDlg;
+    std::unique_ptr<CLedDlg> m_pLedDlg;
+    std::unique_ptr<CNotifyDlg> m_pNotifyDlg;
+
+    // Where the device link, the reader and the worker post to this window.
+    WindowPoster m_poster;
+    TopWindowFinder m_finder;
+    CUSBDriver m_usb;
+    // The configuration reads: the macro library as the read sees it (the
+    // macro page's tree once it has one) and the reader threads started.
+    HeadlessMacroTree m_macroTree;
+    CfgReadCtx m_cfgRead;
+    std::vector<std::thread> m_cfgReaders;
 
     fw::Image m_imgMain;  // main_nr.png
     fw::Image m_imgHover; // main_ov.png (empty: use main_nr.png)
     fw::Font m_font;      // only when there is no application font
+    fw::Font m_fontNavi;
     fw::Icon m_icon;
+
+    bool m_bShow = true;
+    int m_nCurProfile = -1;
+    int m_nCurPage = 1;
+    uint32_t m_nResetTickCount = 0;
+    NOTIFYICONDATAW m_nid{};
+    HDEVNOTIFY m_hDevNotify = nullptr;
+    bool m_bTrayIcon = false;
 };

@@ -21,7 +21,6 @@ std::wstring g_szAppTitle;
 fw::Font g_fontApp;
 
 namespace {
-constexpr UINT WM_TRAYICON = 1132;
 std::string Log8(const std::wstring& s) {
     return text::ToUtf8(U(s));
 }
@@ -179,6 +178,5 @@ int CTarvelApp::ExitInstance() {
     WriteLog("Driver exit");
     if (m_bStarted)
         RemoveAppFont();
-    FreeMenuLibrary();
     return fw::App::ExitInstance();
 }

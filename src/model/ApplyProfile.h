@@ -11,9 +11,6 @@
 
 #include <cstdint>
 
-// Posted to the progress window with the percentage in wParam.
-constexpr uint32_t WM_PROGRESS_SETPOS = 1067;
-
 // Writes the parts of `profile` that `nFlag` and `nData` choose. `progressWnd`
 // (may be null) gets WM_PROGRESS_SETPOS messages numbered `nMsg`; `mouse` is
 // the system's pointer settings (null: the operating system's own). 1 when

@@ -21,6 +21,9 @@ enum ApplyFlag : uint32_t {
 // nData of APPLY_LED: which lights.
 enum LedMask : uint32_t { LED_LOGO = 1, LED_MAIN = 2, LED_DPI = 4 };
 
+// Posted to the progress window with the percentage in wParam.
+constexpr uint32_t WM_PROGRESS_SETPOS = 1067;
+
 constexpr uint32_t kApplyAll = 0xFF;
 constexpr uint32_t kApplyFull = 0x00EF; // keys, lights, DPI, system, rate, colours, count
 

@@ -7,11 +7,11 @@
 #include "framework/Dialog.h"
 #include "framework/GdiPlus.h"
 #include "framework/Handles.h"
+#include "model/ApplyRequest.h"
 
 #include <cstdint>
 #include <string>
 
-constexpr UINT WM_PROGRESS_SETPOS = 0x42B;
 constexpr wchar_t kProgressWindowText[] = L"MyProgressDlg..";
 
 // The position a WM_PROGRESS_SETPOS value gives: itself within the range, else

@@ -1,0 +1,358 @@
+// The main window's buttons and menus: profiles, pages, Apply and restore,
+// the menu button with profile import and export, minimise and close.
+
+#include "app/AppGlobals.h"
+#include "app/ApplyProgress.h"
+#include "app/MainDlg.h"
+#include "app/PopupMenu.h"
+#include "app/resource.h"
+#include "model/ApplyWorker.h"
+#include "model/SensorCatalogue.h"
+#include "pages/AboutDlg.h"
+#include "pages/AdvDlg.h"
+#include "pages/KeyDlg.h"
+#include "pages/LedDlg.h"
+#include "pages/MacroDlg.h"
+#include "pages/MsgDlg.h"
+#include "platform/Text.h"
+#include "settings/Log.h"
+#include "settings/Settings.h"
+#include "store/ProfileFile.h"
+#include "store/ProfileStore.h"
+
+#include <commdlg.h>
+#include <shellapi.h>
+
+#include <cwchar>
+
+using settings::g_opt;
+using settings::WriteLog;
+
+namespace {
+
+// Menu button entries: their codes come back with WM_MENU_CHOICE.
+enum MenuCode : uint32_t { kMenuExport = 1, kMenuImport = 2, kMenuAbout = 4 };
+
+constexpr wchar_t kProfileFilter[] = L"Profile (*.hvk)\0*.hvk\0\0";
+
+uint32_t ProfileIdAt(int index) {
+    auto lock = g_ProfileList.Lock();
+    const ProfileRecord* p = g_ProfileList.At(index);
+    return p ? p->dwProfileID : 0;
+}
+
+} // namespace
+
+void CTarvelDlg::InitProfiles() {
+    ::InitProfiles();
+}
+
+void CTarvelDlg::RefreshProfileCaptions() {
+    auto lock = g_ProfileList.Lock();
+    for (int i = 0; i < 5; ++i)
+        if (const ProfileRecord* p = g_ProfileList.At(i); p && m_btnPro[i].Hwnd())
+            m_btnPro[i].SetText(W(text::FromField(p->szName, kProfileNameChars)));
+}
+
+void CTarvelDlg::RefreshPages() {
+    if (m_pKeyDlg)
+        m_pKeyDlg->ShowProfile();
+    if (m_pAdvDlg)
+        m_pAdvDlg->ShowProfile();
+    if (m_pLedDlg)
+        m_pLedDlg->ShowProfile();
+}
+
+void CTarvelDlg::SyncUiToSensor() {
+    RefreshProfileCaptions();
+    const uint32_t savedId = LoadCurId();
+    const int count = g_ProfileList.Count();
+    if (savedId != 0) {
+        if (count == 0)
+            return;
+        const uint32_t proSensor = [] {
+            auto lock = g_ProfileList.Lock();
+            return g_ProfileList.At(0)->nSensor;
+        }();
+        WriteLog("Switch sensor bAutoSwitch=%x, ProSensor=0x%x, CurSensor=0x%x, DevHandle=0x%x",
+                 unsigned(g_opt.AutoSw), unsigned(proSensor), unsigned(g_nCurSensor),
+                 unsigned(reinterpret_cast<uintptr_t>(m_usb.CommandHandle())));
+        if (g_opt.AutoSw != 0 && g_nCurSensor != proSensor) {
+            if (DeviceOpen())
+                RebaseProfilesOnSensor(g_nCurSensor);
+            else
+                set_cur_sensor(proSensor);
+        }
+    }
+    WriteLog("Init UI Layout for 0x%x", unsigned(g_nCurSensor));
+    if (m_pKeyDlg)
+        m_pKeyDlg->ApplySensorLayout();
+    if (m_pAdvDlg)
+        m_pAdvDlg->LayoutForSensor();
+    SetAsCurProfile(savedId != 0 ? savedId : ProfileIdAt(0));
+}
+
+void CTarvelDlg::SetAsCurProfile(uint32_t dwID) {
+    for (CPngBtn& btn : m_btnPro)
+        btn.SetCheck(false);
+    int index = -1;
+    ProfileRecord* found = nullptr;
+    {
+        auto lock = g_ProfileList.Lock();
+        for (int i = 0; i < 5 && !found; ++i)
+            if (ProfileRecord* p = g_ProfileList.At(i); p && p->dwProfileID == dwID) {
+                index = i;
+                found = p;
+            }
+    }
+    if (!found) {
+        WriteLog("SetAsCurProfile: can't find profile dwID=0x%x", unsigned(dwID));
+        return;
+    }
+    WriteLog("SetAsCurProfile: dwID=0x%x, nInx=%d", unsigned(dwID), index);
+    m_btnPro[index].SetCheck(true);
+    m_nCurProfile = index;
+    g_pCurProfile = found;
+
+    RefreshProfileCaptions();
+    RefreshPages();
+    RefreshProfileCaptions();
+    ::InvalidateRect(m_hwnd, nullptr, FALSE);
+    if (m_pAdvDlg)
+        m_pAdvDlg->Redraw();
+}
+
+bool CTarvelDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
+    const UINT id = LOWORD(wParam);
+    // Enter and Escape reach the dialog as IDOK/IDCANCEL: they never close it.
+    if (id == IDOK || id == IDCANCEL)
+        return true;
+    switch (id) {
+    case ID_TRAY_CONFIG:
+        OnConfig();
+        return true;
+    case ID_TRAY_EXIT:
+        OnExit();
+        return true;
+    case IDC_MAIN_CLOSE:
+        OnClose();
+        break;
+    case IDC_MAIN_MIN:
+        OnMinimize();
+        break;
+    case IDC_MAIN_MENU: {
+        RECT rc;
+        ::GetWindowRect(m_btnMenu.Hwnd(), &rc);
+        OnPopupMenuButton(rc.right - 100, rc.bottom);
+        break;
+    }
+    case IDC_MAIN_APPLY:
+        OnApply();
+        break;
+    case IDC_MAIN_RESTORE:
+        OnRestore();
+        break;
+    case IDC_MAIN_IMPORT:
+        ImportProfileFile();
+        break;
+    case IDC_MAIN_EXPORT:
+        ExportProfileFile();
+        break;
+    case IDC_MAIN_HOME:
+        if (const std::wstring web = Txt(u"tc_mainweb"); !web.empty())
+            ::ShellExecuteW(nullptr, L"open", web.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+        break;
+    default:
+        if (id >= IDC_MAIN_NAVI1 && id < IDC_MAIN_NAVI1 + 4) {
+            // rcNaviBtn1..4 open the keys, DPI, macro and lighting pages.
+            constexpr int kPageOfButton[] = {1, 3, 2, 4};
+            ShowPage(kPageOfButton[id - IDC_MAIN_NAVI1]);
+        } else if (id >= IDC_MAIN_PRO1 && id < IDC_MAIN_PRO1 + 5) {
+            OnProfileButton(int(id - IDC_MAIN_PRO1));
+        }
+        break;
+    }
+    return fw::Dialog::OnCommand(wParam, lParam);
+}
+
+void CTarvelDlg::OnClose() {
+    if (g_opt.ExitType == 0) {
+        ::ShowWindow(m_hwnd, SW_HIDE);
+        OnExit();
+    } else if (g_opt.TrayIcon == 1 || g_opt.TrayIcon == 3) {
+        ::ShowWindow(m_hwnd, SW_HIDE);
+        m_usb.TellDrvStatus(0);
+    }
+}
+
+void CTarvelDlg::OnMinimize() {
+    CloseMenus();
+    if (m_pMacroDlg && m_pMacroDlg->IsRecording()) {
+        CMsgDlg::ShowMessage(u"tc_macro_msg17", MessageOwner());
+        return;
+    }
+    if (g_opt.ExitType == 0) {
+        WriteLog("Min window");
+        if (g_opt.TrayIcon == 1 || g_opt.TrayIcon == 3) {
+            ::ShowWindow(m_hwnd, SW_HIDE);
+            m_usb.TellDrvStatus(0);
+        }
+    } else {
+        ::ShowWindow(m_hwnd, SW_MINIMIZE);
+    }
+}
+
+void CTarvelDlg::OnProfileButton(int index) {
+    if (!m_btnPro[index].Hwnd() || !::IsWindowVisible(m_btnPro[index].Hwnd()))
+        return;
+    if (index == 0 && g_nResync > 0) {
+        // The mouse changed since profile 0 was read: read it again now.
+        m_cfgRead.m_bAbortCfgRead = false;
+        ProfileRecord scratch;
+        if (CopyProfileOut(0, scratch) && ReadDevCfg(scratch, m_cfgRead, m_usb)) {
+            CopyProfileIn(0, scratch);
+            g_nResync = 0;
+        }
+    }
+    SetAsCurProfile(ProfileIdAt(index));
+}
+
+bool CTarvelDlg::PreApplyCheck() {
+    if (!g_bCfgReadDone) {
+        CMsgDlg::ShowMessage(u"tc_adv_str15", MessageOwner());
+        return false;
+    }
+    if (!DeviceOpen())
+        return g_opt.GoWithNoDev != 0;
+    if (g_opt.ApplyNow == 0 || m_usb.GetDevState() == 1)
+        return true;
+    CMsgDlg::ShowMessage(u"tc_msg10", MessageOwner());
+    return false;
+}
+
+void CTarvelDlg::OnApply() {
+    if (!DeviceOpen() && g_opt.GoWithNoDev == 0) {
+        CMsgDlg::ShowMessage(u"tc_msg15", MessageOwner());
+        return;
+    }
+    if (!g_bCfgReadDone) {
+        CMsgDlg::ShowMessage(u"tc_adv_str15", MessageOwner());
+        return;
+    }
+    if (!PreApplyCheck())
+        return;
+    m_pKeyDlg->StoreToProfile();
+    m_pAdvDlg->StoreToProfile();
+    m_pLedDlg->StoreToProfile();
+    if (m_pMacroDlg->IsRecording()) {
+        CMsgDlg::ShowMessage(u"tc_macro_msg17", MessageOwner());
+        return;
+    }
+    PostApply(kApplyFull | APPLY_PROGRESS, kApplyAll);
+    RunApplyProgress(m_hwnd);
+    SaveProfiles();
+    SaveCurId();
+}
+
+void CTarvelDlg::OnRestore() {
+    if (!DeviceOpen() && g_opt.GoWithNoDev == 0) {
+        CMsgDlg::ShowMessage(u"tc_msg15", MessageOwner());
+        return;
+    }
+    if (!g_bCfgReadDone) {
+        CMsgDlg::ShowMessage(u"tc_adv_str15", MessageOwner());
+        return;
+    }
+    CMsgDlg question;
+    question.m_nKind = CMsgDlg::kQuestion;
+    question.m_strMsg = Txt(u"tc_msg5");
+    if (question.DoModal(MessageOwner()) != IDOK || !PreApplyCheck())
+        return;
+    if (ProfileRecord* cur = g_pCurProfile.load())
+        ResetProfileDefaults(*cur);
+    RefreshPages();
+    RefreshProfileCaptions();
+    if (pSensorCfg) {
+        g_nCurDpiLevel = pSensorCfg->nDefLevel;
+        m_pAdvDlg->SelectLevel(g_nCurDpiLevel);
+    }
+    if (g_opt.ApplyNow != 0) {
+        // The device announces the restore as a configuration change; that
+        // notice must not read the device back (see OnDeviceBehavior).
+        m_nResetTickCount = ::GetTickCount();
+        PostApply(APPLY_RESTORE | APPLY_PROGRESS, 0);
+    }
+    SaveProfiles();
+    SaveCurId();
+}
+
+void CTarvelDlg::OnPopupMenuButton(int x, int y) {
+    KelmoEntry entries[3];
+    const std::wstring exportText = Txt(u"tc_msg32");
+    AddMenuEntry(KELMO_MAIN_LIST, entries, 0, kMenuExport, exportText);
+    AddMenuEntry(KELMO_MAIN_LIST, entries, 1, kMenuImport, Txt(u"tc_msg33"));
+    AddMenuEntry(KELMO_MAIN_LIST, entries, 2, kMenuAbout, Txt(u"tc_msg30"));
+    const int width = exportText.size() >= 17 ? 150 : 100;
+    ShowMenu(entries, m_hwnd, POINT{x, y}, 0, width, g_opt.Menu_txt_clr_nr, g_opt.Menu_txt_clr_ov,
+             g_opt.Menu_txt_clr_dn, 0, 3);
+}
+
+void CTarvelDlg::OnMenuChoice(WPARAM code) {
+    CloseMenus();
+    switch (code) {
+    case kMenuExport:
+        ExportProfileFile();
+        break;
+    case kMenuImport:
+        ImportProfileFile();
+        break;
+    case kMenuAbout: {
+        CAboutDlg about;
+        about.DoModal(MessageOwner());
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void CTarvelDlg::ExportProfileFile() {
+    wchar_t path[MAX_PATH] = {};
+    if (const ProfileRecord* cur = g_pCurProfile.load()) {
+        const std::wstring name = W(text::FromField(cur->szName, kProfileNameChars));
+        std::wcsncpy(path, name.c_str(), MAX_PATH - 1);
+    }
+    OPENFILENAMEW ofn{};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = m_hwnd;
+    ofn.lpstrFilter = kProfileFilter;
+    ofn.lpstrFile = path;
+    ofn.nMaxFile = MAX_PATH;
+    ofn.lpstrDefExt = L"hvk";
+    ofn.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_EXPLORER;
+    if (!::GetSaveFileNameW(&ofn))
+        return;
+    WriteLog("ExportProfile: %s", settings::LogText(U(path)).c_str());
+    ExportProfile(U(path));
+}
+
+void CTarvelDlg::ImportProfileFile() {
+    wchar_t path[MAX_PATH] = {};
+    OPENFILENAMEW ofn{};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = m_hwnd;
+    ofn.lpstrFilter = kProfileFilter;
+    ofn.lpstrFile = path;
+    ofn.nMaxFile = MAX_PATH;
+    ofn.lpstrDefExt = L"hvk";
+    ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_EXPLORER;
+    if (!::GetOpenFileNameW(&ofn))
+        return;
+    WriteLog("ImportProfile: %s", settings::LogText(U(path)).c_str());
+    if (!ImportProfile(U(path), !g_bCfgReadDone, &m_macroTree))
+        return;
+    if (const ProfileRecord* cur = g_pCurProfile.load())
+        SetAsCurProfile(cur->dwProfileID);
+    SaveProfiles();
+    SaveCurId();
+}

@@ -1,0 +1,3 @@
+#include "pages/MacroDlg.h"
+
+CMacroDlg::CMacroDlg() : CSkinPage(L"macro_nr.png") {}

@@ -1,0 +1,108 @@
+// The mouse's events and the receiver going away, with the real program.
+
+#include "E2eFixture.h"
+
+#include "app/resource.h"
+
+#include <dbt.h>
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+using namespace e2e;
+
+namespace {
+
+constexpr uint32_t kCurLevelAddr = 4;
+
+HWND NotifyWindow() {
+    return ::FindWindowW(nullptr, L"TarvelNotify");
+}
+
+// What the system broadcasts when a USB device interface comes or goes.
+LRESULT SendDeviceChange(HWND main, WPARAM event, const wchar_t* name) {
+    std::vector<uint8_t> buffer(sizeof(DEV_BROADCAST_DEVICEINTERFACE_W) +
+                                std::wcslen(name) * sizeof(wchar_t));
+    auto* di = reinterpret_cast<DEV_BROADCAST_DEVICEINTERFACE_W*>(buffer.data());
+    di->dbcc_size = DWORD(buffer.size());
+    di->dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
+    di->dbcc_classguid = {
+        0xA5DCBF10, 0x6530, 0x11D2, {0x90, 0x1F, 0x00, 0xC0, 0x4F, 0xB9, 0x51, 0xED}};
+    std::wcscpy(di->dbcc_name, name);
+    DWORD_PTR result = 0;
+    return ::SendMessageTimeoutW(main, WM_DEVICECHANGE, event, reinterpret_cast<LPARAM>(di),
+                                 SMTO_NORMAL, 20000, &result);
+}
+
+} // namespace
+
+TEST(DeviceEvents, DpiButtonShowsTheNotificationAndFollowsOnProfileZeroOnly) {
+    TarvelRun run("dpi");
+    ASSERT_TRUE(run.Start());
+    ASSERT_TRUE(run.WaitReady()) << run.Log();
+    ASSERT_TRUE(run.Click(IDC_MAIN_NAVI1 + 1)); // the DPI page
+    HWND notify = NotifyWindow();
+    ASSERT_NE(notify, nullptr);
+    EXPECT_FALSE(::IsWindowVisible(notify));
+
+    const std::vector<uint8_t> before = run.Peek(kCurLevelAddr, 1);
+    ASSERT_EQ(before.size(), 1u);
+    ASSERT_TRUE(run.Control("dpi"));
+    const DWORD end = ::GetTickCount() + 3000;
+    while (!::IsWindowVisible(notify) && int(::GetTickCount() - end) < 0)
+        Pause(10);
+    ASSERT_TRUE(::IsWindowVisible(notify));
+    Pause(100);
+    EXPECT_TRUE(Screenshot("notification-dpi"));
+    EXPECT_TRUE(Screenshot("page-dpi-after-button"));
+
+    const int level = run.Peek(kCurLevelAddr, 1).at(0);
+    EXPECT_NE(level, before[0]);
+    EXPECT_TRUE(run.WaitLog("CAdvDlg::SelectLevel: " + std::to_string(level), 2000)) << run.Log();
+    // The notification fades out by itself.
+    EXPECT_TRUE(run.WaitGone(notify, 3000));
+
+    // With another profile current the page stays, profile 0 is marked for
+    // reading again, and the notification still shows.
+    ASSERT_TRUE(run.Click(IDC_MAIN_PRO1 + 1));
+    Pause(300);
+    const int selections = run.LogCount("CAdvDlg::SelectLevel");
+    ASSERT_TRUE(run.Control("dpi"));
+    const DWORD end2 = ::GetTickCount() + 3000;
+    while (!::IsWindowVisible(notify) && int(::GetTickCount() - end2) < 0)
+        Pause(10);
+    EXPECT_TRUE(::IsWindowVisible(notify));
+    Pause(300);
+    EXPECT_EQ(run.LogCount("CAdvDlg::SelectLevel"), selections);
+}
+
+TEST(DeviceEvents, OtherDevicesAreLeftAloneAndUnplugEndsTheProgramWithTheStoreSaved) {
+    TarvelRun run("unplug");
+    ASSERT_TRUE(run.Start());
+    ASSERT_TRUE(run.WaitReady()) << run.Log();
+    HWND main = run.Main();
+
+    // A mouse of another maker, and a broadcast without interface name.
+    SendDeviceChange(main, DBT_DEVICEARRIVAL,
+                     L"\\\\?\\USB#VID_046D&PID_C077#5&1&0#{a5dcbf10-6530-11d2-901f-00c04fb951ed}");
+    DEV_BROADCAST_HDR volume{sizeof volume, DBT_DEVTYP_VOLUME, 0};
+    DWORD_PTR result = 0;
+    ::SendMessageTimeoutW(main, WM_DEVICECHANGE, DBT_DEVICEARRIVAL,
+                          reinterpret_cast<LPARAM>(&volume), SMTO_NORMAL, 5000, &result);
+    Pause(200);
+    EXPECT_EQ(run.LogCount("Device IN"), 0) << run.Log();
+    EXPECT_TRUE(run.Running());
+
+    ASSERT_TRUE(run.Control("unplug"));
+    SendDeviceChange(
+        main, DBT_DEVICEREMOVECOMPLETE,
+        L"\\\\?\\USB#VID_25A7&PID_FA92#6&2b1c&0&1#{a5dcbf10-6530-11d2-901f-00c04fb951ed}");
+    EXPECT_NE(run.WaitExit(20000), DWORD(STILL_ACTIVE));
+    const std::string log = run.Log();
+    EXPECT_NE(log.find("Device OUT"), std::string::npos) << log;
+    EXPECT_NE(log.find("ALL Device OUT, Close now."), std::string::npos) << log;
+    EXPECT_NE(log.find("OnExit"), std::string::npos) << log;
+    const std::vector<ProfileRecord> stored = run.StoredProfiles();
+    ASSERT_EQ(stored.size(), 5u);
+    EXPECT_EQ(run.StoredCurId(), stored[0].dwProfileID);
+}

@@ -1,0 +1,109 @@
+#pragma once
+// The real Tarvel.exe under Wine, started from a private copy of the stage
+// folder against a fresh virtual receiver, and driven from outside the way
+// the system and the user would: window messages, synthetic clicks, the
+// receiver's control pipe, the log, the stores on disk and screenshots.
+
+#include "model/ProfileRecord.h"
+
+#include <windows.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace e2e {
+
+// Settings of section OPT to change in the copy's cfg.ini (key, value).
+using OptEdits = std::vector<std::pair<std::string, std::string>>;
+
+// The main window's title in the default product.
+constexpr wchar_t kTitle[] = L"Tarvel";
+
+class TarvelRun {
+public:
+    // A copy of the stage folder under the build folder's e2e/<name>, with
+    // its data folder beside the program (MacPath 1), the log on (Debug 2)
+    // and `edits` applied to cfg.ini.
+    explicit TarvelRun(const std::string& name, const OptEdits& edits = {});
+    // Ends a program still running (tray Exit, then terminate) and closes
+    // what was opened.
+    ~TarvelRun();
+    TarvelRun(const TarvelRun&) = delete;
+    TarvelRun& operator=(const TarvelRun&) = delete;
+
+    // Starts Tarvel.exe; `extraEnv` is added to its environment.
+    bool Start(const OptEdits& extraEnv = {});
+    // Waits for the visible main window and for the start-up read to end.
+    bool WaitReady(int ms = 20000);
+    // The main window (a top-level window with the title), or null.
+    HWND Main() const;
+    // The process's exit code once it ended within `ms`, else STILL_ACTIVE.
+    DWORD WaitExit(int ms);
+    bool Running() const;
+    // Ends the program through the tray menu's Exit; true when it ended.
+    bool Exit(int ms = 10000);
+
+    // The log written since Start.
+    std::string Log() const;
+    bool WaitLog(const std::string& needle, int ms);
+    // How often `needle` occurs in the log since Start.
+    int LogCount(const std::string& needle) const;
+
+    // The receiver's control pipe (see VirtualControl.h).
+    bool Control(const std::string& command, std::string* reply = nullptr);
+    // `count` bytes of device memory at `addr`; empty when they cannot be read.
+    std::vector<uint8_t> Peek(uint32_t addr, uint32_t count);
+
+    // A click on the main window's button with `controlId`, as the mouse
+    // would give it (button down and up over it).
+    bool Click(int controlId);
+    // A top-level window of the program other than the main and notification
+    // windows whose title or class matches, waited for up to `ms`.
+    HWND WaitWindow(const wchar_t* title, const wchar_t* cls, int ms);
+    bool WaitGone(HWND hwnd, int ms);
+
+    // The store files of the data folder.
+    std::filesystem::path DataDir() const;
+    std::vector<ProfileRecord> StoredProfiles() const;
+    uint32_t StoredCurId() const;
+
+    const std::filesystem::path& Dir() const { return m_dir; }
+    // The Windows path of a file in the copy.
+    std::wstring WinPath(const std::string& name) const;
+
+private:
+    std::filesystem::path m_dir;
+    std::u16string m_state; // the receiver's state file as the program gets it
+    PROCESS_INFORMATION m_pi{};
+    uintmax_t m_logStart = 0;
+};
+
+// Dispatches this thread's messages for `ms` milliseconds (lets posted input
+// and screen updates through).
+void Pause(int ms);
+
+// Saves the whole virtual screen as shots/<name>.png in the build folder.
+bool Screenshot(const std::string& name);
+
+// The profile the program would read from `image` (device memory from 0),
+// starting from `base`, with the settings of the stage folder.
+ProfileRecord DecodeDevice(const std::vector<uint8_t>& image, const ProfileRecord& base);
+
+// Waits until the window is shown (or hidden). Hiding takes Wine about two
+// seconds on a display without a window manager.
+bool WaitVisible(HWND hwnd, bool visible, int ms = 5000);
+
+// `read` with the DPI levels beyond the sensor's count (which the device does
+// not hold) taken from `expected`, so the two compare on what the device keeps.
+ProfileRecord OnDeviceLevels(ProfileRecord read, const ProfileRecord& expected);
+
+// Offsets where two records differ (at most `limit`), for failure messages.
+std::string Differences(const ProfileRecord& a, const ProfileRecord& b, int limit = 8);
+
+// The text of the first child window of `parent` with `controlId`.
+std::wstring ItemText(HWND parent, int controlId);
+
+} // namespace e2e
