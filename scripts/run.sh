@@ -53,7 +53,7 @@ fi
 # Start-up reads the device's configuration in the background (about a second).
 sleep 3
 display=$(cat "$build/.xvfb.display")
-xwd -root -display ":$display" | /usr/bin/convert xwd:- "$shot"
+DISPLAY=":$display" /usr/bin/import -window root "$shot"
 echo "run: screenshot $shot"
 
 "$wine_run" "$wmsg" post "$title" "${exit_command[@]}"

@@ -395,7 +395,10 @@ bool Session::CreateLevelWindow(size_t nLevel) {
     const HWND hwnd = wnd.Get();
     m_windows.push_back({std::move(wnd), level.nParentEntry, false});
     ShowWindow(hwnd, SW_SHOWNOACTIVATE);
-    UpdateWindow(hwnd);
+    // Painted from the message loop: the first level is created before its
+    // session is the open one, and a paint now would find no session and
+    // leave the window blank.
+    InvalidateRect(hwnd, nullptr, FALSE);
     return true;
 }
 

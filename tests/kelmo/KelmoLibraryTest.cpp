@@ -164,7 +164,13 @@ struct Picture {
     }
 };
 
-Picture Capture(HWND hwnd) {
+// Where a picture of a menu window is taken from.
+enum class Source {
+    Window, // the window draws itself into our bitmap (PrintWindow)
+    Screen, // what the display shows at the window's place
+};
+
+Picture Capture(HWND hwnd, Source source = Source::Window) {
     const RECT rc = WindowRect(hwnd);
     Picture picture;
     picture.width = rc.right - rc.left;
@@ -180,7 +186,10 @@ Picture Capture(HWND hwnd) {
     HDC dc = CreateCompatibleDC(screen);
     HBITMAP dib = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     HGDIOBJ old = SelectObject(dc, dib);
-    PrintWindow(hwnd, dc, 0);
+    if (source == Source::Window)
+        PrintWindow(hwnd, dc, 0);
+    else
+        BitBlt(dc, 0, 0, picture.width, picture.height, screen, rc.left, rc.top, SRCCOPY);
     GdiFlush();
     const auto* p = static_cast<const uint32_t*>(bits);
     picture.pixels.assign(p, p + static_cast<size_t>(picture.width) * picture.height);
@@ -728,6 +737,60 @@ TEST_F(KelmoTest, DrawsTheSkinAndWritesAScreenshot) {
     EXPECT_TRUE(SavePng({{windows[0], {rcMain.left - left, rcMain.top - top}},
                          {windows[1], {rcSub.left - left, rcSub.top - top}}},
                         right - left, bottom - top, BuildPath("menu.png")));
+}
+
+// The menu as the display shows it, once the windows had their messages. The
+// other pictures come from PrintWindow, which has the window draw on request
+// and so passes even when its own paint never reached the screen (a level
+// painted before its session was the open one stays black).
+TEST_F(KelmoTest, TheScreenShowsTheDrawnMenu) {
+    struct Case {
+        std::string name;
+        bool images;
+        int width;
+        bool openSubMenu; // hovering "DPI" also repaints the main list
+        size_t levels;
+    };
+    const Case cases[] = {
+        {"just opened", true, 150, false, 1},
+        {"just opened, narrow as the menu button's", true, 100, false, 1},
+        {"just opened, system colours", false, 150, false, 1},
+        {"with its sub-menu", true, 150, true, 2},
+        {"with its sub-menu, system colours", false, 150, true, 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const HWND menu = Open(SampleEntries(), {300, 200}, 25, c.width, c.images);
+        ASSERT_NE(menu, nullptr);
+        if (c.openSubMenu)
+            MoveTo(menu, 2);
+        const auto windows = MenuWindows(menu);
+        ASSERT_EQ(windows.size(), c.levels);
+        Pump(); // paints, and lets the system put them on the display
+        for (size_t level = 0; level < windows.size(); ++level) {
+            SCOPED_TRACE(level == 0 ? "main list" : "sub-menu");
+            const Picture drawn = Capture(windows[level]);
+            const Picture shown = Capture(windows[level], Source::Screen);
+            ASSERT_EQ(shown.width, drawn.width);
+            const int right = shown.width - 1;
+            const int bottom = shown.height - 1;
+            const int mid = shown.height / 2;
+            const POINT frame[] = {
+                {0, 0}, {right, 0}, {0, bottom}, {right, mid}, {right / 2, bottom}};
+            for (const POINT& pt : frame)
+                EXPECT_EQ(shown.At(pt.x, pt.y), KELMO_FRAME_COLOUR) << pt.x << "," << pt.y;
+            // Inside the frame the screen holds the picture the window draws.
+            int differ = 0;
+            for (int y = 1; y < bottom; ++y) {
+                for (int x = 1; x < right; ++x)
+                    differ += !Near(shown.At(x, y), drawn.At(x, y), 8);
+            }
+            EXPECT_EQ(differ, 0);
+            EXPECT_NE(shown.At(right / 2, 1 + 12), RGB(0, 0, 0)); // never-painted black
+        }
+        s_destroy();
+        Pump();
+    }
 }
 
 } // namespace
