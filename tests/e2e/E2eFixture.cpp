@@ -345,6 +345,18 @@ bool Screenshot(const std::string& name) {
     HDC mem = ::CreateCompatibleDC(screen);
     HGDIOBJ old = ::SelectObject(mem, dib);
     const bool ok = ::BitBlt(mem, 0, 0, w, h, screen, 0, 0, SRCCOPY) != FALSE;
+    // Open popup menus are drawn again on top from the windows themselves:
+    // reading them back from the screen under Wine gives the window below.
+    for (HWND menu = nullptr;
+         (menu = ::FindWindowExW(nullptr, menu, L"TarvelKelmoMenu", nullptr));) {
+        RECT rc;
+        if (!::IsWindowVisible(menu) || !::GetWindowRect(menu, &rc))
+            continue;
+        const int saved = ::SaveDC(mem);
+        ::SetViewportOrgEx(mem, rc.left, rc.top, nullptr);
+        ::PrintWindow(menu, mem, 0);
+        ::RestoreDC(mem, saved);
+    }
     ::SelectObject(mem, old);
     ::DeleteDC(mem);
     ::ReleaseDC(nullptr, screen);
