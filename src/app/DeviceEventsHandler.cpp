@@ -214,15 +214,24 @@ void CTarvelDlg::OnConfigChangedEvent() {
     StartCfgRead();
 }
 
+namespace {
+// A light switched on: the mouse writes its memory just after it reports the
+// change, and nothing is read while the configuration reader runs.
+bool LightMemoryReadable() {
+    ::Sleep(25);
+    if (!g_bCfgReadDone) {
+        WriteLog("still init");
+        return false;
+    }
+    return true;
+}
+} // namespace
+
 void CTarvelDlg::OnDpiLightEvent(WPARAM on) {
     ProfileRecord* cur = g_pCurProfile.load();
     if (on) {
-        // The mouse writes its memory just after it reports the change.
-        ::Sleep(25);
-        if (!g_bCfgReadDone) {
-            WriteLog("still init");
+        if (!LightMemoryReadable())
             return;
-        }
         uint8_t mode = 0;
         if (m_usb.ReadEEPROM(memmap::kAddrDpiLight, &mode, 1)) {
             WriteLog("DpiRGB, ReadEEPROM(0x4C) = %x", unsigned(mode));
@@ -247,11 +256,8 @@ void CTarvelDlg::OnDpiLightEvent(WPARAM on) {
 void CTarvelDlg::OnLogoLightEvent(WPARAM on) {
     ProfileRecord* cur = g_pCurProfile.load();
     if (on) {
-        ::Sleep(25);
-        if (!g_bCfgReadDone) {
-            WriteLog("still init");
+        if (!LightMemoryReadable())
             return;
-        }
         uint8_t bytes[10] = {};
         if (m_usb.ReadEEPROM(memmap::kAddrLogoColour, bytes, 10)) {
             WriteLog("LogoRGB, ReadEEPROM(0x58) = %x", unsigned(bytes[4]));
@@ -276,11 +282,8 @@ void CTarvelDlg::OnLogoLightEvent(WPARAM on) {
 void CTarvelDlg::OnMainLightEvent(WPARAM on) {
     ProfileRecord* cur = g_pCurProfile.load();
     if (on) {
-        ::Sleep(25);
-        if (!g_bCfgReadDone) {
-            WriteLog("still init");
+        if (!LightMemoryReadable())
             return;
-        }
         uint8_t bytes[memmap::kMainLightReadBytes] = {};
         if (m_usb.ReadEEPROM(memmap::kAddrMainLight, bytes, int(sizeof bytes))) {
             WriteLog("MainRGB, ReadEEPROM(0xA0) = %x,%x,%x,%x,%x,%x", unsigned(bytes[0]),

@@ -316,21 +316,30 @@ void CTarvelDlg::OnMenuChoice(WPARAM code) {
     }
 }
 
+namespace {
+// The file dialog for a profile file (.hvk); `path` (MAX_PATH) holds the
+// proposed name and receives the choice.
+bool AskProfilePath(HWND owner, wchar_t* path, bool save) {
+    OPENFILENAMEW ofn{};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = owner;
+    ofn.lpstrFilter = kProfileFilter;
+    ofn.lpstrFile = path;
+    ofn.nMaxFile = MAX_PATH;
+    ofn.lpstrDefExt = L"hvk";
+    ofn.Flags = OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_EXPLORER |
+                (save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
+    return save ? ::GetSaveFileNameW(&ofn) != FALSE : ::GetOpenFileNameW(&ofn) != FALSE;
+}
+} // namespace
+
 void CTarvelDlg::ExportProfileFile() {
     wchar_t path[MAX_PATH] = {};
     if (const ProfileRecord* cur = g_pCurProfile.load()) {
         const std::wstring name = W(text::FromField(cur->szName, kProfileNameChars));
         std::wcsncpy(path, name.c_str(), MAX_PATH - 1);
     }
-    OPENFILENAMEW ofn{};
-    ofn.lStructSize = sizeof ofn;
-    ofn.hwndOwner = m_hwnd;
-    ofn.lpstrFilter = kProfileFilter;
-    ofn.lpstrFile = path;
-    ofn.nMaxFile = MAX_PATH;
-    ofn.lpstrDefExt = L"hvk";
-    ofn.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_EXPLORER;
-    if (!::GetSaveFileNameW(&ofn))
+    if (!AskProfilePath(m_hwnd, path, true))
         return;
     WriteLog("ExportProfile: %s", settings::LogText(U(path)).c_str());
     ExportProfile(U(path));
@@ -338,15 +347,7 @@ void CTarvelDlg::ExportProfileFile() {
 
 void CTarvelDlg::ImportProfileFile() {
     wchar_t path[MAX_PATH] = {};
-    OPENFILENAMEW ofn{};
-    ofn.lStructSize = sizeof ofn;
-    ofn.hwndOwner = m_hwnd;
-    ofn.lpstrFilter = kProfileFilter;
-    ofn.lpstrFile = path;
-    ofn.nMaxFile = MAX_PATH;
-    ofn.lpstrDefExt = L"hvk";
-    ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_EXPLORER;
-    if (!::GetOpenFileNameW(&ofn))
+    if (!AskProfilePath(m_hwnd, path, false))
         return;
     WriteLog("ImportProfile: %s", settings::LogText(U(path)).c_str());
     if (!ImportProfile(U(path), !g_bCfgReadDone, &m_macroTree))
