@@ -5,6 +5,7 @@
 #include "Json.h"
 
 #include <cstdint>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -31,6 +32,13 @@ struct CommandRegistration {
 // Decimal or 0x-prefixed hexadecimal; CommandError when it is neither.
 int64_t ParseNumber(const std::string& s);
 
+
+namespace sim {
+class VirtualReceiver;
+}
+// The virtual receiver of --virtual for this command, when no running program
+// serves its state file; CommandError otherwise (nothing is changed then).
+std::shared_ptr<sim::VirtualReceiver> OpenLocalReceiver(const Options& opts);
 
 // Writes the document with a line break.
 void Print(const JsonWriter& json);

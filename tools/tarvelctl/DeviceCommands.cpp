@@ -11,13 +11,16 @@
 #include "device/ReportFrame.h"
 #include "device/USBDriver.h"
 #include "platform/MessageBox.h"
+#include "platform/Text.h"
 #include "settings/InitData.h"
 #include "settings/Settings.h"
+#include "sim/StateClaim.h"
 #include "sim/VirtualHidLibrary.h"
 #include "sim/VirtualReceiver.h"
 
 #include <cstdio>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -98,16 +101,10 @@ int CmdDecode(const Options&, const Args& args) {
     return 0;
 }
 
-std::shared_ptr<sim::VirtualReceiver> OpenReceiver(const Options& opts) {
-    if (opts.virtualState.empty())
-        throw CommandError("this command needs --virtual STATE");
-    return std::make_shared<sim::VirtualReceiver>(opts.virtualState);
-}
-
 // A driver with the product's settings, opened on the virtual receiver.
 class VirtualLink {
 public:
-    explicit VirtualLink(const Options& opts) : m_receiver(OpenReceiver(opts)) {
+    explicit VirtualLink(const Options& opts) : m_receiver(OpenLocalReceiver(opts)) {
         // Start-up's message boxes have no one to show them to here.
         platform::SetMessageBoxSink([](const std::u16string&, const std::u16string&) {});
         const bool settingsOk = settings::InitData(opts.exeDir);
@@ -199,7 +196,7 @@ int CmdMouse(const Options& opts, const Args& args) {
         Print(json);
         return 0;
     }
-    std::shared_ptr<sim::VirtualReceiver> receiver = OpenReceiver(opts);
+    std::shared_ptr<sim::VirtualReceiver> receiver = OpenLocalReceiver(opts);
     if (action == "unplug" || action == "plug") {
         if (args.size() != 1)
             throw CommandError(usage);
@@ -242,6 +239,37 @@ int CmdMouse(const Options& opts, const Args& args) {
     Print(json);
     return 0;
 }
+
+} // namespace
+
+namespace {
+// The claim on the state file lives as long as the receiver does.
+struct ClaimedReceiver {
+    explicit ClaimedReceiver(const std::u16string& stateFile) : claim(stateFile, "tarvelctl") {}
+    sim::StateClaim claim;
+    std::optional<sim::VirtualReceiver> receiver;
+};
+} // namespace
+
+// A running program keeps the receiver's memory and writes all of it back on
+// every change, so an edit made here behind its back would be lost or would
+// undo the program's own writes; the receiver is only taken when no program
+// serves its state file.
+std::shared_ptr<sim::VirtualReceiver> OpenLocalReceiver(const Options& opts) {
+    if (opts.virtualState.empty())
+        throw CommandError("this command needs --virtual STATE");
+    auto claimed = std::make_shared<ClaimedReceiver>(opts.virtualState);
+    if (!claimed->claim.Held())
+        throw CommandError("the virtual receiver in " + text::ToUtf8(opts.virtualState) +
+                           " is in use: " + claimed->claim.Reason() +
+                           "; its control pipe cannot be reached from here, and the state file "
+                           "is left as it is. Run the command where that program runs, or end "
+                           "the program first.");
+    claimed->receiver.emplace(opts.virtualState);
+    return std::shared_ptr<sim::VirtualReceiver>(claimed, &*claimed->receiver);
+}
+
+namespace {
 
 const CommandRegistration kFrame("frame", CmdFrame, "frame HEX");
 const CommandRegistration kDecode("decode", CmdDecode, "decode HEX");

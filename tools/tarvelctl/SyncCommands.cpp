@@ -71,7 +71,7 @@ public:
         });
         g_pCurProfile = cur;
 
-        m_receiver = std::make_shared<sim::VirtualReceiver>(opts.virtualState);
+        m_receiver = OpenLocalReceiver(opts);
         m_driver =
             std::make_unique<CUSBDriver>(std::make_unique<sim::VirtualHidLibrary>(m_receiver));
         if (!m_driver->InitDriver() || !m_driver->OpenDevice())
