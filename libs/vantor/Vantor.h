@@ -31,7 +31,10 @@
 //   OpenHidDevice serves the virtual receiver kept in that file instead of
 //   real hardware (the variable is read on every call). Its vendor ID is
 //   0x25A7 and its product ID 0xFA92, or the hexadecimal number in
-//   TARVEL_VIRTUAL_PID. The command handle is a kernel object the caller
+//   TARVEL_VIRTUAL_PID, or the one its control pipe's `pid` command gave it.
+//   Unplugging and plugging it through the control pipe sends the process's
+//   windows the WM_DEVICECHANGE notices Windows sends for a real receiver's
+//   USB device interface. The command handle is a kernel object the caller
 //   closes with CloseHandle; the notification handle is the read end of a pipe
 //   that carries the receiver's 17-byte input reports. While the virtual
 //   receiver serves a state file, the library listens for control commands on

@@ -2,17 +2,23 @@
 // state file for the life of the process: the program closes and reopens its
 // handles on every device arrival or removal, and the receiver (its memory,
 // its faults, its plugged state) must outlive those handles as a real one
-// does. Each receiver has two threads of its own: the pump that copies its
-// input reports into the notification pipes, and the control pipe server.
+// does. Each receiver has three threads of its own: the pump that copies its
+// input reports into the notification pipes, the control pipe server, and the
+// one that tells the process's windows when the receiver comes or goes.
 
 #include "VirtualBackend.h"
 
 #include "Vantor.h"
 #include "VirtualControl.h"
+#include "sim/StateClaim.h"
 #include "sim/VirtualReceiver.h"
 
+#include <dbt.h>
+
 #include <algorithm>
+#include <condition_variable>
 #include <cwchar>
+#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
@@ -35,6 +41,20 @@ constexpr size_t kMaxControlLine = 256;
 constexpr unsigned long kMaxPeek = 256;
 
 const wchar_t kProductString[] = L"Tarvel Virtual Receiver";
+
+// The USB device interface class that arrival and removal notices are
+// registered for, and the instance part of our receiver's interface path
+// (where a real receiver has its serial number or port location).
+constexpr GUID kUsbDeviceInterface = {
+    0xA5DCBF10, 0x6530, 0x11D2, {0x90, 0x1F, 0x00, 0xC0, 0x4F, 0xB9, 0x51, 0xED}};
+constexpr wchar_t kUsbInterfaceTail[] = L"#TARVEL0001#{a5dcbf10-6530-11d2-901f-00c04fb951ed}";
+// A window's handler of a device notice may take its time (the program tries
+// to reopen the receiver for several seconds); one that never answers is
+// given up after this.
+constexpr UINT kNoticeTimeoutMs = 60000;
+// A tool may hold the state file for the moment of its edit.
+constexpr int kClaimTries = 20;
+constexpr DWORD kClaimRetryMs = 100;
 
 // The receiver's two interfaces, as a real one presents them: a command
 // collection that takes 17-byte feature reports and a notification collection
@@ -107,13 +127,115 @@ std::vector<std::string> Words(const std::string& line) {
     return words;
 }
 
+BOOL CALLBACK CollectOwnWindow(HWND hwnd, LPARAM lParam) {
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(hwnd, &pid);
+    if (pid == ::GetCurrentProcessId())
+        reinterpret_cast<std::vector<HWND>*>(lParam)->push_back(hwnd);
+    return TRUE;
+}
+
+// What the system does when a USB device comes or goes: every top-level
+// window gets WM_DEVICECHANGE with the device interface's name, sent (the
+// lParam points at the notice) and in order. Only this process's windows are
+// told: the receiver is virtual to this process alone. The notices go out
+// from a thread of their own, so the control pipe answers at once while a
+// window's handler takes its seconds.
+class DeviceNotices {
+public:
+    DeviceNotices() {
+        std::thread([this] { Run(); }).detach();
+    }
+
+    void Post(WPARAM event, std::wstring interfaceName) {
+        {
+            std::lock_guard lock(m_mutex);
+            m_queue.push_back({event, std::move(interfaceName)});
+        }
+        m_cv.notify_one();
+    }
+
+private:
+    struct Notice {
+        WPARAM event;
+        std::wstring name;
+    };
+
+    void Run() {
+        for (;;) {
+            Notice notice;
+            {
+                std::unique_lock lock(m_mutex);
+                m_cv.wait(lock, [this] { return !m_queue.empty(); });
+                notice = std::move(m_queue.front());
+                m_queue.pop_front();
+            }
+            Send(notice);
+        }
+    }
+
+    static void Send(const Notice& notice) {
+        std::vector<uint8_t> buffer(sizeof(DEV_BROADCAST_DEVICEINTERFACE_W) +
+                                    notice.name.size() * sizeof(wchar_t));
+        auto* di = reinterpret_cast<DEV_BROADCAST_DEVICEINTERFACE_W*>(buffer.data());
+        di->dbcc_size = DWORD(buffer.size());
+        di->dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
+        di->dbcc_classguid = kUsbDeviceInterface;
+        std::copy(notice.name.begin(), notice.name.end(), di->dbcc_name);
+        di->dbcc_name[notice.name.size()] = L'\0';
+        std::vector<HWND> windows;
+        ::EnumWindows(CollectOwnWindow, reinterpret_cast<LPARAM>(&windows));
+        for (HWND hwnd : windows) {
+            DWORD_PTR result = 0;
+            ::SendMessageTimeoutW(hwnd, WM_DEVICECHANGE, notice.event, reinterpret_cast<LPARAM>(di),
+                                  SMTO_NORMAL, kNoticeTimeoutMs, &result);
+        }
+    }
+
+    std::mutex m_mutex;
+    std::condition_variable m_cv;
+    std::deque<Notice> m_queue;
+};
+
+// The claim on the state file for this process (see StateClaim.h); a tool
+// holds it only for the moment of an edit, so a busy claim is tried again
+// briefly. Without it the receiver still serves, and says why.
+std::unique_ptr<sim::StateClaim> ClaimStateFile(const std::wstring& stateFile) {
+    for (int i = 0;; ++i) {
+        auto claim = std::make_unique<sim::StateClaim>(ToU16(stateFile), "Tarvel.exe");
+        if (claim->Held() || i + 1 == kClaimTries) {
+            if (!claim->Held())
+                ::OutputDebugStringA(
+                    ("virtual receiver: state file " + claim->Reason() + "\n").c_str());
+            return claim;
+        }
+        Sleep(kClaimRetryMs);
+    }
+}
+
+WORD VirtualProductId();
+
 class VirtualDevice {
 public:
     explicit VirtualDevice(const std::wstring& stateFile)
-        : m_receiver(ToU16(stateFile)),
+        : m_claim(ClaimStateFile(stateFile)), m_receiver(ToU16(stateFile)),
           m_controlPipe(ToWide(VirtualControlPipeName(ToU16(stateFile)))) {
         std::thread([this] { Pump(); }).detach();
         std::thread([this] { ServeControl(); }).detach();
+    }
+
+    // The product id the receiver enumerates with: the one the control pipe
+    // gave it, else the environment's.
+    WORD ProductId() {
+        std::lock_guard lock(m_mutex);
+        return m_productId != 0 ? m_productId : VirtualProductId();
+    }
+
+    // The name a real receiver's USB device interface has.
+    std::wstring UsbInterfaceName() {
+        wchar_t ids[40];
+        swprintf(ids, 40, L"\\\\?\\USB#VID_%04X&PID_%04X", kVantorVirtualVendorId, ProductId());
+        return ids + std::wstring(kUsbInterfaceTail);
     }
 
     // A command handle: an event nobody waits on, which the program can close
@@ -182,6 +304,7 @@ private:
     }
 
     void Unplug() {
+        const bool wasPlugged = m_receiver.Open();
         m_receiver.SetUnplugged(true);
         std::vector<std::shared_ptr<NotifyPipe>> gone;
         {
@@ -191,6 +314,26 @@ private:
         }
         // Letting go of the pipes closes their write ends, so a read blocked
         // on a notification handle fails as it does when a receiver is pulled.
+        gone.clear();
+        if (wasPlugged)
+            m_notices.Post(DBT_DEVICEREMOVECOMPLETE, UsbInterfaceName());
+    }
+
+    void Plug() {
+        if (m_receiver.Open())
+            return;
+        m_receiver.SetUnplugged(false);
+        m_notices.Post(DBT_DEVICEARRIVAL, UsbInterfaceName());
+    }
+
+    // Another receiver, told apart by its product id, is only plugged in
+    // where the present one was pulled out.
+    std::string SetProductId(unsigned long pid) {
+        if (m_receiver.Open())
+            return "error unplug the receiver first";
+        std::lock_guard lock(m_mutex);
+        m_productId = WORD(pid);
+        return "ok";
     }
 
     // One client after another; each may send several lines and is served
@@ -234,10 +377,13 @@ private:
 
     std::string Execute(const std::string& line);
 
+    std::unique_ptr<sim::StateClaim> m_claim;
     sim::VirtualReceiver m_receiver;
     const std::wstring m_controlPipe;
+    DeviceNotices m_notices;
     std::mutex m_mutex;
     unsigned m_generation = 0;
+    WORD m_productId = 0; // 0: from the environment
     std::vector<std::shared_ptr<NotifyPipe>> m_pipes;
 };
 
@@ -276,7 +422,18 @@ std::string VirtualDevice::Execute(const std::string& line) {
         {"config", "config", {}, ok([&](const Args&) { r.ConfigChanged(); })},
         {"event", "event <flags>", {0xFF}, ok([&](const Args& a) { r.SendEvent(uint8_t(a[0])); })},
         {"unplug", "unplug", {}, ok([&](const Args&) { Unplug(); })},
-        {"plug", "plug", {}, ok([&](const Args&) { r.SetUnplugged(false); })},
+        {"plug", "plug", {}, ok([&](const Args&) { Plug(); })},
+        {"pid",
+         "pid <id>",
+         {0xFFFF},
+         [&](const Args& a) {
+             if (a[0] == 0)
+                 return std::string("error usage: pid <id>");
+             return SetProductId(a[0]);
+         }},
+        {"release", "release <bcd>", {0xFFFF}, ok([&](const Args& a) {
+             r.SetReleaseNumber(uint16_t(a[0]));
+         })},
         {"latency", "latency <ms>", {60000}, ok([&](const Args& a) {
              r.SetLatency(std::chrono::milliseconds(a[0]));
          })},
@@ -421,7 +578,7 @@ bool VirtualStateFile(std::wstring* stateFile) {
 HANDLE VirtualOpen(const std::wstring& stateFile, const OpenRequest& request) {
     VirtualDevice* device = Registry().Device(stateFile);
     wchar_t ids[32];
-    swprintf(ids, 32, L"vid_%04x&pid_%04x", kVantorVirtualVendorId, VirtualProductId());
+    swprintf(ids, 32, L"vid_%04x&pid_%04x", kVantorVirtualVendorId, device->ProductId());
     for (const VirtualInterface& face : kInterfaces) {
         const std::wstring path = std::wstring(L"\\\\?\\hid#") + ids + L"&" + face.collection +
                                   L"#tarvel-virtual#{4d1e55b2-f16f-11cf-88cb-001111000030}";

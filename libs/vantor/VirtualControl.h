@@ -9,8 +9,14 @@
 //   light <flag> <0|1>   light 0x20 (DPI), 0x40 (logo) or 0x80 (main) off/on
 //   config               stored configuration changed (event 0x04)
 //   event <flags>        one event report with any flags (0-255)
-//   unplug               receiver removed: opens fail, open handles die
-//   plug                 receiver back (handles from before stay dead)
+//   unplug               receiver removed: opens fail, open handles die, and
+//                        the process's windows get WM_DEVICECHANGE
+//                        DBT_DEVICEREMOVECOMPLETE for its USB interface
+//   plug                 receiver back (handles from before stay dead), with
+//                        DBT_DEVICEARRIVAL
+//   pid <id>             while unplugged: the product id the receiver comes
+//                        back with (another receiver of the product)
+//   release <bcd>        the device release number it reports
 //   latency <ms>         delay of every answer
 //   drop <n>             the next n answers are lost
 //   result <code>        result code of the following answers (0: success)

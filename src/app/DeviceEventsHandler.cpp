@@ -121,6 +121,11 @@ LRESULT CTarvelDlg::OnDeviceChange(WPARAM event, LPARAM data) {
                  unsigned(g_nCurDpiLevel.load()), unsigned(g_opt.Pop));
         if (m_pAdvDlg && read)
             m_pAdvDlg->SelectLevel(g_nCurDpiLevel);
+        // The user plugged the receiver in and sees that the program has it.
+        if (event == DBT_DEVICEARRIVAL && m_pNotifyDlg && m_pNotifyDlg->Hwnd() && g_opt.Pop != 0) {
+            WriteLog("OnDeviceChange: connected");
+            m_pNotifyDlg->ShowNotify(L"", Txt(u"tc_msg36").c_str(), L"", L"");
+        }
         break;
     }
     if (!DeviceOpen()) {

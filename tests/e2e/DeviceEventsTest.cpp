@@ -2,11 +2,14 @@
 
 #include "E2eFixture.h"
 
+#include "app/AppGlobals.h"
 #include "app/resource.h"
+#include "model/SensorCatalogue.h"
 
 #include <dbt.h>
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 
 using namespace e2e;
@@ -14,6 +17,9 @@ using namespace e2e;
 namespace {
 
 constexpr uint32_t kCurLevelAddr = 4;
+constexpr uint32_t kMemoryBytes = 0x2000;
+// One look for the receiver under its first product id.
+constexpr char kLookPrimary[] = "FindDev: looking for VID_25a7&PID_fa92";
 
 HWND NotifyWindow() {
     return ::FindWindowW(nullptr, L"TarvelNotify");
@@ -93,16 +99,86 @@ TEST(DeviceEvents, OtherDevicesAreLeftAloneAndUnplugEndsTheProgramWithTheStoreSa
     EXPECT_EQ(run.LogCount("Device IN"), 0) << run.Log();
     EXPECT_TRUE(run.Running());
 
+    // The receiver pulled out: the system's notice, three tries to reopen,
+    // then the program saves and ends.
+    const int looks = run.LogCount(kLookPrimary);
     ASSERT_TRUE(run.Control("unplug"));
-    SendDeviceChange(
-        main, DBT_DEVICEREMOVECOMPLETE,
-        L"\\\\?\\USB#VID_25A7&PID_FA92#6&2b1c&0&1#{a5dcbf10-6530-11d2-901f-00c04fb951ed}");
     EXPECT_NE(run.WaitExit(20000), DWORD(STILL_ACTIVE));
     const std::string log = run.Log();
-    EXPECT_NE(log.find("Device OUT"), std::string::npos) << log;
+    EXPECT_EQ(run.LogCount("Device OUT"), 1) << log;
+    EXPECT_EQ(run.LogCount(kLookPrimary) - looks, 3) << log;
     EXPECT_NE(log.find("ALL Device OUT, Close now."), std::string::npos) << log;
     EXPECT_NE(log.find("OnExit"), std::string::npos) << log;
     const std::vector<ProfileRecord> stored = run.StoredProfiles();
     ASSERT_EQ(stored.size(), 5u);
     EXPECT_EQ(run.StoredCurId(), stored[0].dwProfileID);
+}
+
+TEST(DeviceEvents, ReceiverPluggedBackIsReopenedAndTakesAnApply) {
+    // The same receiver back with the mouse's other sensor, and another
+    // receiver of the product under its second product id.
+    const struct Case {
+        const char* name;
+        const char* pid;     // control command before the plug, or null
+        const char* release; // likewise
+        uint32_t sensor;     // the sensor the program then lays itself out for
+        bool second;         // found under the second product id
+    } cases[] = {
+        {"replug-sensor", nullptr, "release 0x1102", 0x3335, false},
+        {"replug-pid2", "pid 0xfa99", nullptr, 0x3325, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TarvelRun run(c.name);
+        ASSERT_TRUE(run.Start());
+        ASSERT_TRUE(run.WaitReady()) << run.Log();
+        HWND notify = NotifyWindow();
+        ASSERT_NE(notify, nullptr);
+        ASSERT_TRUE(run.Control("dpi")); // the device's level differs from the start's
+        ASSERT_TRUE(run.WaitLog("CAdvDlg::SelectLevel", 3000)) << run.Log();
+        const int level = run.Peek(kCurLevelAddr, 1).at(0);
+        const std::string selected = "CAdvDlg::SelectLevel: " + std::to_string(level);
+        const int selections = run.LogCount(selected);
+
+        ASSERT_TRUE(run.Control("unplug"));
+        ASSERT_TRUE(run.WaitLog("Device OUT", 5000)) << run.Log();
+        if (c.pid)
+            ASSERT_TRUE(run.Control(c.pid));
+        if (c.release)
+            ASSERT_TRUE(run.Control(c.release));
+        ASSERT_TRUE(run.Control("plug"));
+        // The removal's tries find it back; then the arrival notice comes.
+        ASSERT_TRUE(run.WaitLog("Device IN", 15000)) << run.Log();
+        ASSERT_TRUE(run.WaitLog("OnDeviceChange: connected", 15000)) << run.Log();
+        EXPECT_TRUE(WaitVisible(notify, true, 2000));
+        EXPECT_TRUE(Screenshot(std::string("notification-") + c.name));
+        EXPECT_TRUE(run.Running());
+        const std::string log = run.Log();
+        EXPECT_EQ(run.LogCount("m_hCmd2=0x") > run.LogCount("m_hCmd2=0x0,"), c.second) << log;
+        EXPECT_EQ(log.find("ALL Device OUT"), std::string::npos) << log;
+        EXPECT_GE(run.LogCount(selected) - selections, 2) << log;
+        char layout[40];
+        std::snprintf(layout, sizeof layout, "Init UI Layout for 0x%x", unsigned(c.sensor));
+        EXPECT_EQ(log.find(layout) != std::string::npos, c.sensor != 0x3325) << log;
+
+        // Apply reaches the receiver through the new handles.
+        ASSERT_TRUE(run.Click(IDC_MAIN_PRO1 + 1));
+        Pause(300);
+        ASSERT_TRUE(run.Click(IDC_MAIN_APPLY));
+        HWND progress = run.WaitWindow(L"MyProgressDlg..", nullptr, 3000);
+        ASSERT_NE(progress, nullptr);
+        ASSERT_TRUE(run.WaitGone(progress, 20000));
+        EXPECT_TRUE(run.WaitLog("Apply Success", 2000)) << run.Log();
+        const std::vector<uint8_t> after = run.Peek(0, kMemoryBytes);
+        ASSERT_EQ(after.size(), kMemoryBytes);
+        ASSERT_TRUE(run.Exit());
+        const std::vector<ProfileRecord> stored = run.StoredProfiles();
+        ASSERT_EQ(stored.size(), 5u);
+        EXPECT_EQ(stored[1].nSensor, c.sensor);
+        const uint32_t startSensor = g_nCurSensor;
+        set_cur_sensor(c.sensor);
+        const ProfileRecord read = OnDeviceLevels(DecodeDevice(after, stored[1]), stored[1]);
+        set_cur_sensor(startSensor);
+        EXPECT_EQ(std::memcmp(&read, &stored[1], sizeof read), 0) << Differences(read, stored[1]);
+    }
 }

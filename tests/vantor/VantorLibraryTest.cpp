@@ -6,6 +6,7 @@
 #include "device/win32/VantorLibrary.h"
 #include "common/TestUtil.h"
 #include "device/CheckByte.h"
+#include "sim/StateClaim.h"
 #include "sim/VirtualReceiver.h"
 
 #include "VirtualControl.h"
@@ -13,6 +14,8 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+
+#include <dbt.h>
 
 #include <chrono>
 #include <cstdio>
@@ -342,6 +345,83 @@ TEST_F(VantorTest, UnpluggingKillsTheHandlesUntilReopenedAfterPlug) {
     const std::optional<Report> answer = Exchange(Frame(3, 0, 0));
     ASSERT_TRUE(answer);
     EXPECT_EQ((*answer)[1], 3);
+}
+
+// The device notices a window of the process gets, as (event, interface name).
+std::vector<std::pair<WPARAM, std::wstring>> g_notices;
+LRESULT CALLBACK NoticeWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_DEVICECHANGE && lParam) {
+        const auto* di = reinterpret_cast<const DEV_BROADCAST_DEVICEINTERFACE_W*>(lParam);
+        if (di->dbcc_devicetype == DBT_DEVTYP_DEVICEINTERFACE)
+            g_notices.emplace_back(wParam, di->dbcc_name);
+        return TRUE;
+    }
+    return DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+
+std::optional<std::pair<WPARAM, std::wstring>> NextNotice(std::chrono::milliseconds wait = 3s) {
+    const auto end = std::chrono::steady_clock::now() + wait;
+    while (g_notices.empty() && std::chrono::steady_clock::now() < end) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageW(&msg);
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    }
+    if (g_notices.empty())
+        return std::nullopt;
+    auto notice = g_notices.front();
+    g_notices.erase(g_notices.begin());
+    return notice;
+}
+
+TEST_F(VantorTest, UnplugAndPlugAreAnnouncedToTheWindowsOfTheProcess) {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = NoticeWndProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"VantorNoticeTest";
+    RegisterClassW(&wc);
+    HWND window = CreateWindowW(wc.lpszClassName, L"", WS_OVERLAPPED, 0, 0, 10, 10, nullptr,
+                                nullptr, wc.hInstance, nullptr);
+    ASSERT_NE(window, nullptr);
+    g_notices.clear();
+    OpenBoth();
+
+    const std::wstring tail = L"#TARVEL0001#{a5dcbf10-6530-11d2-901f-00c04fb951ed}";
+    const struct {
+        const char* command;
+        WPARAM event;
+        const wchar_t* ids;
+    } steps[] = {
+        {"unplug", DBT_DEVICEREMOVECOMPLETE, L"VID_25A7&PID_FA92"},
+        {"plug", DBT_DEVICEARRIVAL, L"VID_25A7&PID_FA92"},
+        {"unplug", DBT_DEVICEREMOVECOMPLETE, L"VID_25A7&PID_FA92"},
+        {"pid 0xfa99", 0, nullptr}, // another receiver of the product
+        {"plug", DBT_DEVICEARRIVAL, L"VID_25A7&PID_FA99"},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.command);
+        ASSERT_EQ(Control(step.command), "ok");
+        if (!step.ids)
+            continue;
+        const auto notice = NextNotice();
+        ASSERT_TRUE(notice);
+        EXPECT_EQ(notice->first, step.event);
+        EXPECT_EQ(notice->second, std::wstring(L"\\\\?\\USB#") + step.ids + tail);
+    }
+    // Pulled or plugged twice over, nothing more is announced.
+    ASSERT_EQ(Control("plug"), "ok");
+    EXPECT_FALSE(NextNotice(300ms));
+    EXPECT_EQ(Control("pid 0xfa92"), "error unplug the receiver first");
+    EXPECT_NE(OpenCommand(Pattern(0x25a7, 0xfa99)), nullptr);
+    EXPECT_EQ(OpenCommand(Pattern(0x25a7, 0xfa92)), nullptr);
+    DestroyWindow(window);
+}
+
+TEST_F(VantorTest, TheServingLibraryHoldsTheStateFile) {
+    OpenBoth();
+    sim::StateClaim other(m_state, "a tool");
+    EXPECT_FALSE(other.Held());
+    EXPECT_EQ(other.Reason().rfind("served by Tarvel.exe (process ", 0), 0u) << other.Reason();
 }
 
 // A read blocked in another thread ends when cancelled, however close the
