@@ -127,6 +127,12 @@ LRESULT CTarvelDlg::OnDeviceLost() {
         WriteLog("OnDeviceLost: the receiver still answers");
         return 0;
     }
+    // A removal notice the system is sending meanwhile is taken first (a peek
+    // delivers sent messages), so an unplugged receiver is handled once.
+    MSG pending;
+    ::PeekMessageW(&pending, nullptr, 0, 0, PM_NOREMOVE);
+    if (!DeviceOpen() || m_usb.GetDevState() == 1)
+        return 0;
     const std::vector<std::u16string> ids =
         device::ReceiverMatchTexts(g_opt.VID, g_opt.PID, g_opt.PID2);
     if (ids.empty())
