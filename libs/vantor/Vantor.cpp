@@ -7,6 +7,8 @@
 #include "HidBackend.h"
 #include "VirtualBackend.h"
 
+#include <algorithm>
+
 using namespace vantor;
 
 HANDLE OpenHidDevice(DWORD usagePage, DWORD usage, const wchar_t* pathPattern, void* acceptTest,
@@ -20,6 +22,7 @@ HANDLE OpenHidDevice(DWORD usagePage, DWORD usage, const wchar_t* pathPattern, v
     request.debugLevel = debugLevel;
     request.access = access;
     request.flags = flags;
+    ClearSearchReport();
     std::wstring stateFile;
     if (VirtualStateFile(&stateFile))
         return VirtualOpen(stateFile, request);
@@ -63,4 +66,14 @@ BOOL GetVersionNumber(HANDLE device, DWORD* version) {
     if (IsVirtualHandle(device))
         return VirtualGetVersionNumber(device, version);
     return HidGetVersionNumber(device, version);
+}
+
+DWORD GetSearchReport(wchar_t* text, DWORD chars) {
+    const std::wstring report = SearchReport();
+    if (text && chars > 0) {
+        const size_t n = std::min<size_t>(report.size(), chars - 1);
+        report.copy(text, n);
+        text[n] = L'\0';
+    }
+    return DWORD(report.size());
 }

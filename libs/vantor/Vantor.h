@@ -22,6 +22,14 @@
 //   A notification handle opened without FILE_FLAG_OVERLAPPED serves a
 //   blocking ReadFile of one input report per call.
 //
+//   A receiver has several HID interfaces. A notification interface
+//   (usage 0) is taken only from the receiver whose command interface was
+//   opened last under the same pattern and is still open (same device
+//   container), so two receivers of one kind never give one handle each.
+//   On a command handle opened with FILE_FLAG_OVERLAPPED, SetFeature gives up
+//   on a report the receiver has not taken within a second and fails with
+//   ERROR_TIMEOUT.
+//
 // The other entry points take a handle from OpenHidDevice and return nonzero
 // on success; on failure GetLastError says why. Reports shorter than the
 // interface's report length are padded with zeros.
@@ -67,6 +75,15 @@ VANTOR_API BOOL GetProductString(HANDLE device, wchar_t* text, DWORD chars);
 // The device release number (bcdDevice) in the low 16 bits.
 VANTOR_API BOOL GetVersionNumber(HANDLE device, DWORD* version);
 
+// Optional, beside the six: the account of the last OpenHidDevice search, one
+// line per interface under the pattern that was passed over and why ("path:
+// usage page 0x1, ...: not the interface asked for", "path: cannot open it,
+// error 0x5"). Copies at most `chars` - 1 characters and a terminator into
+// `text` (when not null) and returns the length of the whole account, so a
+// caller can ask again with room enough. Callers look it up with
+// GetProcAddress and do without it when it is missing.
+VANTOR_API DWORD GetSearchReport(wchar_t* text, DWORD chars);
+
 // Types of the entry points, for GetProcAddress.
 using VantorOpenHidDeviceFn = decltype(&OpenHidDevice);
 using VantorSetFeatureFn = decltype(&SetFeature);
@@ -74,6 +91,7 @@ using VantorGetFeatureFn = decltype(&GetFeature);
 using VantorGetInputReportFn = decltype(&GetInputReport);
 using VantorGetProductStringFn = decltype(&GetProductString);
 using VantorGetVersionNumberFn = decltype(&GetVersionNumber);
+using VantorGetSearchReportFn = decltype(&GetSearchReport);
 
 // The virtual receiver's identity and the variables that select it.
 constexpr wchar_t kVantorVirtualReceiverVariable[] = L"TARVEL_VIRTUAL_RECEIVER";

@@ -151,7 +151,10 @@ bool CTarvelDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& resu
         result = OnDeviceBehavior(wParam, lParam);
         return true;
     case WM_DEVICECHANGE:
-        result = OnDeviceChange(wParam, lParam);
+        result = OnHidInterfaceChange(wParam, lParam) ? 0 : OnDeviceChange(wParam, lParam);
+        return true;
+    case WM_DEVICE_LOST:
+        result = OnDeviceLost();
         return true;
     case WM_CORE_MESSAGE:
         ShowPostedCoreMessage(MessageOwner(), lParam);
@@ -286,6 +289,10 @@ bool CTarvelDlg::DestroyWindow() {
     if (m_hDevNotify) {
         ::UnregisterDeviceNotification(m_hDevNotify);
         m_hDevNotify = nullptr;
+    }
+    if (m_hHidNotify) {
+        ::UnregisterDeviceNotification(m_hHidNotify);
+        m_hHidNotify = nullptr;
     }
     m_pKeyDlg.reset();
     m_pMacroDlg.reset();

@@ -55,6 +55,8 @@ public:
     // Device presence and the mouse's own events.
     bool RegisterDevNotify(HWND hwnd);
     LRESULT OnDeviceChange(WPARAM event, LPARAM data);
+    bool OnHidInterfaceChange(WPARAM event, LPARAM data);
+    LRESULT OnDeviceLost();
     LRESULT OnDeviceBehavior(WPARAM wParam, LPARAM lParam);
 
     int CurPage() const { return m_nCurPage; }
@@ -122,5 +124,7 @@ private:
     uint32_t m_nResetTickCount = 0;
     NOTIFYICONDATAW m_nid{};
     HDEVNOTIFY m_hDevNotify = nullptr;
+    HDEVNOTIFY m_hHidNotify = nullptr; // our receiver's HID interfaces
+    bool m_bLinkCheckPending = false;
     bool m_bTrayIcon = false;
 };

@@ -8,6 +8,11 @@
 // Posted to the main window; lParam is the event code, wParam its value.
 constexpr uint32_t WM_DEVICE_BEHAVIOR = 2027;
 
+// Posted by the device link to the main window when a read or a send finds the
+// receiver's interfaces gone (a driver reset, or a removal not yet announced):
+// the window reopens the link as it does on a removal. No parameters.
+constexpr uint32_t WM_DEVICE_LOST = 0x8000 + 0x40; // WM_APP + 0x40
+
 enum DeviceEventCode : uint32_t {
     DEV_EVT_DPI_LEVEL = 1,      // wParam: DPI level index
     DEV_EVT_REPORT_RATE = 2,    // wParam: report rate code

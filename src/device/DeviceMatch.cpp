@@ -41,4 +41,17 @@ bool IsReceiverInterface(std::u16string_view interfaceName, uint16_t vid, uint16
     return false;
 }
 
+bool IsReceiverHidInterface(std::u16string_view interfaceName, uint16_t vid, uint16_t pid,
+                            const uint16_t pid2[2]) {
+    for (std::u16string match : ReceiverMatchTexts(vid, pid, pid2)) {
+        // "USB#VID_..&PID_.." becomes "HID#VID_..&PID_..": the HID interfaces
+        // name the USB device's ids after their own bus.
+        match.replace(0, 3, u"HID");
+        for (char16_t next : {u'&', u'#'})
+            if (ContainsIgnoreCase(interfaceName, match + next))
+                return true;
+    }
+    return false;
+}
+
 } // namespace device

@@ -21,4 +21,11 @@ std::vector<std::u16string> ReceiverMatchTexts(uint16_t vid, uint16_t pid, const
 bool IsReceiverInterface(std::u16string_view interfaceName, uint16_t vid, uint16_t pid,
                          const uint16_t pid2[2]);
 
+// True when `interfaceName` is one of our receivers' HID interfaces
+// ("HID#VID_xxxx&PID_xxxx" then "&" or "#", without case). Their notices come
+// alone when the HID driver is reset or the device disabled and enabled,
+// with no notice for the USB device.
+bool IsReceiverHidInterface(std::u16string_view interfaceName, uint16_t vid, uint16_t pid,
+                            const uint16_t pid2[2]);
+
 } // namespace device

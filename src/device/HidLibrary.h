@@ -5,9 +5,15 @@
 // directly.
 
 #include <cstdint>
+#include <string>
 
 // An open HID interface handle; null when none.
 using HidHandle = void*;
+
+// Reasons LastError gives that the link acts on (the Win32 codes, on every
+// platform): the interface is gone, or a report was not taken in time.
+constexpr uint32_t kHidErrorDeviceNotConnected = 1167; // ERROR_DEVICE_NOT_CONNECTED
+constexpr uint32_t kHidErrorTimeout = 1460;            // ERROR_TIMEOUT
 
 // The caller's accept tests: Vantor.dll asks them with the capabilities of each
 // matching interface. Test A gets (usage page, usage, input report length,
@@ -45,4 +51,9 @@ public:
 
     // The reason for the last failure (GetLastError on Windows).
     virtual uint32_t LastError() const = 0;
+
+    // What the last OpenHidDevice on this thread looked at and why each
+    // interface was passed over, one line per interface; empty when the
+    // library does not tell.
+    virtual std::u16string LastSearchReport() const { return {}; }
 };

@@ -30,6 +30,8 @@ Report FrameCommand(const CommandRecord& record) {
 }
 
 ReportKind ClassifyReport(const uint8_t* report) {
+    if (report[0] != REPORT_ID_NOTIFY)
+        return ReportKind::Foreign;
     return report[1] == REPORT_EVENT ? ReportKind::Event : ReportKind::Answer;
 }
 

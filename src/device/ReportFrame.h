@@ -43,9 +43,10 @@ CommandRecord MakeCommandRecord(uint8_t command, uint32_t address = 0,
 // Report id 8, record bytes 0..14, then the check byte over bytes 0..15.
 Report FrameCommand(const CommandRecord& record);
 
-enum class ReportKind { Event, Answer };
-// An event report when byte 1 is 0x0A, otherwise an answer to the command in
-// byte 1. The check byte is not looked at.
+enum class ReportKind { Event, Answer, Foreign };
+// Foreign when byte 0 is not the notification report id (another report of
+// the same interface); else an event report when byte 1 is 0x0A, otherwise an
+// answer to the command in byte 1. The check byte is not looked at.
 ReportKind ClassifyReport(const uint8_t* report);
 
 } // namespace device

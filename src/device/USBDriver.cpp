@@ -120,13 +120,48 @@ void CUSBDriver::ClearHandle2() {
 }
 
 HidHandle CUSBDriver::OpenCommandInterface(const std::u16string& pattern) {
-    return m_lib->OpenHidDevice(kCmdUsagePage, kCmdUsage, pattern.c_str(), AcceptCommandInterface,
-                                nullptr, 0, settings::g_opt.Debug, kCmdAccess, kCmdFlags, 0);
+    HidHandle h =
+        m_lib->OpenHidDevice(kCmdUsagePage, kCmdUsage, pattern.c_str(), AcceptCommandInterface,
+                             nullptr, 0, settings::g_opt.Debug, kCmdAccess, kCmdFlags, 0);
+    LogSearchReport();
+    return h;
 }
 
 HidHandle CUSBDriver::OpenNotifyInterface(const std::u16string& pattern) {
-    return m_lib->OpenHidDevice(kNotifyUsagePage, kNotifyUsage, pattern.c_str(), nullptr,
-                                AcceptNotifyInterface, 0, 0, kNotifyAccess, 0, 0);
+    HidHandle h = m_lib->OpenHidDevice(kNotifyUsagePage, kNotifyUsage, pattern.c_str(), nullptr,
+                                       AcceptNotifyInterface, 0, 0, kNotifyAccess, 0, 0);
+    LogSearchReport();
+    return h;
+}
+
+// The library's account of the search just made: every interface it looked
+// at and why it passed one over, so a user's log tells why their receiver was
+// not taken.
+void CUSBDriver::LogSearchReport() {
+    const std::string report = text::ToUtf8(m_lib->LastSearchReport());
+    size_t start = 0;
+    while (start < report.size()) {
+        size_t end = report.find('\n', start);
+        if (end == std::string::npos)
+            end = report.size();
+        if (end > start)
+            WriteLog("FindDev: %s", report.substr(start, end - start).c_str());
+        start = end + 1;
+    }
+}
+
+// The receiver's interfaces are gone while the pair is still open: every
+// exchange would fail until the pair is opened anew, and no removal notice
+// need come (a driver reset takes the HID interfaces down, not the USB
+// device). The window is asked once per open pair.
+void CUSBDriver::ReportLinkLost(const char* where, uint32_t error) {
+    if (m_bLostReported.exchange(true))
+        return;
+    WriteLog("%s: err=0x%x, the receiver's interfaces are gone; asking for a reopen", where,
+             unsigned(error));
+    EventPoster* wnd = m_pMainWnd;
+    if (wnd && wnd->IsWindow())
+        wnd->Post(WM_DEVICE_LOST, 0, 0);
 }
 
 bool CUSBDriver::FindDev() {
@@ -184,6 +219,8 @@ bool CUSBDriver::OpenDevice() {
     if (!m_hCmd && !m_hCmd2)
         return false;
 
+    m_bLostReported = false;
+    m_bForeignLogged = false;
     StartReader(NotifyHandle());
     platform::SleepMs(kReaderStartMs);
 
@@ -252,6 +289,9 @@ void CUSBDriver::NotifyThread(HidHandle hNotify) {
         if (m_lib->ReadReport(hNotify, report, sizeof report)) {
             OnNotifyReport(report);
         } else {
+            const uint32_t error = m_lib->LastError();
+            if (error == kHidErrorDeviceNotConnected && !m_bStopNotify)
+                ReportLinkLost("NotifyThread", error);
             // An unplugged receiver fails every read; do not spin on it.
             std::unique_lock lock(m_mtxReader);
             m_cvReader.wait_for(lock, std::chrono::milliseconds(kReadFailMs),
@@ -268,7 +308,16 @@ void CUSBDriver::NotifyThread(HidHandle hNotify) {
 
 void CUSBDriver::OnNotifyReport(const uint8_t* report) {
     LogHex(report, device::kReportSize, 0, "Read: ");
-    if (device::ClassifyReport(report) == device::ReportKind::Event) {
+    const device::ReportKind kind = device::ClassifyReport(report);
+    // Other reports of the notification interface carry neither answers nor
+    // events; read as answers they would be matched to commands.
+    if (kind == device::ReportKind::Foreign) {
+        if (!m_bForeignLogged.exchange(true))
+            WriteLog("OnNotifyReport: report id 0x%x is not 0x%x, dropped (further ones silently)",
+                     unsigned(report[0]), unsigned(REPORT_ID_NOTIFY));
+        return;
+    }
+    if (kind == device::ReportKind::Event) {
         EventPoster* wnd = m_pMainWnd;
         if (!wnd || !wnd->IsWindow())
             return;
@@ -358,15 +407,28 @@ int CUSBDriver::WaitSignalled(uint8_t nCmdID, CRetParam& answer) {
 // Exchanges.
 
 bool CUSBDriver::SendCommand(const device::CommandRecord& record, HidHandle hDev) {
+    std::lock_guard lock(m_mtxCmd);
     const device::Report report = device::FrameCommand(record);
     LogHex(report.data(), report.size(), 0, "SendCommand: ");
+    m_nSendError = 0;
     // The receiver sometimes refuses a report while it is busy on the radio.
     for (int i = 0; i < kSendTries; ++i) {
         if (m_lib && m_lib->SetFeature(hDev, report.data(), uint32_t(report.size())))
             return true;
+        // Taken at once: the log write and the pause below may replace it.
+        m_nSendError = m_lib ? m_lib->LastError() : 0;
+        if (m_nSendError == kHidErrorTimeout) {
+            // The library gave up on a report the receiver never took; sending
+            // it again would hold every exchange for as long once more.
+            WriteLog("SendCommand: the receiver did not take the report in time, err=0x%x",
+                     unsigned(m_nSendError));
+            return false;
+        }
+        if (m_nSendError == kHidErrorDeviceNotConnected)
+            ReportLinkLost("SendCommand", m_nSendError);
         platform::SleepMs(kSendRetryMs);
     }
-    WriteLog("SendCommand err=0x%x", unsigned(m_lib ? m_lib->LastError() : 0));
+    WriteLog("SendCommand err=0x%x", unsigned(m_nSendError));
     return false;
 }
 
@@ -401,7 +463,7 @@ bool CUSBDriver::SendCMD(uint8_t nCmdID, uint8_t bData) {
     CRetParam answer;
     const int result = Exchange(record, m_nRetry, nullptr, false, answer);
     if (result < 0)
-        WriteLog("SendCMD: err=0x%x", unsigned(m_lib ? m_lib->LastError() : 0));
+        WriteLog("SendCMD: err=0x%x", unsigned(m_nSendError));
     return result == 1;
 }
 

@@ -96,6 +96,8 @@ private:
     void CloseHandle(HidHandle& handle);
     HidHandle OpenCommandInterface(const std::u16string& pattern);
     HidHandle OpenNotifyInterface(const std::u16string& pattern);
+    void LogSearchReport();
+    void ReportLinkLost(const char* where, uint32_t error);
     void SelectSensorByRelease();
 
     void StartReader(HidHandle hNotify);
@@ -140,4 +142,13 @@ private:
 
     std::atomic<int> m_nRetry;
     std::atomic<WaitMode> m_waitMode{WaitMode::Signalled};
+
+    // The library's reason for the last report SendCommand could not send,
+    // taken where SetFeature failed (a log write in between would replace it).
+    // Guarded by m_mtxCmd.
+    uint32_t m_nSendError = 0;
+    // Set once the window was asked to reopen for this open pair; a foreign
+    // report has been logged for it.
+    std::atomic<bool> m_bLostReported{false};
+    std::atomic<bool> m_bForeignLogged{false};
 };

@@ -119,4 +119,15 @@ TEST(DeviceEvents, ClassifiesByByteOne) {
     }
 }
 
+// Only the notification report id carries answers and events; byte 1 of any
+// other report means nothing.
+TEST(DeviceEvents, OtherReportIdsAreForeign) {
+    for (uint8_t id : {0x00, 0x01, 0x08, 0x0A, 0xFF})
+        for (uint8_t code : {uint8_t(0x03), REPORT_EVENT}) {
+            uint8_t report[17] = {id, code};
+            EXPECT_EQ(device::ClassifyReport(report), device::ReportKind::Foreign)
+                << int(id) << " " << int(code);
+        }
+}
+
 } // namespace

@@ -1,5 +1,10 @@
 #include "device/win32/VantorLibrary.h"
 
+#include "platform/Text.h"
+#include "settings/Log.h"
+
+#include <vector>
+
 namespace {
 
 // How long CancelBlockedRead keeps trying to reach a reader that has not yet
@@ -12,21 +17,56 @@ template <class Fn> Fn Resolve(HMODULE module, const char* name) {
 
 } // namespace
 
+VantorLibrary::VantorLibrary(std::wstring folder) : m_folder(std::move(folder)) {}
+
 VantorLibrary::~VantorLibrary() {
     Unload();
 }
 
+std::wstring VantorLibrary::ExeFolder() {
+    std::vector<wchar_t> path(MAX_PATH);
+    for (;;) {
+        const DWORD n = GetModuleFileNameW(nullptr, path.data(), DWORD(path.size()));
+        if (n == 0)
+            return {};
+        if (n < path.size()) {
+            std::wstring full(path.data(), n);
+            const size_t slash = full.find_last_of(L"\\/");
+            return slash == std::wstring::npos ? std::wstring() : full.substr(0, slash);
+        }
+        path.resize(path.size() * 2);
+    }
+}
+
+std::wstring VantorLibrary::ModulePath() const {
+    if (!m_hModule)
+        return {};
+    wchar_t path[MAX_PATH * 4] = {};
+    const DWORD n = GetModuleFileNameW(m_hModule, path, DWORD(std::size(path)));
+    return std::wstring(path, n < std::size(path) ? n : 0);
+}
+
 bool VantorLibrary::Load() {
-    if (!m_hModule)
-        m_hModule = LoadLibraryW(L"Vantor.dll");
-    if (!m_hModule)
-        return false;
+    if (!m_hModule) {
+        const std::wstring folder = m_folder.empty() ? ExeFolder() : m_folder;
+        const std::wstring path = folder + L"\\Vantor.dll";
+        // The library's own dependencies are looked for beside it as well.
+        m_hModule = LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+        if (!m_hModule) {
+            const DWORD error = GetLastError();
+            settings::WriteLog("LoadLibrary %s err=0x%x",
+                               text::ToUtf8(std::u16string(path.begin(), path.end())).c_str(),
+                               unsigned(error));
+            return false;
+        }
+    }
     m_pfnOpenHidDevice = Resolve<VantorOpenHidDeviceFn>(m_hModule, "OpenHidDevice");
     m_pfnSetFeature = Resolve<VantorSetFeatureFn>(m_hModule, "SetFeature");
     m_pfnGetFeature = Resolve<VantorGetFeatureFn>(m_hModule, "GetFeature");
     m_pfnGetInputReport = Resolve<VantorGetInputReportFn>(m_hModule, "GetInputReport");
     m_pfnGetProductString = Resolve<VantorGetProductStringFn>(m_hModule, "GetProductString");
     m_pfnGetVersionNumber = Resolve<VantorGetVersionNumberFn>(m_hModule, "GetVersionNumber");
+    m_pfnGetSearchReport = Resolve<VantorGetSearchReportFn>(m_hModule, "GetSearchReport");
     return IsLoaded();
 }
 
@@ -40,6 +80,7 @@ void VantorLibrary::Unload() {
     m_pfnGetInputReport = nullptr;
     m_pfnGetProductString = nullptr;
     m_pfnGetVersionNumber = nullptr;
+    m_pfnGetSearchReport = nullptr;
 }
 
 bool VantorLibrary::IsLoaded() const {
@@ -168,4 +209,17 @@ void VantorLibrary::Close(HidHandle handle) {
 
 uint32_t VantorLibrary::LastError() const {
     return GetLastError();
+}
+
+std::u16string VantorLibrary::LastSearchReport() const {
+    if (!m_pfnGetSearchReport)
+        return {};
+    std::vector<wchar_t> text(1024);
+    for (int round = 0; round < 4; ++round) {
+        const DWORD length = m_pfnGetSearchReport(text.data(), DWORD(text.size()));
+        if (length < text.size())
+            return std::u16string(text.data(), text.data() + length);
+        text.resize(size_t(length) + 1);
+    }
+    return {};
 }

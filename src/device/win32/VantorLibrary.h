@@ -8,10 +8,14 @@
 
 #include <map>
 #include <mutex>
+#include <string>
 
 class VantorLibrary final : public HidLibrary {
 public:
-    VantorLibrary() = default;
+    // Loads Vantor.dll from `folder`, or from the executable's own folder when
+    // it is empty: never by a bare name, which the system would also look for
+    // in the current folder and along PATH.
+    explicit VantorLibrary(std::wstring folder = {});
     ~VantorLibrary() override;
     VantorLibrary(const VantorLibrary&) = delete;
     VantorLibrary& operator=(const VantorLibrary&) = delete;
@@ -32,6 +36,12 @@ public:
     void Close(HidHandle handle) override;
 
     uint32_t LastError() const override;
+    std::u16string LastSearchReport() const override;
+
+    // The full path of the loaded Vantor.dll; empty when none is loaded.
+    std::wstring ModulePath() const;
+    // The folder of the running executable, without a trailing backslash.
+    static std::wstring ExeFolder();
 
 private:
     // The read in progress on one notification handle.
@@ -41,6 +51,7 @@ private:
         unsigned reads = 0;      // reads begun, to tell one read from the next
     };
 
+    std::wstring m_folder;
     HMODULE m_hModule = nullptr;
     VantorOpenHidDeviceFn m_pfnOpenHidDevice = nullptr;
     VantorSetFeatureFn m_pfnSetFeature = nullptr;
@@ -48,6 +59,7 @@ private:
     VantorGetInputReportFn m_pfnGetInputReport = nullptr;
     VantorGetProductStringFn m_pfnGetProductString = nullptr;
     VantorGetVersionNumberFn m_pfnGetVersionNumber = nullptr;
+    VantorGetSearchReportFn m_pfnGetSearchReport = nullptr; // optional
 
     std::mutex m_mtxReaders; // guards m_readers
     std::map<HANDLE, Reader> m_readers;
