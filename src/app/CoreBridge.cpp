@@ -3,6 +3,7 @@
 #include "app/AppGlobals.h"
 #include "pages/MsgDlg.h"
 #include "platform/MessageBox.h"
+#include "store/SaveFailures.h"
 
 #include <utility>
 
@@ -36,9 +37,12 @@ void ShowCoreMessage(HWND owner, const std::u16string& text, const std::u16strin
 
 void InstallMessageBoxSink(HWND mainWnd) {
     if (!mainWnd) {
+        store::SetSaveFailureNotices(false);
         platform::SetMessageBoxSink(nullptr);
         return;
     }
+    // From now on a failed save is told in the message dialog.
+    store::SetSaveFailureNotices(true);
     const DWORD windowThread = ::GetWindowThreadProcessId(mainWnd, nullptr);
     platform::SetMessageBoxSink(
         [mainWnd, windowThread](const std::u16string& text, const std::u16string& caption) {

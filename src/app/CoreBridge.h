@@ -36,7 +36,8 @@ constexpr UINT WM_CORE_MESSAGE = WM_APP + 0x31;
 
 // Routes the core's message boxes to the message dialog owned by `mainWnd`:
 // shown at once on the window thread, posted to the window from any other
-// thread. A null window restores the system's message box.
+// thread; failed saves are told there too. A null window restores the
+// system's message box and ends the save-failure notices.
 void InstallMessageBoxSink(HWND mainWnd);
 // Shows the message a WM_CORE_MESSAGE carried and frees it.
 void ShowPostedCoreMessage(HWND owner, LPARAM lParam);

@@ -3,6 +3,7 @@
 #include "app/AppGlobals.h"
 #include "app/MainDlg.h"
 #include "app/PopupMenu.h"
+#include "platform/MessageBox.h"
 #include "platform/Text.h"
 #include "settings/InitData.h"
 #include "settings/Log.h"
@@ -131,7 +132,8 @@ bool CTarvelApp::InitInstance() {
 
     m_bStarted = false;
     if (!InitData()) {
-        ::MessageBoxW(nullptr, L"     Data Init failed.     ", L"Error", MB_OK);
+        // Through the seam, so the log says why the program ended.
+        platform::ShowMessageBox(u"     Data Init failed.     ", u"Error");
         return false;
     }
     g_szAppTitle = W(text::FromField(g_opt.Title, std::size(g_opt.Title)));

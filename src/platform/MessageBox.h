@@ -13,6 +13,11 @@ using MessageBoxSink = std::function<void(const std::u16string& text, const std:
 // Installs a sink; an empty one restores the system's message box.
 void SetMessageBoxSink(MessageBoxSink sink);
 
+// Told of every message box before it is shown, whether a sink or the system
+// shows it: the log keeps what the user was told. Null removes it.
+using MessageBoxObserver = void (*)(const std::u16string& text, const std::u16string& caption);
+void SetMessageBoxObserver(MessageBoxObserver observer);
+
 void ShowMessageBox(const std::u16string& text, const std::u16string& caption);
 
 // The system's own box; on platforms without one, the text goes to standard error.

@@ -2,9 +2,9 @@
 
 #include "model/SensorCatalogue.h"
 #include "settings/IniFile.h"
-#include "settings/Log.h"
 #include "settings/Settings.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace settings {
@@ -24,12 +24,9 @@ void LayoutKeyButtons(const SensorCfg& sensor) {
     const int32_t x0 = g_opt.ptKey.x;
     const int32_t y0 = g_opt.ptKey.y != 0 ? g_opt.ptKey.y : sensor.nKeyY;
     const int32_t pitch = sensor.nKeyH + kKeyButtonHeight;
-    int32_t firstColumn = g_opt.KeyNumCol;
-    if (firstColumn < 1 || firstColumn > kKeysPerMode) {
-        // A second column needs a first one to stand beside.
-        WriteLog("KeyNumCol=%d out of range, one column used", firstColumn);
-        firstColumn = kKeysPerMode;
-    }
+    // LoadCfg keeps KeyNumCol at 1 or more; a column longer than the keys
+    // simply holds them all.
+    const int32_t firstColumn = std::min(g_opt.KeyNumCol, int32_t(kKeysPerMode));
     Rect rects[kKeysPerMode] = {};
     for (int k = 0; k < kKeysPerMode; ++k) {
         if (k < firstColumn) {
@@ -44,6 +41,13 @@ void LayoutKeyButtons(const SensorCfg& sensor) {
     for (auto& mode : g_KeyTable)
         for (int k = 0; k < kKeysPerMode; ++k)
             mode[k].rcHot = rects[k];
+}
+
+// The power control stands in the report-rate control's column unless
+// ptPower names a column of its own.
+void PlacePowerControl() {
+    if (g_opt.ptPower.x == 0)
+        g_opt.ptPower.x = g_opt.ptRate.x;
 }
 
 } // namespace
@@ -61,6 +65,7 @@ bool InitData(const std::u16string& exeDir) {
         return false;
 
     LayoutKeyButtons(*pSensorCfg);
+    PlacePowerControl();
     g_macroLimits = {g_opt.MinDelay, 65535, 70, 384};
     return true;
 }

@@ -1,6 +1,7 @@
 #include "settings/Log.h"
 
 #include "platform/Files.h"
+#include "platform/MessageBox.h"
 #include "platform/Platform.h"
 #include "platform/Text.h"
 #include "settings/Settings.h"
@@ -78,9 +79,16 @@ void Write(const std::string& message) {
     }
 }
 
+// Whatever a message box tells the user also goes to the log, so a user's log
+// shows why start-up stopped or what went wrong before the window existed.
+void LogMessageBox(const std::u16string& text, const std::u16string& caption) {
+    WriteLog("MessageBox(%s): %s", text::ToUtf8(caption).c_str(), text::ToUtf8(text).c_str());
+}
+
 } // namespace
 
 void InitLog() {
+    platform::SetMessageBoxObserver(LogMessageBox);
     std::lock_guard lock(g_logMutex);
     g_szLogPath = platform::DesktopDir() + platform::kPathSeparator + u"Log.txt";
     if (g_szLogPath.size() > 259)
@@ -161,6 +169,7 @@ void SetLogSink(std::function<void(const std::string&)> sink) {
 }
 
 void ResetLog() {
+    platform::SetMessageBoxObserver(nullptr);
     std::lock_guard lock(g_logMutex);
     g_writer = Writer::None;
     g_szLogPath.clear();

@@ -1,5 +1,6 @@
 #include "settings/Settings.h"
 
+#include "model/KeyInfo.h"
 #include "model/SensorCatalogue.h"
 #include "platform/MessageBox.h"
 #include "platform/Text.h"
@@ -390,6 +391,58 @@ bool ReadKey(const IniFile& ini, const OptKeyInfo& k, OptSettings& o) {
     }
 }
 
+// Values that would leave the program unable to do its work. Each falls back
+// to its default with a log line; the rest of the file still counts.
+struct UsableRule {
+    const char* key;
+    int32_t OptSettings::*field;
+    bool (*usable)(const OptSettings&);
+    const char* why;
+};
+
+bool InRange(int32_t v, int32_t lo, int32_t hi) {
+    return v >= lo && v <= hi;
+}
+
+constexpr int32_t kMaxStepDelay = 65535;
+
+const UsableRule kUsableRules[] = {
+    {"Retry", &OptSettings::Retry, [](const OptSettings& o) { return o.Retry >= 1; },
+     "no command would ever be sent"},
+    {"DpiHwRadix", &OptSettings::DpiHwRadix,
+     [](const OptSettings& o) { return InRange(o.DpiHwRadix, 2, 36); }, "not a radix"},
+    {"KeyNumCol", &OptSettings::KeyNumCol, [](const OptSettings& o) { return o.KeyNumCol >= 1; },
+     "the key buttons need a first column"},
+    {"ProSwKeyIndex", &OptSettings::ProSwKeyIndex,
+     [](const OptSettings& o) { return InRange(o.ProSwKeyIndex, 0, kKeysPerMode); },
+     "not a key slot"},
+    {"MinDelay", &OptSettings::MinDelay,
+     [](const OptSettings& o) { return InRange(o.MinDelay, 0, kMaxStepDelay); },
+     "not a step delay"},
+    {"MinUIDelay", &OptSettings::MinUIDelay,
+     [](const OptSettings& o) { return InRange(o.MinUIDelay, 0, kMaxStepDelay); },
+     "not a step delay"},
+    {"MenuW", &OptSettings::MenuW, [](const OptSettings& o) { return o.MenuW >= 0; },
+     "not a width"},
+    // Without a tray icon the close button would do nothing and nothing else
+    // ends the program.
+    {"ExitType", &OptSettings::ExitType,
+     [](const OptSettings& o) { return o.ExitType == 0 || o.TrayIcon == 1 || o.TrayIcon == 3; },
+     "the window could not be closed without a tray icon"},
+};
+
+void KeepUsableValues(OptSettings& o) {
+    OptSettings defaults{};
+    SetDefaults(defaults);
+    for (const UsableRule& rule : kUsableRules) {
+        if (rule.usable(o))
+            continue;
+        WriteLog("cfg.ini: %s=%d is unusable (%s), %d used", rule.key, o.*rule.field, rule.why,
+                 defaults.*rule.field);
+        o.*rule.field = defaults.*rule.field;
+    }
+}
+
 } // namespace
 
 const OptKeyInfo* OptKeys(size_t* count) {
@@ -422,6 +475,8 @@ bool LoadCfg(const std::u16string& path) {
         o.clrMsgBtnTxtOv = o.Btn_txt_clr_ov;
     if (!msgColourGiven[2])
         o.clrMsgBtnTxtDn = o.Btn_txt_clr_dn;
+
+    KeepUsableValues(o);
 
     if (o.appdir[0] == u'\0')
         Error(u"APPDATA=NULL");

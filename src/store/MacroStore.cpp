@@ -11,6 +11,7 @@
 #include "store/MacroList.h"
 #include "store/ProfileStore.h"
 #include "store/SafeFileName.h"
+#include "store/SaveFailures.h"
 #include "store/StoreMessage.h"
 
 #include <algorithm>
@@ -203,11 +204,13 @@ bool Flush_Dirty_Macro(MacroTree::Item item, MacroTree* tree) {
         return true;
     StMacro clean = record;
     clean.dwFlags &= ~kMacroChangeBits;
-    if (!MyCreateFile(path, EncodeMacroFile(clean))) {
+    const bool written = MyCreateFile(path, EncodeMacroFile(clean));
+    if (!written)
         settings::WriteLog("Flush_Dirty_Macro: WriteFile err=0x%x, %s", unsigned(errno),
                            settings::LogText(path).c_str());
+    store::NoteSave(store::SaveTarget::MacroFile, written);
+    if (!written)
         return false;
-    }
     // The bits go only when the file holds what the record holds: an edit
     // made meanwhile (another thread) keeps them for the next flush.
     auto lock = g_MacroList.Lock();
@@ -326,11 +329,11 @@ bool SaveMacroDump() {
             ++slot;
         });
     }
-    if (!platform::WriteWholeFile(g_szAppDataDir + kDumpFile, image)) {
+    const bool ok = platform::WriteWholeFile(g_szAppDataDir + kDumpFile, image);
+    if (!ok)
         settings::WriteLog("Save macro: CreateFile err=%d", errno);
-        return false;
-    }
-    return true;
+    store::NoteSave(store::SaveTarget::MacroDump, ok);
+    return ok;
 }
 
 bool IsValidMacroName(std::u16string& name) {

@@ -6,6 +6,7 @@
 #include "settings/Log.h"
 #include "settings/TextTable.h"
 #include "store/AppDataDir.h"
+#include "store/SaveFailures.h"
 
 #include <cerrno>
 #include <cstring>
@@ -92,11 +93,11 @@ bool SaveProfiles() {
         return true;
     // Written beside the store and moved over it: a crash or a full disk
     // leaves the previous store whole.
-    if (!platform::WriteWholeFile(g_szAppDataDir + kProFile, bytes)) {
+    const bool ok = platform::WriteWholeFile(g_szAppDataDir + kProFile, bytes);
+    if (!ok)
         settings::WriteLog("Save pro: WriteFile err=%d", errno);
-        return false;
-    }
-    return true;
+    store::NoteSave(store::SaveTarget::ProfileStore, ok);
+    return ok;
 }
 
 bool SaveCurId() {
@@ -110,7 +111,11 @@ bool SaveCurId() {
     }
     std::string bytes(sizeof id, '\0');
     std::memcpy(bytes.data(), &id, sizeof id);
-    return platform::WriteWholeFile(g_szAppDataDir + kCurIdFile, bytes);
+    const bool ok = platform::WriteWholeFile(g_szAppDataDir + kCurIdFile, bytes);
+    if (!ok)
+        settings::WriteLog("Save curid: WriteFile err=%d", errno);
+    store::NoteSave(store::SaveTarget::CurrentId, ok);
+    return ok;
 }
 
 uint32_t LoadCurId() {

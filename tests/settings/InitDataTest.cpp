@@ -27,8 +27,10 @@ TEST(InitDataTest, LaysKeyButtonsOutInTwoColumns) {
         {"", {100, 80, 234, 110}, {100, 166, 234, 196}, {314, 166, 448, 196}},
         {"ptKey=50,0", {50, 116, 184, 146}, {50, 202, 184, 232}, {264, 202, 398, 232}},
         {"KeyNumCol=16", {100, 80, 234, 110}, {100, 166, 234, 196}, {100, 596, 234, 626}},
-        // A column count without a first column falls back to one column.
-        {"KeyNumCol=-3", {100, 80, 234, 110}, {100, 166, 234, 196}, {100, 596, 234, 626}},
+        // A column longer than the keys holds them all.
+        {"KeyNumCol=20", {100, 80, 234, 110}, {100, 166, 234, 196}, {100, 596, 234, 626}},
+        // A column count without a first column takes the default.
+        {"KeyNumCol=-3", {100, 80, 234, 110}, {100, 166, 234, 196}, {314, 166, 448, 196}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.opt);
@@ -41,6 +43,26 @@ TEST(InitDataTest, LaysKeyButtonsOutInTwoColumns) {
             EXPECT_EQ(g_KeyTable[mode][2].rcHot, c.key2);
             EXPECT_EQ(g_KeyTable[mode][12].rcHot, c.key12);
         }
+    }
+}
+
+TEST(InitDataTest, PowerControlWithoutAColumnStandsUnderTheRateControl) {
+    struct Case {
+        const char* opt;
+        settings::Point power;
+    } cases[] = {
+        {"", {605, 430}},
+        {"ptPower=0,500", {605, 500}},
+        {"ptRate=10,20\nptPower=0,7", {10, 7}},
+        {"ptPower=3,4", {3, 4}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.opt);
+        testutil::TempDir dir;
+        dir.Write("cfg.ini", Cfg(c.opt));
+        testutil::MessageRecorder quiet;
+        ASSERT_TRUE(settings::InitData(dir.Dir()));
+        EXPECT_EQ(settings::g_opt.ptPower, c.power);
     }
 }
 

@@ -2,7 +2,9 @@
 
 #include "common/TestUtil.h"
 #include "model/SensorCatalogue.h"
+#include "platform/MessageBox.h"
 #include "settings/InitData.h"
+#include "settings/Log.h"
 
 #include <gtest/gtest.h>
 
@@ -77,7 +79,8 @@ std::vector<Case> Cases() {
          "ptMin=1\nptPower=0,500\nptApply=7,8,9",
          [] {
              EXPECT_EQ(g_opt.ptMin, (settings::Point{915, 10}));
-             EXPECT_EQ(g_opt.ptPower, (settings::Point{0, 500}));
+             // A power control without a column of its own stands under ptRate.
+             EXPECT_EQ(g_opt.ptPower, (settings::Point{605, 500}));
              EXPECT_EQ(g_opt.ptApply, (settings::Point{7, 8}));
          },
          {"Error: Wrong POINT num"}},
@@ -163,6 +166,96 @@ TEST(SettingsTest, ReadsEveryKindOfValue) {
         c.check();
         EXPECT_EQ(recorder.Texts(), c.messages);
     }
+}
+
+// Values that would leave the program unable to work take their defaults and
+// say so in the log; usable values at the edges stay.
+TEST(SettingsTest, UnusableValuesFallBackToTheirDefaults) {
+    struct Case {
+        const char* opt;
+        int32_t settings::OptSettings::*field;
+        int32_t used;
+        const char* logLine; // nullptr: the value is kept without a word
+    } cases[] = {
+        {"Retry=-1", &settings::OptSettings::Retry, 1,
+         "cfg.ini: Retry=-1 is unusable (no command would ever be sent), 1 used"},
+        {"Retry=0", &settings::OptSettings::Retry, 1,
+         "cfg.ini: Retry=0 is unusable (no command would ever be sent), 1 used"},
+        {"Retry=3", &settings::OptSettings::Retry, 3, nullptr},
+        {"DpiHwRadix=1", &settings::OptSettings::DpiHwRadix, 16,
+         "cfg.ini: DpiHwRadix=1 is unusable (not a radix), 16 used"},
+        {"DpiHwRadix=37", &settings::OptSettings::DpiHwRadix, 16,
+         "cfg.ini: DpiHwRadix=37 is unusable (not a radix), 16 used"},
+        {"DpiHwRadix=10", &settings::OptSettings::DpiHwRadix, 10, nullptr},
+        {"KeyNumCol=0", &settings::OptSettings::KeyNumCol, 10,
+         "cfg.ini: KeyNumCol=0 is unusable (the key buttons need a first column), 10 used"},
+        {"KeyNumCol=20", &settings::OptSettings::KeyNumCol, 20, nullptr},
+        {"ProSwKeyIndex=17", &settings::OptSettings::ProSwKeyIndex, 0,
+         "cfg.ini: ProSwKeyIndex=17 is unusable (not a key slot), 0 used"},
+        {"ProSwKeyIndex=-2", &settings::OptSettings::ProSwKeyIndex, 0,
+         "cfg.ini: ProSwKeyIndex=-2 is unusable (not a key slot), 0 used"},
+        {"ProSwKeyIndex=16", &settings::OptSettings::ProSwKeyIndex, 16, nullptr},
+        {"MinDelay=-5", &settings::OptSettings::MinDelay, 10,
+         "cfg.ini: MinDelay=-5 is unusable (not a step delay), 10 used"},
+        {"MinDelay=65536", &settings::OptSettings::MinDelay, 10,
+         "cfg.ini: MinDelay=65536 is unusable (not a step delay), 10 used"},
+        {"MinDelay=0", &settings::OptSettings::MinDelay, 0, nullptr},
+        {"MinUIDelay=70000", &settings::OptSettings::MinUIDelay, 1,
+         "cfg.ini: MinUIDelay=70000 is unusable (not a step delay), 1 used"},
+        {"MenuW=-1", &settings::OptSettings::MenuW, 0,
+         "cfg.ini: MenuW=-1 is unusable (not a width), 0 used"},
+        {"ExitType=1\nTrayIcon=2", &settings::OptSettings::ExitType, 0,
+         "cfg.ini: ExitType=1 is unusable (the window could not be closed without a tray icon), 0 "
+         "used"},
+        {"ExitType=1\nTrayIcon=3", &settings::OptSettings::ExitType, 1, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.opt);
+        testutil::TempDir dir;
+        dir.Write("cfg.ini",
+                  std::string("[OPT]\nDebug=1\nappdir=T\nMacProtocol=1\nSensor=0x3325\n") + c.opt +
+                      "\n" + kSensor);
+        std::vector<std::string> entries;
+        settings::SetLogSink([&entries](const std::string& e) { entries.push_back(e); });
+        testutil::MessageRecorder recorder;
+        EXPECT_TRUE(settings::InitData(dir.Dir()));
+        settings::SetLogSink({});
+        settings::ResetLog();
+        EXPECT_EQ(g_opt.*c.field, c.used);
+        std::vector<std::string> unusable;
+        for (const std::string& e : entries)
+            if (e.rfind("cfg.ini: ", 0) == 0)
+                unusable.push_back(e);
+        EXPECT_EQ(unusable,
+                  c.logLine ? std::vector<std::string>{c.logLine} : std::vector<std::string>{});
+        EXPECT_TRUE(recorder.Texts().empty());
+    }
+    g_opt = {};
+}
+
+// The boxes of start-up are in the log too, in order, once the log runs; the
+// user is still shown each.
+TEST(SettingsTest, StartUpMessageBoxesAreLogged) {
+    testutil::TempDir dir;
+    dir.Write("cfg.ini", "[OPT]\nDebug=1\nappdir=T\nMacProtocol=1\nrcKeyList=1,2\nSensor=0x3360\n" +
+                             std::string(kSensor));
+    std::vector<std::string> entries;
+    settings::SetLogSink([&entries](const std::string& e) {
+        if (e.rfind("MessageBox", 0) == 0)
+            entries.push_back(e);
+    });
+    testutil::MessageRecorder recorder;
+    EXPECT_FALSE(settings::InitData(dir.Dir()));
+    platform::ShowMessageBox(u"     Data Init failed.     ", u"Error");
+    settings::ResetLog();
+    platform::ShowMessageBox(u"after the log", u"Error");
+    settings::SetLogSink({});
+    g_opt = {};
+    EXPECT_EQ(entries,
+              (std::vector<std::string>{"MessageBox(Error): Wrong rect num",
+                                        "MessageBox(Warning): pSensorCfg is null",
+                                        "MessageBox(Error):      Data Init failed.     "}));
+    EXPECT_EQ(recorder.Texts().size(), 4u);
 }
 
 TEST(SettingsTest, MissingFileTakesDefaultsAndFailsOnTheDefaultSensor) {

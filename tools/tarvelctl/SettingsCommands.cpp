@@ -163,7 +163,11 @@ int CmdSettings(const Options& opts, const Args& args) {
     json.EndArray().Key("keyRects").BeginArray();
     for (const KeyInfo& k : settings::g_KeyTable[0])
         WriteRect(json, k.rcHot);
-    json.EndArray().EndObject();
+    const settings::MacroLimits& limits = settings::g_macroLimits;
+    json.EndArray().Key("macroLimits").BeginObject();
+    json.Key("nMinDelay").Number(limits.nMinDelay).Key("nMaxDelay").Number(limits.nMaxDelay);
+    json.Key("nMaxSteps").Number(limits.nMaxSteps).Key("nMaxBytes").Number(limits.nMaxBytes);
+    json.EndObject().EndObject();
     Print(json);
     return 0;
 }
