@@ -137,6 +137,7 @@ bool CTarvelDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& resu
         return true;
     case WM_SYNC_OK: {
         WriteLog("OnSyncOk");
+        JoinFinishedCfgReads();
         const ProfileRecord* cur = g_pCurProfile.load();
         if (cur)
             SetAsCurProfile(cur->dwProfileID);
@@ -222,9 +223,7 @@ void CTarvelDlg::OnConfig() {
     m_bShow = true;
     ::ShowWindow(m_hwnd, SW_SHOWNORMAL);
     ::SetForegroundWindow(m_hwnd);
-    const bool told = m_usb.TellDrvStatus(1);
-    WriteLog("TellDrvStatus= %x", 1u);
-    (void)told;
+    m_usb.TellDrvStatus(1); // logs "TellDrvStatus= 1" itself
 }
 
 void CTarvelDlg::OnExit() {
@@ -244,16 +243,36 @@ void CTarvelDlg::OnExit() {
 }
 
 void CTarvelDlg::StartCfgRead() {
-    // Reads that have ended are joined; the new one waits for a running one.
-    std::erase_if(m_cfgReaders, [](std::thread& t) { return !t.joinable(); });
-    m_cfgReaders.emplace_back(ReadCurCfgThread, &m_cfgRead);
+    // The new read waits for a running one; those that have ended are joined
+    // here, so only reads still running keep a thread.
+    JoinFinishedCfgReads();
+    CfgReader& reader = m_cfgReaders.emplace_back();
+    reader.thread = std::thread(
+        [this](std::atomic<bool>* done) {
+            ReadCurCfgThread(&m_cfgRead);
+            *done = true;
+        },
+        &reader.done);
+    WriteLog("StartCfgRead: reader threads=%d", int(m_cfgReaders.size()));
+}
+
+void CTarvelDlg::JoinFinishedCfgReads() {
+    for (auto it = m_cfgReaders.begin(); it != m_cfgReaders.end();) {
+        if (!it->done) {
+            ++it;
+            continue;
+        }
+        if (it->thread.joinable())
+            it->thread.join();
+        it = m_cfgReaders.erase(it);
+    }
 }
 
 void CTarvelDlg::StopCfgReads() {
     m_cfgRead.m_bAbortCfgRead = true;
-    for (std::thread& t : m_cfgReaders)
-        if (t.joinable())
-            t.join();
+    for (CfgReader& reader : m_cfgReaders)
+        if (reader.thread.joinable())
+            reader.thread.join();
     m_cfgReaders.clear();
     m_cfgRead.m_bAbortCfgRead = false;
 }

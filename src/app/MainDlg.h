@@ -17,7 +17,9 @@
 
 #include <shellapi.h>
 
+#include <atomic>
 #include <cstdint>
+#include <list>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -76,6 +78,7 @@ private:
     void RefreshPages();
     void StartCfgRead();
     void StopCfgReads();
+    void JoinFinishedCfgReads();
     bool DeviceOpen() const;
     HWND MessageOwner() const;
 
@@ -110,7 +113,11 @@ private:
     // macro page's tree once it has one) and the reader threads started.
     HeadlessMacroTree m_macroTree;
     CfgReadCtx m_cfgRead;
-    std::vector<std::thread> m_cfgReaders;
+    struct CfgReader {
+        std::atomic<bool> done{false};
+        std::thread thread;
+    };
+    std::list<CfgReader> m_cfgReaders; // nodes stay put: a reader sets its own `done`
 
     fw::Image m_imgMain;  // main_nr.png
     fw::Image m_imgHover; // main_ov.png (empty: use main_nr.png)

@@ -33,7 +33,9 @@ namespace {
 // Menu button entries: their codes come back with WM_MENU_CHOICE.
 enum MenuCode : uint32_t { kMenuExport = 1, kMenuImport = 2, kMenuAbout = 4 };
 
-constexpr wchar_t kProfileFilter[] = L"Profile (*.hvk)\0*.hvk\0\0";
+// "hvk(*.hvk)|*.hvk|" in the file dialog's own form, and the name it proposes.
+constexpr wchar_t kProfileFilter[] = L"hvk(*.hvk)\0*.hvk\0\0";
+constexpr wchar_t kProfileInitialName[] = L"*.hvk";
 
 uint32_t ProfileIdAt(int index) {
     auto lock = g_ProfileList.Lock();
@@ -292,9 +294,8 @@ void CTarvelDlg::OnPopupMenuButton(int x, int y) {
     AddMenuEntry(KELMO_MAIN_LIST, entries, 0, kMenuExport, exportText);
     AddMenuEntry(KELMO_MAIN_LIST, entries, 1, kMenuImport, Txt(u"tc_msg33"));
     AddMenuEntry(KELMO_MAIN_LIST, entries, 2, kMenuAbout, Txt(u"tc_msg30"));
-    const int width = exportText.size() >= 17 ? 150 : 100;
-    ShowMenu(entries, m_hwnd, POINT{x, y}, 0, width, g_opt.Menu_txt_clr_nr, g_opt.Menu_txt_clr_ov,
-             g_opt.Menu_txt_clr_dn, 0, 3);
+    ShowMenu(entries, m_hwnd, POINT{x, y}, 0, MainMenuWidth(exportText), g_opt.Menu_txt_clr_nr,
+             g_opt.Menu_txt_clr_ov, g_opt.Menu_txt_clr_dn, 0, 3);
 }
 
 void CTarvelDlg::OnMenuChoice(WPARAM code) {
@@ -334,11 +335,11 @@ bool AskProfilePath(HWND owner, wchar_t* path, bool save) {
 } // namespace
 
 void CTarvelDlg::ExportProfileFile() {
+    // Nothing to save: no dialog either.
+    if (!g_pCurProfile.load())
+        return;
     wchar_t path[MAX_PATH] = {};
-    if (const ProfileRecord* cur = g_pCurProfile.load()) {
-        const std::wstring name = W(text::FromField(cur->szName, kProfileNameChars));
-        std::wcsncpy(path, name.c_str(), MAX_PATH - 1);
-    }
+    std::wcsncpy(path, kProfileInitialName, MAX_PATH - 1);
     if (!AskProfilePath(m_hwnd, path, true))
         return;
     WriteLog("ExportProfile: %s", settings::LogText(U(path)).c_str());
@@ -346,7 +347,16 @@ void CTarvelDlg::ExportProfileFile() {
 }
 
 void CTarvelDlg::ImportProfileFile() {
+    if (!g_pCurProfile.load())
+        return;
+    // While the device is being read, profile 0 is about to change under an
+    // import: say so before the user picks a file, not after.
+    if (!g_bCfgReadDone) {
+        CMsgDlg::ShowMessage(u"tc_adv_str15", MessageOwner());
+        return;
+    }
     wchar_t path[MAX_PATH] = {};
+    std::wcsncpy(path, kProfileInitialName, MAX_PATH - 1);
     if (!AskProfilePath(m_hwnd, path, false))
         return;
     WriteLog("ImportProfile: %s", settings::LogText(U(path)).c_str());

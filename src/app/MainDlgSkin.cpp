@@ -50,6 +50,9 @@ bool CTarvelDlg::BuildSkinFrame() {
         ::PostMessageW(m_hwnd, WM_CLOSE, 0, 0);
         return false;
     }
+    // Every message of the program goes through the message dialog: a missing
+    // background would silence them, so it is told now, once.
+    CMsgDlg::CheckSkin();
     m_imgHover = LoadSkinImage(L"main_ov.png");
     Gdiplus::Bitmap* main = m_imgMain.get();
     Gdiplus::Bitmap* hover = fw::Width(m_imgHover) > 0 ? m_imgHover.get() : main;

@@ -106,3 +106,7 @@ void CloseMenus() {
     if (g_menu.pfnDestroy)
         g_menu.pfnDestroy();
 }
+
+int MainMenuWidth(const std::wstring& firstText) {
+    return firstText.size() >= 17 ? 150 : 100;
+}

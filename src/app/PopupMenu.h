@@ -30,5 +30,9 @@ void AddMenuEntry(uint32_t parent, KelmoEntry* entries, int position, uint32_t c
 HWND ShowMenu(const KelmoEntry* entries, HWND owner, POINT anchor, int itemHeight, int width,
               COLORREF clrNormal, COLORREF clrHover, COLORREF clrPressed, LPARAM tag, int count);
 
+// The main window's menu: 100 pixels wide, or 150 when its first entry's text
+// has 17 characters or more. The product's texts are chosen to fit.
+int MainMenuWidth(const std::wstring& firstText);
+
 // Closes any open menu (DestroyKelmo, when it was resolved).
 void CloseMenus();

@@ -203,9 +203,13 @@ void CPngBtn::OnPaint() {
     fw::PaintScope paint(m_hwnd);
     RECT rc;
     ::GetClientRect(m_hwnd, &rc);
-    fw::BackBuffer buffer(paint.Dc(), rc.right, rc.bottom);
-    Draw(buffer.Dc(), rc);
-    buffer.CopyTo();
+    // Without a normal image nothing is drawn: copying the empty off-screen
+    // bitmap would paint a black box over what lies under the button.
+    if (HasNormalImage()) {
+        fw::BackBuffer buffer(paint.Dc(), rc.right, rc.bottom);
+        Draw(buffer.Dc(), rc);
+        buffer.CopyTo();
+    }
     if (m_bDebugFrame) {
         fw::Brush frame(::CreateSolidBrush(kDebugFrameColour));
         ::FrameRect(paint.Dc(), &rc, frame.Get());

@@ -1,7 +1,7 @@
 #include "controls/SkinFactory.h"
 
 #include "app/AppGlobals.h"
-#include "platform/MessageBox.h"
+#include "controls/SkinWarning.h"
 #include "settings/Settings.h"
 
 #include <algorithm>
@@ -57,17 +57,13 @@ std::wstring MissingSkinMessage(const wchar_t* factory, const wchar_t* name) {
 
 namespace {
 
-void ReportMissing(const wchar_t* factory, const wchar_t* name) {
-    platform::ShowMessageBox(U(MissingSkinMessage(factory, name)), u"Warrning");
-}
-
 // Loads the images in the order given; reports the first missing one.
 bool LoadAll(const wchar_t* factory,
              std::initializer_list<std::pair<const wchar_t*, fw::Image*>> files) {
     for (const auto& [name, image] : files) {
         *image = LoadSkinImage(name ? name : L"");
         if (fw::Width(*image) == 0) {
-            ReportMissing(factory, name);
+            ReportMissingSkin(factory, name);
             return false;
         }
     }

@@ -27,7 +27,7 @@ fw::Image ComposeImage(Gdiplus::Bitmap* background, int bgLeft, int bgTop, Gdipl
 
 // The factories return 1 when the button was created, 0 otherwise. A missing
 // image is reported in a message box without owner (caption "Warrning") naming
-// the file, and nothing is created. The button's window gets the control id of
+// the file, once per image (controls/SkinWarning.h), and nothing is created. The button's window gets the control id of
 // the button object (CPngBtn(id) or SetId). Every factory gives the button the
 // text colours Btn_txt_clr_nr/ov/dn, the application font when there is one,
 // and the debug frame when UIDebug is set; a caption becomes the button's text

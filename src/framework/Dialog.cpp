@@ -68,6 +68,18 @@ void Dialog::EndDialog(INT_PTR result) {
         ::PostMessageW(m_hwnd, WM_NULL, 0, 0);
 }
 
+void Dialog::CloseUnshown(INT_PTR result) {
+    if (!m_hwnd)
+        return;
+    // A template with WS_VISIBLE would be shown as soon as WM_INITDIALOG
+    // returns: take the style away first, so nothing flashes on screen.
+    ::SetWindowLongW(m_hwnd, GWL_STYLE, ::GetWindowLongW(m_hwnd, GWL_STYLE) & ~WS_VISIBLE);
+    if (m_modal)
+        EndDialog(result);
+    else
+        ::PostMessageW(m_hwnd, WM_CLOSE, 0, 0);
+}
+
 bool Dialog::PreTranslateMessage(MSG&) {
     return false;
 }

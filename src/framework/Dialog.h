@@ -24,6 +24,10 @@ public:
     INT_PTR DoModal(HWND owner);
     void EndDialog(INT_PTR result);
     bool IsModal() const { return m_modal; }
+    // For OnInitDialog when the dialog cannot be built (a skin image is
+    // missing): ends it before it is ever shown. A modal dialog returns
+    // `result` from DoModal; a modeless one stays hidden and is destroyed.
+    void CloseUnshown(INT_PTR result);
 
     HWND Hwnd() const { return m_hwnd; }
     // The Dialog bound to `hwnd`, or nullptr.

@@ -4,6 +4,7 @@
 #include "app/resource.h"
 #include "controls/SkinFactory.h"
 #include "controls/SkinWindow.h"
+#include "settings/Log.h"
 #include "settings/Settings.h"
 
 #include <shellapi.h>
@@ -32,7 +33,8 @@ bool CAboutDlg::OpenWebPage() {
 BOOL CAboutDlg::OnInitDialog() {
     m_imgBkg = LoadSkinImage(L"msg.png");
     if (fw::Width(m_imgBkg) == 0) {
-        ::PostMessageW(m_hwnd, WM_CLOSE, 0, 0);
+        settings::WriteLog("CAboutDlg. file msg.png not exist");
+        CloseUnshown(IDCANCEL);
         return TRUE;
     }
     const int w = fw::Width(m_imgBkg), h = fw::Height(m_imgBkg);

@@ -3,6 +3,7 @@
 #include "app/AppGlobals.h"
 #include "app/resource.h"
 #include "controls/SkinFactory.h"
+#include "controls/SkinWarning.h"
 #include "controls/SkinWindow.h"
 #include "model/KeyNames.h"
 #include "settings/Settings.h"
@@ -205,6 +206,13 @@ CMsgDlg::CMsgDlg() : fw::Dialog(IDD_POPUP), m_strTitle(Txt(u"tc_tips")) {
 
 CMsgDlg::~CMsgDlg() = default;
 
+bool CMsgDlg::CheckSkin() {
+    if (fw::Width(LoadSkinImage(L"msg_nr.png")) > 0)
+        return true;
+    ReportMissingSkinToSystemBox(L"CMsgDlg", L"msg_nr.png");
+    return false;
+}
+
 int CMsgDlg::Kind() const {
     return m_nKind >= kTextInput && m_nKind <= kQuestion ? m_nKind : kMessage;
 }
@@ -248,12 +256,19 @@ RECT CMsgDlg::HintRect() const {
 BOOL CMsgDlg::OnInitDialog() {
     m_imgBkg = LoadSkinImage(L"msg_nr.png");
     if (fw::Width(m_imgBkg) == 0) {
-        if (IsModal())
-            EndDialog(IDCANCEL); // never shown
-        else
-            ::PostMessageW(m_hwnd, WM_CLOSE, 0, 0);
+        // Without its background the dialog cannot be seen: it ends as
+        // cancelled before it is shown. A plain message is not lost for that;
+        // it goes to the system's message box (a question stays unanswered,
+        // which callers take as Cancel).
+        ReportMissingSkinToSystemBox(L"CMsgDlg", L"msg_nr.png");
+        if (Kind() == kMessage && !m_strMsg.empty())
+            ShowSystemBox(U(m_strMsg), U(m_strTitle));
+        CloseUnshown(IDCANCEL);
         return TRUE;
     }
+    // The dialog's own missing images are warned about in the system's box:
+    // through this dialog they would build another one, and so on.
+    SkinWarningsToSystemBox ownImages;
     const int w = fw::Width(m_imgBkg), h = fw::Height(m_imgBkg);
     ::SetWindowTextW(m_hwnd, L"TarvelMsgTopWindow");
     PlaceOverOwner(m_hwnd, w, h);

@@ -68,6 +68,9 @@ public:
     static int ShowMessageText(const std::wstring& text, HWND owner);
     // A line of text; 1 with `out` set (at most 259 characters) on OK, else 0.
     static int InputText(HWND owner, const std::wstring& prompt, int limit, std::wstring& out);
+    // Whether the dialog's background image is there; when it is not, that is
+    // reported once in the system's message box (nothing could show it else).
+    static bool CheckSkin();
 
     // Set before DoModal, read after it.
     int m_nKind = -1;

@@ -41,7 +41,7 @@ BOOL CProgressDlg::OnInitDialog() {
     m_imgFill = fw::LoadImageFile(m_strFill);
     if (fw::Width(m_imgBkg) == 0 || fw::Width(m_imgFill) == 0) {
         platform::ShowMessageBox(u"ProgressDlg skin loss", u"");
-        ::PostMessageW(m_hwnd, WM_CLOSE, 0, 0);
+        CloseUnshown(IDCANCEL);
         return TRUE;
     }
     const int w = fw::Width(m_imgBkg), h = fw::Height(m_imgBkg);

@@ -231,6 +231,7 @@ TEST(MsgDlgWindow, KeyCaptureWithCheckBoxesTakesModifiersFromTheBoxes) {
 
 TEST(MsgDlgWindow, WithoutItsSkinTheDialogEndsAsCancel) {
     EmptySkins skins;
+    guitest::SystemBoxRecorder system; // the message goes there instead
     CMsgDlg dlg;
     dlg.m_strMsg = L"never seen";
     bool scriptRan = false;

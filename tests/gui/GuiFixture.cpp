@@ -2,6 +2,7 @@
 
 #include "app/AppGlobals.h"
 #include "common/TestUtil.h"
+#include "controls/SkinWarning.h"
 #include "settings/InitData.h"
 #include "settings/TextTable.h"
 
@@ -144,6 +145,17 @@ bool RouteKey(HWND target, HWND topLevel, UINT msg, UINT vk, LPARAM lParam) {
     ::TranslateMessage(&m);
     ::DispatchMessageW(&m);
     return false;
+}
+
+SystemBoxRecorder::SystemBoxRecorder() {
+    ResetSkinWarnings();
+    SetSystemBox(
+        [this](const std::u16string& text, const std::u16string&) { m_texts.push_back(text); });
+}
+
+SystemBoxRecorder::~SystemBoxRecorder() {
+    SetSystemBox({});
+    ResetSkinWarnings();
 }
 
 std::wstring WindowText(HWND hwnd) {

@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace guitest {
 
@@ -45,5 +46,19 @@ bool RouteKey(HWND target, HWND topLevel, UINT msg, UINT vk, LPARAM lParam = 0);
 
 // The text of a window.
 std::wstring WindowText(HWND hwnd);
+
+// Records what would go to the system's message box for the skin's warnings,
+// starting with no image warned about yet; restores both at the end.
+class SystemBoxRecorder {
+public:
+    SystemBoxRecorder();
+    ~SystemBoxRecorder();
+    SystemBoxRecorder(const SystemBoxRecorder&) = delete;
+    SystemBoxRecorder& operator=(const SystemBoxRecorder&) = delete;
+    const std::vector<std::u16string>& Texts() const { return m_texts; }
+
+private:
+    std::vector<std::u16string> m_texts;
+};
 
 } // namespace guitest

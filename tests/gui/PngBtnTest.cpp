@@ -6,6 +6,7 @@
 #include "app/AppGlobals.h"
 #include "common/TestUtil.h"
 #include "controls/SkinFactory.h"
+#include "controls/SkinWarning.h"
 
 #include <gtest/gtest.h>
 
@@ -25,6 +26,7 @@ LRESULT CALLBACK ParentProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 class PngBtnWindow : public testing::Test {
 protected:
     void SetUp() override {
+        ResetSkinWarnings();
         WNDCLASSW wc{};
         wc.lpfnWndProc = ParentProc;
         wc.hInstance = ::GetModuleHandleW(nullptr);
@@ -137,6 +139,38 @@ TEST_F(PngBtnWindow, MissingImagesAreReportedInOrderAndNothingIsMade) {
                                  nullptr, btn3, false, false, nullptr, 0, 0),
               0);
     EXPECT_TRUE(m_boxes.Messages().empty());
+}
+
+TEST(PngBtnPaint, WithoutANormalImageTheParentShowsThrough) {
+    // A parent that paints itself red: what the button leaves alone stays red.
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = ::DefWindowProcW;
+    wc.hInstance = ::GetModuleHandleW(nullptr);
+    wc.hbrBackground = ::CreateSolidBrush(RGB(255, 0, 0));
+    wc.lpszClassName = L"TarvelTestRedParent";
+    ::RegisterClassW(&wc);
+    HWND parent = ::CreateWindowExW(0, wc.lpszClassName, L"red", WS_POPUP | WS_VISIBLE, 120, 120,
+                                    200, 100, nullptr, nullptr, wc.hInstance, nullptr);
+    ASSERT_TRUE(parent);
+    fw::Image normal = LoadSkinImage(L"btn_nr.png");
+    struct Case {
+        const char* name;
+        Gdiplus::Bitmap* image;
+        bool red;
+    };
+    const Case cases[] = {{"with its image", normal.get(), false}, {"without", nullptr, true}};
+    for (const Case& c : cases) {
+        CPngBtn btn(12);
+        ASSERT_TRUE(btn.Create(parent, 12, RECT{10, 10, 110, 42}));
+        btn.SetImages(0, 0, 100, 32, c.image, c.image, c.image);
+        guitest::Pump(50);
+        fw::Image shot = guitest::Capture(parent);
+        ASSERT_TRUE(shot);
+        const uint32_t pixel = guitest::PixelAt(*shot, 60, 26);
+        EXPECT_EQ(pixel == 0xFF0000, c.red) << c.name << std::hex << " 0x" << pixel;
+        ::DestroyWindow(btn.Hwnd());
+    }
+    ::DestroyWindow(parent);
 }
 
 TEST_F(PngBtnWindow, ButtonFromImagesCutsItsStatesAtItsRectangle) {

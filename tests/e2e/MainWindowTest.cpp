@@ -1,0 +1,148 @@
+// The main window's own bookkeeping with the real program: the status told to
+// the device when it shows, the configuration-reader threads, and the profile
+// file dialogs of the menu.
+
+#include "E2eFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <regex>
+
+using namespace e2e;
+
+namespace {
+
+constexpr UINT WM_MENU_CHOICE = 1143;
+constexpr int kFilterCombo = 0x470;   // cmb1 of the common file dialogs
+constexpr int kFileNameCombo = 0x47C; // cmb13
+constexpr int kFileNameEdit = 0x480;  // edt1
+
+// The reader-thread counts the program logged, in order.
+std::vector<int> ReaderCounts(const std::string& log) {
+    std::vector<int> counts;
+    const std::regex line("StartCfgRead: reader threads=(\\d+)");
+    for (auto it = std::sregex_iterator(log.begin(), log.end(), line); it != std::sregex_iterator();
+         ++it)
+        counts.push_back(std::stoi((*it)[1]));
+    return counts;
+}
+
+std::wstring Title(HWND hwnd) {
+    wchar_t text[128] = {};
+    ::GetWindowTextW(hwnd, text, 128);
+    return text;
+}
+
+// A visible dialog of the program that is neither the notification nor the
+// message dialog: a file dialog.
+HWND FileDialog(TarvelRun& run) {
+    struct Ctx {
+        DWORD pid;
+        HWND found;
+    } ctx{0, nullptr};
+    ::GetWindowThreadProcessId(run.Main(), &ctx.pid);
+    ::EnumWindows(
+        [](HWND hwnd, LPARAM lParam) -> BOOL {
+            auto* c = reinterpret_cast<Ctx*>(lParam);
+            DWORD pid = 0;
+            ::GetWindowThreadProcessId(hwnd, &pid);
+            wchar_t cls[32] = {};
+            ::GetClassNameW(hwnd, cls, 32);
+            const std::wstring title = Title(hwnd);
+            if (pid == c->pid && ::IsWindowVisible(hwnd) && std::wstring(cls) == L"#32770" &&
+                title != L"TarvelNotify" && title != L"TarvelMsgTopWindow" && title != kTitle) {
+                c->found = hwnd;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&ctx));
+    return ctx.found;
+}
+
+HWND WaitFileDialog(TarvelRun& run, int ms) {
+    const DWORD end = ::GetTickCount() + DWORD(ms);
+    HWND dlg = nullptr;
+    while (!(dlg = FileDialog(run)) && int(::GetTickCount() - end) < 0)
+        Pause(30);
+    return dlg;
+}
+
+bool WaitLogCount(TarvelRun& run, const std::string& needle, int count, int ms) {
+    const DWORD end = ::GetTickCount() + DWORD(ms);
+    while (run.LogCount(needle) < count && int(::GetTickCount() - end) < 0)
+        Pause(50);
+    return run.LogCount(needle) >= count;
+}
+
+} // namespace
+
+TEST(MainWindow, ShowingTellsTheDeviceOnceInTheLog) {
+    TarvelRun run("status");
+    ASSERT_TRUE(run.Start());
+    ASSERT_TRUE(run.WaitReady()) << run.Log();
+    EXPECT_EQ(run.LogCount("TellDrvStatus= 1"), 1) << run.Log();
+}
+
+TEST(MainWindow, FinishedConfigurationReadersDoNotPileUp) {
+    TarvelRun run("readers");
+    ASSERT_TRUE(run.Start());
+    ASSERT_TRUE(run.WaitReady()) << run.Log();
+    constexpr int kEvents = 6;
+    for (int i = 0; i < kEvents; ++i) {
+        ASSERT_TRUE(run.Control("config"));
+        // One read per event, each to its end before the next event.
+        ASSERT_TRUE(WaitLogCount(run, "ReadCurCfgThread Exit", 2 + i, 15000)) << run.Log();
+    }
+    const std::vector<int> counts = ReaderCounts(run.Log());
+    ASSERT_EQ(counts.size(), size_t(kEvents + 1)) << run.Log();
+    // The new reader, and at most one that has ended but was not joined yet.
+    for (int n : counts)
+        EXPECT_LE(n, 2);
+    EXPECT_TRUE(run.Exit());
+}
+
+TEST(MainWindow, ProfileFileDialogsProposeHvkFiles) {
+    TarvelRun run("hvk-dialogs");
+    ASSERT_TRUE(run.Start());
+    ASSERT_TRUE(run.WaitReady()) << run.Log();
+    for (WPARAM choice : {1, 2}) { // export, import
+        SCOPED_TRACE(choice);
+        ::PostMessageW(run.Main(), WM_MENU_CHOICE, choice, 0);
+        HWND dlg = WaitFileDialog(run, 5000);
+        ASSERT_NE(dlg, nullptr);
+        const int field = ::GetDlgItem(dlg, kFileNameCombo) ? kFileNameCombo : kFileNameEdit;
+        EXPECT_EQ(ItemText(dlg, field), L"*.hvk");
+        EXPECT_EQ(ItemText(dlg, kFilterCombo), L"hvk(*.hvk)");
+        ::PostMessageW(dlg, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
+                       LPARAM(::GetDlgItem(dlg, IDCANCEL)));
+        ASSERT_TRUE(run.WaitGone(dlg, 5000));
+    }
+    EXPECT_TRUE(run.Exit());
+}
+
+TEST(MainWindow, ImportDuringAReadIsRefusedBeforeTheFileDialog) {
+    TarvelRun run("import-while-reading");
+    ASSERT_TRUE(run.Start());
+    ASSERT_TRUE(run.WaitReady()) << run.Log();
+    // Slow answers keep the next read going for several seconds.
+    ASSERT_TRUE(run.Control("latency 40"));
+    ASSERT_TRUE(run.Control("config"));
+    ASSERT_TRUE(WaitLogCount(run, "ReadCurCfgThread Start", 2, 5000));
+    Pause(300);
+    ASSERT_EQ(run.LogCount("ReadCurCfgThread Exit"), 1) << "the read ended too soon";
+
+    ::PostMessageW(run.Main(), WM_MENU_CHOICE, 2, 0);
+    HWND message = run.WaitWindow(L"TarvelMsgTopWindow", nullptr, 5000);
+    ASSERT_NE(message, nullptr) << "no message while the file dialog is open?";
+    Pause(200);
+    EXPECT_TRUE(Screenshot("import-while-reading"));
+    EXPECT_EQ(FileDialog(run), nullptr);
+    ::PostMessageW(message, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    EXPECT_TRUE(run.WaitGone(message, 5000));
+    EXPECT_EQ(run.Log().find("ImportProfile:"), std::string::npos);
+
+    ASSERT_TRUE(run.Control("latency 0"));
+    EXPECT_TRUE(WaitLogCount(run, "ReadCurCfgThread Exit", 2, 30000));
+    EXPECT_TRUE(run.Exit());
+}
