@@ -54,6 +54,12 @@ if [ ! -f "$WINEPREFIX/.tarvel-ready" ]; then
   "$wineserver" -w || true
   touch "$WINEPREFIX/.tarvel-ready"
 fi
+# Wine links the user's desktop to the home folder, so every prefix would
+# write the program's Log.txt to one place and test runs of two build
+# folders would read each other's lines. Each prefix keeps its own desktop.
+for desktop in "$WINEPREFIX"/drive_c/users/*/Desktop; do
+  if [ -L "$desktop" ]; then rm -f "$desktop" && mkdir -p "$desktop"; fi
+done
 flock -u 9
 if [ -n "$start_server" ]; then
   # One server (and Wine's own service processes) for a whole test run: a
