@@ -4,6 +4,7 @@
 
 #include "model/DeviceRead.h"
 #include "platform/MessageBox.h"
+#include "platform/Platform.h"
 #include "platform/Text.h"
 #include "settings/InitData.h"
 #include "settings/Settings.h"
@@ -25,6 +26,7 @@ namespace {
 struct Setup {
     Setup() {
         platform::SetMessageBoxSink([](const std::u16string&, const std::u16string&) {});
+        platform::SetClockPauses(false); // new ids without the pause between them
         // A product with the 0x3325 sensor and its lift-off setting.
         const auto dir = std::filesystem::temp_directory_path() /
                          ("tarvel-devread-fuzz-" + std::to_string(getpid()));

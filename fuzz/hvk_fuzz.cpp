@@ -3,6 +3,7 @@
 // is ever written outside that folder's macro library.
 
 #include "platform/MessageBox.h"
+#include "platform/Platform.h"
 #include "store/AppDataDir.h"
 #include "store/HeadlessMacroTree.h"
 #include "store/MacroList.h"
@@ -36,6 +37,7 @@ void Setup() {
     fs::create_directories(g_base / "data");
     SetAppDataDir((g_base / "data").u16string());
     platform::SetMessageBoxSink([](const std::u16string&, const std::u16string&) {});
+    platform::SetClockPauses(false); // new ids without the pause between them
     g_ProfileList.SetOwnership(kListOwnsElements);
     g_MacroList.SetOwnership(kListOwnsElements);
     InitProfiles();

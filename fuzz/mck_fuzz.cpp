@@ -3,6 +3,7 @@
 // title, nothing is written outside the macro library.
 
 #include "platform/MessageBox.h"
+#include "platform/Platform.h"
 #include "store/AppDataDir.h"
 #include "store/HeadlessMacroTree.h"
 #include "store/MacroList.h"
@@ -32,6 +33,7 @@ void Setup() {
     });
     SetAppDataDir((g_base / "data").u16string());
     platform::SetMessageBoxSink([](const std::u16string&, const std::u16string&) {});
+    platform::SetClockPauses(false); // new ids without the pause between them
     g_MacroList.SetOwnership(kListOwnsElements);
 }
 
