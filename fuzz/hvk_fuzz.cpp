@@ -2,6 +2,7 @@
 // every check and the macro merge into a data folder of its own, and nothing
 // is ever written outside that folder's macro library.
 
+#include "FuzzTempDir.h"
 #include "platform/MessageBox.h"
 #include "platform/Platform.h"
 #include "store/AppDataDir.h"
@@ -26,7 +27,7 @@ namespace {
 fs::path g_base;
 
 void Setup() {
-    std::string tmpl = (fs::temp_directory_path() / "hvk_fuzz.XXXXXX").string();
+    std::string tmpl = (FuzzTempDir() / "hvk_fuzz.XXXXXX").string();
     if (!mkdtemp(tmpl.data()))
         std::abort();
     g_base = tmpl;

@@ -2,6 +2,7 @@
 // with a file title taken from the input too. Whatever the bytes and the
 // title, nothing is written outside the macro library.
 
+#include "FuzzTempDir.h"
 #include "platform/MessageBox.h"
 #include "platform/Platform.h"
 #include "store/AppDataDir.h"
@@ -23,7 +24,7 @@ namespace {
 fs::path g_base; // holds in/ (the imported file) and data/ (the data folder)
 
 void Setup() {
-    std::string tmpl = (fs::temp_directory_path() / "mck_fuzz.XXXXXX").string();
+    std::string tmpl = (FuzzTempDir() / "mck_fuzz.XXXXXX").string();
     if (!mkdtemp(tmpl.data()))
         std::abort();
     g_base = tmpl;
