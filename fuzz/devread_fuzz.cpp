@@ -2,8 +2,10 @@
 // device's memory image (zero-filled up to the full 0x2000 bytes), read
 // without the device's pauses; macros found in it join a headless library.
 
+#include "FuzzTempDir.h"
 #include "model/DeviceRead.h"
 #include "platform/MessageBox.h"
+#include "platform/Platform.h"
 #include "platform/Text.h"
 #include "settings/InitData.h"
 #include "settings/Settings.h"
@@ -25,9 +27,10 @@ namespace {
 struct Setup {
     Setup() {
         platform::SetMessageBoxSink([](const std::u16string&, const std::u16string&) {});
+        platform::SetClockPauses(false); // new ids without the pause between them
         // A product with the 0x3325 sensor and its lift-off setting.
-        const auto dir = std::filesystem::temp_directory_path() /
-                         ("tarvel-devread-fuzz-" + std::to_string(getpid()));
+        const auto tmp = FuzzTempDir();
+        const auto dir = tmp / ("tarvel-devread-fuzz-" + std::to_string(getpid()));
         std::filesystem::create_directories(dir);
         std::ofstream(dir / "cfg.ini", std::ios::binary | std::ios::trunc)
             << "[OPT]\r\nSensor=0x3325\r\nShowMainEffect=1\r\n"
@@ -36,7 +39,15 @@ struct Setup {
         settings::g_opt.Debug = 0;
         g_MacroList.SetOwnership(kListOwnsElements);
         SetAppDataDir(text::FromUtf8(dir.string() + "/"));
+        base = dir;
+        library = dir / "Mac";
     }
+    ~Setup() {
+        std::error_code ec;
+        std::filesystem::remove_all(base, ec);
+    }
+    std::filesystem::path base;
+    std::filesystem::path library; // where the device's macros are added
 };
 
 } // namespace
@@ -67,7 +78,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ctx.pMacroTree = &tree;
     ImageMemorySource source(std::move(image));
     ReadDevCfg(p, ctx, source);
-    // Macros added from the device go again, so the library stays small.
-    g_MacroList.RemoveAll();
+    // Macros added from the device go again, list and files, so the library
+    // stays small: a library growing over the run makes each name search
+    // longer and the target slower with every input.
+    if (g_MacroList.Count() > 0) {
+        g_MacroList.RemoveAll();
+        std::error_code ec;
+        std::filesystem::remove_all(setup.library, ec);
+    }
     return 0;
 }

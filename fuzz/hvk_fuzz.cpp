@@ -2,7 +2,9 @@
 // every check and the macro merge into a data folder of its own, and nothing
 // is ever written outside that folder's macro library.
 
+#include "FuzzTempDir.h"
 #include "platform/MessageBox.h"
+#include "platform/Platform.h"
 #include "store/AppDataDir.h"
 #include "store/HeadlessMacroTree.h"
 #include "store/MacroList.h"
@@ -25,7 +27,7 @@ namespace {
 fs::path g_base;
 
 void Setup() {
-    std::string tmpl = (fs::temp_directory_path() / "hvk_fuzz.XXXXXX").string();
+    std::string tmpl = (FuzzTempDir() / "hvk_fuzz.XXXXXX").string();
     if (!mkdtemp(tmpl.data()))
         std::abort();
     g_base = tmpl;
@@ -36,6 +38,7 @@ void Setup() {
     fs::create_directories(g_base / "data");
     SetAppDataDir((g_base / "data").u16string());
     platform::SetMessageBoxSink([](const std::u16string&, const std::u16string&) {});
+    platform::SetClockPauses(false); // new ids without the pause between them
     g_ProfileList.SetOwnership(kListOwnsElements);
     g_MacroList.SetOwnership(kListOwnsElements);
     InitProfiles();

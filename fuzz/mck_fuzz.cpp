@@ -2,7 +2,9 @@
 // with a file title taken from the input too. Whatever the bytes and the
 // title, nothing is written outside the macro library.
 
+#include "FuzzTempDir.h"
 #include "platform/MessageBox.h"
+#include "platform/Platform.h"
 #include "store/AppDataDir.h"
 #include "store/HeadlessMacroTree.h"
 #include "store/MacroList.h"
@@ -22,7 +24,7 @@ namespace {
 fs::path g_base; // holds in/ (the imported file) and data/ (the data folder)
 
 void Setup() {
-    std::string tmpl = (fs::temp_directory_path() / "mck_fuzz.XXXXXX").string();
+    std::string tmpl = (FuzzTempDir() / "mck_fuzz.XXXXXX").string();
     if (!mkdtemp(tmpl.data()))
         std::abort();
     g_base = tmpl;
@@ -32,6 +34,7 @@ void Setup() {
     });
     SetAppDataDir((g_base / "data").u16string());
     platform::SetMessageBoxSink([](const std::u16string&, const std::u16string&) {});
+    platform::SetClockPauses(false); // new ids without the pause between them
     g_MacroList.SetOwnership(kListOwnsElements);
 }
 

@@ -1,12 +1,14 @@
 // A whole start-up's settings from an arbitrary cfg.ini: every OPT key, the
 // sensor sections and the derived layout.
 
+#include "FuzzTempDir.h"
 #include "platform/MessageBox.h"
 #include "platform/Text.h"
 #include "settings/InitData.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -15,9 +17,13 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const std::filesystem::path dir = [] {
         platform::SetMessageBoxSink([](const std::u16string&, const std::u16string&) {});
-        auto d = std::filesystem::temp_directory_path() /
-                 ("tarvel-settings-fuzz-" + std::to_string(getpid()));
+        auto d = FuzzTempDir() / ("tarvel-settings-fuzz-" + std::to_string(getpid()));
         std::filesystem::create_directories(d);
+        std::atexit([] {
+            std::error_code ec;
+            std::filesystem::remove_all(
+                FuzzTempDir() / ("tarvel-settings-fuzz-" + std::to_string(getpid())), ec);
+        });
         return d;
     }();
     std::ofstream(dir / "cfg.ini", std::ios::binary | std::ios::trunc)

@@ -351,7 +351,18 @@ int ApplyProfile(EventPoster* progressWnd, CUSBDriver* driver, const ProfileReco
         return 0;
     if (!driver->CommandHandle() && g_opt.GoWithNoDev == 0)
         return 0;
-    Writer writer(progressWnd, *driver, *profile, nMsg, nFlag, nData,
+    // Every request, whoever posts it, passes here: values the mouse cannot
+    // take are replaced before the first write, and a request that would
+    // still carry one is refused before it writes anything, so the device is
+    // never left half-written by a value that could be checked first.
+    ProfileRecord safe = *profile;
+    const DeviceSanitizeResult checked = SanitizeProfileForDevice(safe);
+    if ((checked.nUnfixable & nFlag) != 0 && g_opt.GoWithNoDev == 0) {
+        WriteLog("ApplyProfile: nFlag=0x%x refused, groups 0x%x hold values the mouse cannot take",
+                 unsigned(nFlag), unsigned(checked.nUnfixable & nFlag));
+        return 0;
+    }
+    Writer writer(progressWnd, *driver, safe, nMsg, nFlag, nData,
                   mouse ? *mouse : platform::OsSystemMouse());
     return writer.Run();
 }

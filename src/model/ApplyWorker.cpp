@@ -85,8 +85,16 @@ void ApplyThread(ApplyCtx* ctx) {
     std::unique_lock lock(ctx->mtx);
     for (;;) {
         ctx->cvRequest.wait(lock, [ctx] { return !ctx->requests.empty() || ctx->bExit; });
-        // Requests come before the exit request, as they were posted before it.
-        if (ctx->requests.empty()) {
+        // At exit the request in flight has finished; the ones still waiting
+        // (up to 100, each seconds of device traffic) would hold the closing
+        // window for minutes, so they are dropped.
+        if (ctx->bExit) {
+            if (!ctx->requests.empty())
+                WriteLog("ApplyThread: exit, %d pending requests dropped",
+                         int(ctx->requests.size()));
+            ctx->nDropped = ctx->requests.size();
+            ctx->requests.clear();
+            ctx->cvIdle.notify_all();
             WriteLog("thread exit");
             return;
         }
@@ -133,6 +141,7 @@ void InitApply(EventPoster* mainWnd, CUSBDriver* driver, WindowFinder* finder,
     ctx.pMouse = mouse;
     ctx.nMsg = WM_PROGRESS_SETPOS;
     ctx.requests.clear();
+    ctx.nDropped = 0;
     ctx.bExit = false;
     ctx.bBusy = false;
     ctx.worker = std::thread(ApplyThread, &ctx);
@@ -147,10 +156,16 @@ void StopApply() {
         if (!ctx.worker.joinable())
             return;
         ctx.bExit = true;
+        ctx.nDropped = 0;
         worker = std::move(ctx.worker);
     }
     ctx.cvRequest.notify_all();
     worker.join();
+}
+
+size_t ApplyDroppedAtStop() {
+    std::lock_guard lock(g_ApplyCtx.mtx);
+    return g_ApplyCtx.nDropped;
 }
 
 bool ApplyRunning() {

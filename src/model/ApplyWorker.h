@@ -4,8 +4,8 @@
 //
 // Requesters post with PostApply (model/ApplyRequest.h). The main window
 // starts the worker with InitApply during its initialisation and stops it
-// with StopApply at shutdown: the worker finishes the requests already
-// posted, sees the exit request and is joined.
+// with StopApply at shutdown: the worker finishes the request in flight,
+// drops the ones still waiting (with a log line) and is joined.
 
 #include "device/DeviceEvents.h"
 #include "device/USBDriver.h"
@@ -58,6 +58,7 @@ struct ApplyCtx {
     std::deque<std::pair<uint32_t, uint32_t>> requests;
     bool bExit = false;
     bool bBusy = false;
+    size_t nDropped = 0; // requests the last stop dropped
     std::thread worker;
 };
 
@@ -65,9 +66,11 @@ struct ApplyCtx {
 // null: no progress window is ever found, the system's settings are used.
 void InitApply(EventPoster* mainWnd, CUSBDriver* driver, WindowFinder* finder = nullptr,
                platform::SystemMouse* mouse = nullptr);
-// Asks the worker to end once the requests already posted are done, and
-// joins it. Nothing happens when no worker runs.
+// Asks the worker to end once the request in flight is done, drops the
+// requests still waiting, and joins it. Nothing happens when no worker runs.
 void StopApply();
+// How many waiting requests the last StopApply dropped.
+size_t ApplyDroppedAtStop();
 bool ApplyRunning();
 
 // Waits until no request is pending or running; false when `timeout` passed

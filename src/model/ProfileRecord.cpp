@@ -1,5 +1,8 @@
 #include "model/ProfileRecord.h"
 
+#include "model/ApplyRequest.h"
+#include "model/KeyCodes.h"
+#include "model/MemoryMap.h"
 #include "model/SensorCatalogue.h"
 #include "platform/Platform.h"
 #include "platform/Text.h"
@@ -10,25 +13,67 @@
 #include "store/MacroList.h"
 #include "store/ProfileStore.h"
 
-#include <atomic>
+#include <algorithm>
+#include <array>
 #include <cstring>
+#include <mutex>
 #include <string>
 
 namespace {
 
 constexpr uint32_t kIdMask = 0xFFFFFF;
+constexpr uint32_t kIdPauseMs = 20;
 // 0x00FFEE00 + slot marks a key whose macro lives only on the device.
 constexpr uint32_t kDeviceMacroIdBase = 0x00FFEE00;
 constexpr int kLightLevels = 10;
 
-std::atomic<uint32_t> g_dwLastProfileId{0};
+// The ids handed out last. A caller may not have stored its id in a list yet
+// when the next one is made; without the pause (tests, fuzzers) the clock
+// gives the same value many times, so more than the last id is remembered.
+constexpr size_t kRecentIds = 32;
+std::mutex g_mtxRecentIds;
+std::array<uint32_t, kRecentIds> g_recentIds{};
+size_t g_nNextRecent = 0;
+
+bool RecentId(uint32_t id) {
+    std::lock_guard lock(g_mtxRecentIds);
+    return std::find(g_recentIds.begin(), g_recentIds.end(), id) != g_recentIds.end();
+}
+
+// Where the search for a new id starts: the clock's value, unless that lies
+// shortly behind the last id handed out (the millisecond byte wraps four
+// times a second, and without the pause many ids come from one millisecond);
+// then just after the last id, so ids made one after another never repeat.
+constexpr uint32_t kIdBehindWindow = 0x10000; // 256 seconds of clock values
+uint32_t g_dwLastId = 0;
+bool g_bIdIssued = false;
+
+uint32_t SearchStart(uint32_t clockId) {
+    std::lock_guard lock(g_mtxRecentIds);
+    if (g_bIdIssued && ((g_dwLastId - clockId) & kIdMask) < kIdBehindWindow)
+        return (g_dwLastId + 1) & kIdMask;
+    return clockId;
+}
+
+// Remembers `id` unless another thread took it meanwhile.
+bool ClaimId(uint32_t id) {
+    std::lock_guard lock(g_mtxRecentIds);
+    if (std::find(g_recentIds.begin(), g_recentIds.end(), id) != g_recentIds.end())
+        return false;
+    g_recentIds[g_nNextRecent] = id;
+    g_nNextRecent = (g_nNextRecent + 1) % kRecentIds;
+    g_dwLastId = id;
+    g_bIdIssued = true;
+    return true;
+}
 
 bool IdTaken(uint32_t id) {
     if (id == 0 || (id & 0xFFFF00) == kDeviceMacroIdBase)
         return true;
-    if (id == g_dwLastProfileId.load())
+    if (RecentId(id))
         return true;
-    // Each list is asked on its own, so this never holds both list locks.
+    // Each list is asked on its own, so this never holds both list locks (nor
+    // the recent ids' lock: a caller may hold the profile list's).
     return ProfileIdInUse(id) || MacroIdInUse(id);
 }
 
@@ -54,6 +99,122 @@ int32_t FixLevel(int32_t level, int32_t fallback, const char* field, int& fixes)
     return fallback;
 }
 
+// Functions of categories 1 and 8 that have a display text, with or without
+// a device code (those without one are written as "no device function").
+constexpr uint32_t kNamedFunctions[] = {0x11, 0x12, 0x13, 0x14, 0x15, 0x16, 0x17,
+                                        0x18, 0xA2, 0xA3, 0xA4, 0xA6, 0xA7, 0xA8,
+                                        0xA9, 0xAA, 0xAB, 0xAC, 0xAD, 0xAE, 0xB0};
+constexpr uint32_t kExtraKeys = 5;
+constexpr uint16_t kNoConsumerUsage = 0xFFFF;
+
+// A function some category knows: the keys page can show it and the writer
+// can encode it.
+bool IsKnownKeyFunction(const KeyInfo& key) {
+    const uint32_t function = key.dwFunID & 0xFFFFFF;
+    switch (KeyCategoryOf(key.dwFunID)) {
+    case kCatKeyboard:
+    case kCatMacro:
+        return true;
+    case kCatApplication:
+    case kCatMedia:
+        return ConsumerUsage(key.dwFunID) != kNoConsumerUsage;
+    case kCatMouse:
+    case kCatSpecial:
+        return std::find(std::begin(kNamedFunctions), std::end(kNamedFunctions), function) !=
+               std::end(kNamedFunctions);
+    case kCatExtra:
+        return function < kExtraKeys;
+    default:
+        return false;
+    }
+}
+
+bool IsSensorStep(const SensorDpiTable& table, int32_t dpi) {
+    const uint32_t steps = std::min<uint32_t>(table.nSteps, kMaxDpiSteps);
+    return dpi > 0 && std::find(table.dpi, table.dpi + steps, dpi) != table.dpi + steps;
+}
+
+// Key functions no category knows take the function of the key's default.
+int SanitizeKeysForDevice(ProfileRecord& r) {
+    int fixes = 0;
+    for (int m = 0; m < kKeyModes; ++m)
+        for (int k = 0; k < kKeysPerMode; ++k) {
+            KeyInfo& key = r.Key[m][k];
+            if (!HasDeviceSlot(key) || IsKnownKeyFunction(key))
+                continue;
+            const KeyInfo& def = settings::g_KeyTable[m][k];
+            if (!IsKnownKeyFunction(def)) {
+                // Written as "no device function", which the mouse takes.
+                settings::WriteLog("profile 0x%x: key %d/%d dwFunID=0x%x unknown, no default",
+                                   unsigned(r.dwProfileID), m, k, unsigned(key.dwFunID));
+                continue;
+            }
+            settings::WriteLog("profile 0x%x: key %d/%d dwFunID=0x%x unknown, 0x%x taken",
+                               unsigned(r.dwProfileID), m, k, unsigned(key.dwFunID),
+                               unsigned(def.dwFunID));
+            key.dwFunID = def.dwFunID;
+            key.dwMacroID = def.dwMacroID;
+            key.stCombo = def.stCombo;
+            key.dwParameter = def.dwParameter;
+            ++fixes;
+        }
+    return fixes;
+}
+
+// DPI values of the levels in use that are not steps of the active sensor.
+int SanitizeDpiForDevice(ProfileRecord& r, uint32_t& unfixable) {
+    const SensorDpiTable* table = FindSensorDpiTable(g_nCurSensor);
+    if (!pSensorCfg || !table)
+        return 0; // nothing to check against: the writer writes code 0 as before
+    int fixes = 0;
+    const int levels = std::clamp(pSensorCfg->nLevels, 0, kDpiLevels);
+    for (int i = 0; i < levels; ++i) {
+        DpiLevelRecord& level = r.DpiLevel[i];
+        if (IsSensorStep(*table, level.nDpiX) && IsSensorStep(*table, level.nDpiY))
+            continue;
+        const int32_t def = pSensorCfg->nDpi[i];
+        if (!IsSensorStep(*table, def)) {
+            settings::WriteLog("profile 0x%x: DPI level %d %dx%d not a step of sensor 0x%x, "
+                               "nor its default %d",
+                               unsigned(r.dwProfileID), i, level.nDpiX, level.nDpiY,
+                               unsigned(g_nCurSensor), def);
+            unfixable |= APPLY_DPI;
+            continue;
+        }
+        settings::WriteLog("profile 0x%x: DPI level %d %dx%d not a step of sensor 0x%x, %d taken",
+                           unsigned(r.dwProfileID), i, level.nDpiX, level.nDpiY,
+                           unsigned(g_nCurSensor), def);
+        level.nDpiX = def;
+        level.nDpiY = def;
+        ++fixes;
+    }
+    return fixes;
+}
+
+// Report rates that are not rate codes; the device takes key mode 0's.
+int SanitizeRatesForDevice(ProfileRecord& r, uint32_t& unfixable) {
+    int fixes = 0;
+    for (int m = 0; m < kKeyModes; ++m) {
+        const uint32_t rate = r.dwReportRate[m];
+        if (memmap::ReportRateToCode(rate) != 0)
+            continue;
+        const uint32_t def = pSensorCfg ? uint32_t(pSensorCfg->nRate[m]) : 0;
+        if (memmap::ReportRateToCode(def) == 0) {
+            settings::WriteLog("profile 0x%x: dwReportRate[%d]=0x%x is not a report rate, "
+                               "nor its default 0x%x",
+                               unsigned(r.dwProfileID), m, unsigned(rate), unsigned(def));
+            if (m == 0)
+                unfixable |= APPLY_RATE;
+            continue;
+        }
+        settings::WriteLog("profile 0x%x: dwReportRate[%d]=0x%x is not a report rate, 0x%x taken",
+                           unsigned(r.dwProfileID), m, unsigned(rate), unsigned(def));
+        r.dwReportRate[m] = def;
+        ++fixes;
+    }
+    return fixes;
+}
+
 std::u16string PositionName(int index) {
     std::u16string name = index == 0
                               ? settings::Text(u"tc_msg14")
@@ -64,19 +225,22 @@ std::u16string PositionName(int index) {
 } // namespace
 
 uint32_t MakeProfileId() {
-    // The pause makes two ids taken one after the other differ.
-    platform::SleepMs(20);
+    // The pause makes two ids taken one after the other differ. Without it
+    // (tests, fuzzers) the search below still hands out distinct ids.
+    platform::ClockPauseMs(kIdPauseMs);
     const platform::LocalTime t = platform::Now();
     uint32_t id = (uint32_t(t.hour & 0xF) << 20) | (uint32_t(t.minute) << 14) |
                   (uint32_t(t.second) << 8) | (uint32_t(t.millisecond) & 0xFF);
-    id &= kIdMask;
+    id = SearchStart(id & kIdMask);
     // The clock repeats every 16 hours, so an id of today can equal one made on
     // another day; a key would then run the wrong macro. The next free value
     // is taken instead. At most 2005 ids are in use, so this ends quickly.
-    while (IdTaken(id))
-        id = (id + 1) & kIdMask;
-    g_dwLastProfileId = id;
-    return id;
+    for (;; id = (id + 1) & kIdMask) {
+        while (IdTaken(id))
+            id = (id + 1) & kIdMask;
+        if (ClaimId(id))
+            return id;
+    }
 }
 
 void NewProfileRecord(ProfileRecord& out) {
@@ -205,4 +369,13 @@ int SanitizeProfileRecord(ProfileRecord& r) {
         ++fixes;
     }
     return fixes;
+}
+
+DeviceSanitizeResult SanitizeProfileForDevice(ProfileRecord& r) {
+    DeviceSanitizeResult result;
+    result.nFixes = SanitizeProfileRecord(r);
+    result.nFixes += SanitizeKeysForDevice(r);
+    result.nFixes += SanitizeDpiForDevice(r, result.nUnfixable);
+    result.nFixes += SanitizeRatesForDevice(r, result.nUnfixable);
+    return result;
 }

@@ -127,3 +127,19 @@ constexpr bool IsValidProfile(const ProfileRecord& r) {
 // terminates the name inside its field. Returns the number of fields fixed;
 // each is logged.
 int SanitizeProfileRecord(ProfileRecord& record);
+
+// What SanitizeProfileForDevice did: the fields it replaced, and the apply
+// groups (APPLY_DPI, APPLY_RATE) that still hold a value the mouse cannot
+// take because the sensor's own default is not one either.
+struct DeviceSanitizeResult {
+    int nFixes = 0;
+    uint32_t nUnfixable = 0;
+};
+
+// SanitizeProfileRecord, then the values the mouse cannot take, each replaced
+// by the active sensor's default with a log line: a report rate that is not a
+// rate code, a DPI value of the levels in use that is not a step of the
+// active sensor's table, and a key function that no category knows on a key
+// with a device slot. The apply runs it on its copy before the first write,
+// so a request never stops half-way on a value that could be checked first.
+DeviceSanitizeResult SanitizeProfileForDevice(ProfileRecord& record);

@@ -111,7 +111,8 @@ bool ImportProfile(const std::u16string& path, bool readInProgress, MacroTree* p
         store::ShowStoreMessage(settings::Text(u"tc_adv_str15"));
         return false;
     }
-    std::string image(kProfileFileBytes, '\0');
+    // One byte more than a profile file: a longer file is not one either.
+    std::string image(kProfileFileBytes + 1, '\0');
     size_t read = 0;
     {
         platform::FilePtr f = platform::OpenFile(path, "rb");
@@ -127,12 +128,20 @@ bool ImportProfile(const std::u16string& path, bool readInProgress, MacroTree* p
     }
     ProfileRecord profile;
     std::memcpy(&profile, image.data(), sizeof profile);
-    if (!IsValidProfile(profile)) {
+    // A cut-off file would read as a profile whose keys, DPI levels and rates
+    // are all 0: stored and written to the mouse, it leaves every button dead.
+    // Only a whole file of the export's size is a profile file.
+    if (read != kProfileFileBytes || !IsValidProfile(profile)) {
+        settings::WriteLog("ImportProfile: %d bytes, magic=0x%x, id=0x%x: not a profile file",
+                           int(read), unsigned(profile.dwMagicNumber),
+                           unsigned(profile.dwProfileID));
         const std::u16string& tip = settings::Text(u"tc_tip3");
         store::ShowStoreMessage(tip.empty() ? u"This is not a valid profile" : tip);
         return false;
     }
-    SanitizeProfileRecord(profile);
+    // Values the mouse cannot take are replaced before the profile is stored,
+    // so the store holds what the apply will write.
+    SanitizeProfileForDevice(profile);
 
     StMacro slots[kProfileFileMacros];
     bool usable[kProfileFileMacros];

@@ -32,7 +32,10 @@ TEST_F(ApplyProfileTest, OneKeyWritesItsMatrixEntryOnly) {
     struct Case {
         int32_t nMatrixIndex;
         std::vector<int> addrs;
-    } cases[] = {{5, {0x70}}, {0, {}}, {17, {}}};
+    } cases[] = {{5, {0x70}},
+                 {0, {}},
+                 // Out of range: the key's default slot is taken.
+                 {17, {int(memmap::KeyMatrixAddr(settings::g_KeyTable[0][3].nMatrixIndex - 1))}}};
     for (const Case& c : cases) {
         p.Key[0][3].nMatrixIndex = c.nMatrixIndex;
         p.Key[0][3].dwFunID = 0x1000013; // right button
@@ -162,24 +165,32 @@ TEST_F(ApplyProfileTest, FailedStepsStopTheApplyUnlessGoWithNoDev) {
         int result;
         const char* log;
     } cases[] = {
-        {"rate outside the table", 0,
-         [](ProfileRecord& r, sim::VirtualReceiver&) { r.dwReportRate[0] = 0x300; }, 0,
-         "Set report rate: 0x300"},
-        {"lift-off outside the table", 0,
-         [](ProfileRecord& r, sim::VirtualReceiver&) { r.nLOD = 3; }, 0, "SetLOD: wrong lod value"},
+        {"rate outside the table, default too", 0,
+         [](ProfileRecord& r, sim::VirtualReceiver&) {
+             r.dwReportRate[0] = 0x300;
+             pSensorCfg->nRate[0] = 0x300;
+         },
+         0, "ApplyProfile: nFlag=0x228 refused, groups 0x20"},
+        {"lift-off outside the table: 1 taken", 0,
+         [](ProfileRecord& r, sim::VirtualReceiver&) { r.nLOD = 3; }, 1, "nLOD=3 out of range"},
         {"sends fail", 0, [](ProfileRecord&, sim::VirtualReceiver& v) { v.SetSendsFail(true); }, 0,
          "SendCommand err"},
         {"a chunk never acknowledged", 0,
          [](ProfileRecord&, sim::VirtualReceiver& v) { v.SetResultCodeForNext(1, 1); }, 0,
          "WriteEEPROM: chunk 0 at Addr=0x0 not acknowledged"},
-        {"rate outside the table, GoWithNoDev", 1,
-         [](ProfileRecord& r, sim::VirtualReceiver&) { r.dwReportRate[0] = 0x300; }, 1,
-         "Apply Success"},
+        {"rate outside the table, default too, GoWithNoDev", 1,
+         [](ProfileRecord& r, sim::VirtualReceiver&) {
+             r.dwReportRate[0] = 0x300;
+             pSensorCfg->nRate[0] = 0x300;
+         },
+         1, "Set report rate: 0x300"},
         {"sends fail, GoWithNoDev", 1,
          [](ProfileRecord&, sim::VirtualReceiver& v) { v.SetSendsFail(true); }, 1, "Apply Success"},
     };
+    const int32_t defaultRate = pSensorCfg->nRate[0];
     for (const Case& c : cases) {
         ProfileRecord r = p;
+        pSensorCfg->nRate[0] = defaultRate;
         settings::g_opt.GoWithNoDev = c.goWithNoDev;
         receiver->SetSendsFail(false);
         c.fault(r, *receiver);
@@ -187,11 +198,117 @@ TEST_F(ApplyProfileTest, FailedStepsStopTheApplyUnlessGoWithNoDev) {
         r.nDblClickTime = 321;
         rec.Clear();
         EXPECT_EQ(Apply(r, APPLY_RATE | APPLY_LOD | APPLY_SYS, 0), c.result) << c.name;
-        EXPECT_TRUE(rec.Has(c.log)) << c.name;
+        EXPECT_TRUE(rec.Mentions(c.log)) << c.name;
         // A failed rate or lift-off step ends the apply before the system step.
         EXPECT_EQ(m_mouse.Calls().empty(), c.result == 0) << c.name;
         EXPECT_EQ(rec.Has("Apply Success"), c.result == 1) << c.name;
     }
+    pSensorCfg->nRate[0] = defaultRate;
+}
+
+// Values the mouse cannot take: a full apply writes the profile with the
+// sensor's defaults in their place, exactly as an apply of the mended profile
+// would, or, when the default is no better, writes nothing at all.
+TEST_F(ApplyProfileTest, BadValuesNeverLeaveTheDeviceHalfWritten) {
+    using Edit = void (*)(ProfileRecord&);
+    struct Case {
+        const char* name;
+        Edit corrupt;
+        Edit mend; // null: the request is refused
+        Edit spoilDefault;
+        const char* log;
+    };
+    static const Case cases[] = {
+        {"rate", [](ProfileRecord& r) { r.dwReportRate[0] = 0x300; },
+         [](ProfileRecord& r) { r.dwReportRate[0] = uint32_t(pSensorCfg->nRate[0]); }, nullptr,
+         "dwReportRate[0]=0x300 is not a report rate, 0x"},
+        {"DPI between two steps", [](ProfileRecord& r) { r.DpiLevel[2].nDpiX = 777; },
+         [](ProfileRecord& r) { r.DpiLevel[2].nDpiX = r.DpiLevel[2].nDpiY = pSensorCfg->nDpi[2]; },
+         nullptr, "DPI level 2 777x"},
+        {"DPI Y of 0", [](ProfileRecord& r) { r.DpiLevel[0].nDpiY = 0; },
+         [](ProfileRecord& r) { r.DpiLevel[0].nDpiX = r.DpiLevel[0].nDpiY = pSensorCfg->nDpi[0]; },
+         nullptr, "DPI level 0 "},
+        {"key of no category",
+         [](ProfileRecord& r) {
+             r.Key[0][0].dwFunID = 0x07000001;
+             r.Key[0][0].dwParameter = 0x123;
+         },
+         [](ProfileRecord& r) {
+             const KeyInfo& d = settings::g_KeyTable[0][0];
+             r.Key[0][0].dwFunID = d.dwFunID;
+             r.Key[0][0].dwParameter = d.dwParameter;
+         },
+         nullptr, "key 0/0 dwFunID=0x7000001 unknown"},
+        {"media key the table lacks", [](ProfileRecord& r) { r.Key[0][1].dwFunID = 0x040000FF; },
+         [](ProfileRecord& r) { r.Key[0][1].dwFunID = settings::g_KeyTable[0][1].dwFunID; },
+         nullptr, "key 0/1 dwFunID=0x40000ff unknown"},
+        // What a cut-off profile file reads as: every key, DPI value and rate 0.
+        {"zeroed hardware part",
+         [](ProfileRecord& r) {
+             for (KeyInfo& k : r.Key[0])
+                 k.dwFunID = 0;
+             for (uint32_t& rate : r.dwReportRate)
+                 rate = 0;
+             for (DpiLevelRecord& l : r.DpiLevel)
+                 l.nDpiX = l.nDpiY = 0;
+         },
+         [](ProfileRecord& r) {
+             for (int k = 0; k < kKeysPerMode; ++k)
+                 if (HasDeviceSlot(r.Key[0][k]))
+                     r.Key[0][k].dwFunID = settings::g_KeyTable[0][k].dwFunID;
+             for (int m = 0; m < kKeyModes; ++m)
+                 r.dwReportRate[m] = uint32_t(pSensorCfg->nRate[m]);
+             for (int i = 0; i < pSensorCfg->nLevels; ++i)
+                 r.DpiLevel[i].nDpiX = r.DpiLevel[i].nDpiY = pSensorCfg->nDpi[i];
+         },
+         nullptr, "dwReportRate[2]=0x0"},
+        {"rate, default too", [](ProfileRecord& r) { r.dwReportRate[0] = 0x300; }, nullptr,
+         [](ProfileRecord&) { pSensorCfg->nRate[0] = 0x301; }, "ApplyProfile: nFlag=0x2ef refused"},
+        {"DPI, default too", [](ProfileRecord& r) { r.DpiLevel[1].nDpiX = 777; }, nullptr,
+         [](ProfileRecord&) { pSensorCfg->nDpi[1] = 778; }, "ApplyProfile: nFlag=0x2ef refused"},
+    };
+    const SensorCfg savedCfg = *pSensorCfg;
+    const sim::Memory factory = receiver->ReadMemory();
+    auto restoreMemory = [&] {
+        receiver->WriteMemory(0, std::vector<uint8_t>(factory.begin(), factory.end()));
+    };
+    const uint32_t flag = kApplyFull | APPLY_LOD;
+    // The stored profile differs from the device in every group.
+    p.Key[0][2].dwFunID = 0x80000AA;
+    p.DpiLevel[3].nDpiX = p.DpiLevel[3].nDpiY = pSensorCfg->nDpi[4];
+    p.DpiLevel[3].crColor = 0x123456;
+    p.nLOD = 2;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        *pSensorCfg = savedCfg;
+        ProfileRecord bad = p;
+        c.corrupt(bad);
+        if (c.spoilDefault)
+            c.spoilDefault(bad);
+        restoreMemory();
+        rec.Clear();
+        const int result = Apply(bad, flag, kApplyAll);
+        EXPECT_TRUE(rec.Mentions(c.log));
+        const sim::Memory got = receiver->ReadMemory();
+        if (!c.mend) {
+            EXPECT_EQ(result, 0);
+            EXPECT_TRUE(Writes().empty());
+            EXPECT_TRUE(got == factory);
+            continue;
+        }
+        EXPECT_EQ(result, 1);
+        ProfileRecord mended = p;
+        c.corrupt(mended);
+        c.mend(mended);
+        restoreMemory();
+        rec.Clear();
+        ASSERT_EQ(Apply(mended, flag, kApplyAll), 1);
+        EXPECT_FALSE(rec.Mentions("not a step")); // the mended profile needs no mending
+        EXPECT_FALSE(rec.Mentions("not a report rate"));
+        EXPECT_TRUE(got == receiver->ReadMemory());
+        EXPECT_FALSE(got == factory);
+    }
+    *pSensorCfg = savedCfg;
 }
 
 TEST_F(ApplyProfileTest, MainLightOffFailsWhenItsReadFails) {

@@ -7,6 +7,7 @@
 
 #include <condition_variable>
 #include <filesystem>
+#include <thread>
 
 namespace {
 
@@ -94,9 +95,7 @@ TEST_F(ApplyWorkerTest, RequestsRunInPostingOrderAndNoneIsLost) {
 
 TEST_F(ApplyWorkerTest, ProgressWindowIsFoundFedAndClosedTwice) {
     finder.m_nFoundOnLook = 3;
-    ProfileRecord p = Profile(0);
-    p.dwReportRate[0] = 0x300; // not a rate: the apply fails
-    CopyProfileIn(0, p);
+    receiver->SetSendsFail(true); // the rate write fails
     g_nResync = 0;
     PostApply(APPLY_PROGRESS | APPLY_RATE, 0);
     Idle();
@@ -112,6 +111,7 @@ TEST_F(ApplyWorkerTest, ProgressWindowIsFoundFedAndClosedTwice) {
     EXPECT_EQ(g_nResync.load(), 0);
 
     // A profile other than the first applied: profile 0 must be read again.
+    receiver->SetSendsFail(false);
     g_pCurProfile = g_ProfileList.At(2);
     PostApply(APPLY_RATE, 0);
     Idle();
@@ -150,12 +150,36 @@ TEST_F(ApplyWorkerTest, NoDeviceTellsTheUserAndSavesNothing) {
     StopApply();
 }
 
-TEST_F(ApplyWorkerTest, StopEndsTheWorkerAndLaterRequestsAreDropped) {
-    PostApply(APPLY_DPI_COUNT, 0);
-    StopApply();
-    EXPECT_FALSE(ApplyRunning());
-    EXPECT_TRUE(rec.Has("Apply Over")); // posted before the stop: still done
+// At exit the request in flight is finished and the full queue behind it is
+// dropped, so closing the window does not wait for a hundred applies.
+TEST_F(ApplyWorkerTest, StopFinishesTheRequestInFlightAndDropsTheQueue) {
+    finder.m_nFoundOnLook = 1;
+    finder.Hold(true);
+    PostApply(APPLY_PROGRESS | APPLY_DPI_COUNT, 0);
+    finder.WaitEntered();
+    for (size_t i = 0; i < kMaxPendingApply; ++i)
+        PostApply(APPLY_RATE | APPLY_LOD, 0);
+    std::thread stopper([] { StopApply(); });
+    // The stop has taken the worker once it no longer counts as running.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (ApplyRunning() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::yield();
+    ASSERT_FALSE(ApplyRunning());
+    const auto released = std::chrono::steady_clock::now();
+    finder.Hold(false);
+    stopper.join();
+    EXPECT_LT(std::chrono::steady_clock::now() - released, std::chrono::seconds(5));
+
+    EXPECT_EQ(rec.Count("Start Apply"), 1);
+    EXPECT_EQ(rec.Count("Apply Over"), 1);
+    EXPECT_TRUE(rec.Has("ApplyThread: exit, 100 pending requests dropped"));
     EXPECT_TRUE(rec.Has("thread exit"));
+    EXPECT_EQ(ApplyDroppedAtStop(), kMaxPendingApply);
+    std::vector<int> addrs;
+    for (const testutil::DeviceWrite& w : Writes())
+        addrs.push_back(w.addr);
+    EXPECT_EQ(addrs, std::vector<int>{0x02}); // only the request in flight wrote
+
     PostApply(APPLY_DPI_COUNT, 0);
     EXPECT_TRUE(rec.Has("PostApply: no apply worker"));
 }

@@ -5,6 +5,7 @@
 #include "common/TestUtil.h"
 #include "model/DevMacroNames.h"
 #include "model/SensorCatalogue.h"
+#include "platform/Platform.h"
 #include "platform/Text.h"
 #include "settings/InitData.h"
 #include "settings/Log.h"
@@ -73,6 +74,8 @@ class ProductTest : public ::testing::Test {
 protected:
     void SetUp() override {
         MessageRecorder quiet;
+        // New ids come without the pause that spaces them out in the program.
+        platform::SetClockPauses(false);
         ASSERT_TRUE(settings::InitData(ProductDir()));
         settings::LoadTextTable(ProductDir() + u"text.xml");
         g_MacroList.SetOwnership(kListOwnsElements);

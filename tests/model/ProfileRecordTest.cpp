@@ -2,9 +2,11 @@
 
 #include "model/ProfileRecord.h"
 
+#include "model/ApplyRequest.h"
 #include "model/CoreFixture.h"
 #include "platform/Platform.h"
 
+#include <chrono>
 #include <cstring>
 #include <set>
 
@@ -121,9 +123,16 @@ TEST_F(ProfileRecordTest, RebaseResetsKeysLevelsAndRatesOnly) {
 }
 
 TEST_F(ProfileRecordTest, IdsDifferAndSkipIdsInUse) {
+    // Without the pause many ids come from the same millisecond; with it
+    // (the program's way) each id costs 20 ms.
     std::set<uint32_t> seen;
-    for (int i = 0; i < 3; ++i)
+    for (int i = 0; i < 100; ++i)
         EXPECT_TRUE(seen.insert(MakeProfileId()).second);
+    platform::SetClockPauses(true);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_TRUE(seen.insert(MakeProfileId()).second);
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(20));
+    platform::SetClockPauses(false);
 
     // Occupy every id of this second and the next one, half by macros and
     // half by profiles: a new id must fall outside them.
@@ -198,6 +207,72 @@ TEST_F(ProfileRecordTest, OutOfRangeFieldsFallBackToTheirDefaults) {
         EXPECT_TRUE(c.fixed(r));
         EXPECT_TRUE(log.Contains(c.log)) << log.Text();
     }
+}
+
+// Which values the mouse can take: known functions stay even without a device
+// code, unknown ones on a key with a device slot take the key's default, and
+// only the DPI levels and the rate the device uses are checked.
+TEST_F(ProfileRecordTest, DeviceSanitizingReplacesWhatTheMouseCannotTake) {
+    struct Case {
+        const char* what;
+        void (*corrupt)(ProfileRecord&);
+        int fixes;
+        uint32_t unfixable;
+    };
+    const Case cases[] = {
+        {"nothing wrong", [](ProfileRecord&) {}, 0, 0},
+        {"snipe, no device code", [](ProfileRecord& r) { r.Key[0][0].dwFunID = 0x80000A6; }, 0, 0},
+        {"extra key 4", [](ProfileRecord& r) { r.Key[1][0].dwFunID = 0x0B000004; }, 0, 0},
+        {"extra key 5", [](ProfileRecord& r) { r.Key[1][0].dwFunID = 0x0B000005; }, 1, 0},
+        {"mute", [](ProfileRecord& r) { r.Key[2][0].dwFunID = 0x04000028; }, 0, 0},
+        {"media 0x29", [](ProfileRecord& r) { r.Key[2][0].dwFunID = 0x04000029; }, 1, 0},
+        {"mouse 0x19", [](ProfileRecord& r) { r.Key[0][0].dwFunID = 0x01000019; }, 1, 0},
+        {"category 0", [](ProfileRecord& r) { r.Key[0][0].dwFunID = 0; }, 1, 0},
+        {"category 0 without a slot",
+         [](ProfileRecord& r) {
+             r.Key[0][0].dwFunID = 0;
+             r.Key[0][0].nMatrixIndex = 0;
+         },
+         0, 0},
+        {"rate of mode 2", [](ProfileRecord& r) { r.dwReportRate[2] = 0x300; }, 1, 0},
+        {"rate, default too",
+         [](ProfileRecord& r) {
+             r.dwReportRate[0] = 0x300;
+             pSensorCfg->nRate[0] = 0;
+         },
+         0, APPLY_RATE},
+        {"DPI of a level in use", [](ProfileRecord& r) { r.DpiLevel[0].nDpiY = 1; }, 1, 0},
+        {"DPI of a level not in use",
+         [](ProfileRecord& r) { r.DpiLevel[pSensorCfg->nLevels].nDpiX = 1; }, 0, 0},
+        {"DPI, default too",
+         [](ProfileRecord& r) {
+             r.DpiLevel[1].nDpiX = 1;
+             pSensorCfg->nDpi[1] = 2;
+         },
+         0, APPLY_DPI},
+        {"lift-off, as the store checks", [](ProfileRecord& r) { r.nLOD = 0; }, 1, 0},
+    };
+    ASSERT_NE(pSensorCfg, nullptr);
+    ASSERT_LT(pSensorCfg->nLevels, kDpiLevels);
+    const SensorCfg saved = *pSensorCfg;
+    ProfileRecord good;
+    NewProfileRecord(good);
+    for (int m = 0; m < kKeyModes; ++m)
+        good.Key[m][0].nMatrixIndex = 1;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        *pSensorCfg = saved;
+        ProfileRecord r = good;
+        c.corrupt(r);
+        const DeviceSanitizeResult got = SanitizeProfileForDevice(r);
+        EXPECT_EQ(got.nFixes, c.fixes);
+        EXPECT_EQ(got.nUnfixable, c.unfixable);
+        if (c.fixes == 0 || c.unfixable != 0)
+            continue;
+        // What was mended is the default, and mending again finds nothing.
+        EXPECT_EQ(SanitizeProfileForDevice(r).nFixes, 0);
+    }
+    *pSensorCfg = saved;
 }
 
 } // namespace

@@ -52,6 +52,12 @@ public:
                                  [&](const std::string& e) { return e.rfind(prefix, 0) == 0; }));
     }
     bool Has(const std::string& prefix) const { return Count(prefix) > 0; }
+    // An entry holds `part` anywhere.
+    bool Mentions(const std::string& part) const {
+        std::lock_guard lock(m_mtx);
+        return std::any_of(m_log.begin(), m_log.end(),
+                           [&](const std::string& e) { return e.find(part) != std::string::npos; });
+    }
     std::vector<std::string> Boxes() const {
         std::lock_guard lock(m_mtx);
         return m_boxes;

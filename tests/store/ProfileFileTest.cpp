@@ -4,6 +4,8 @@
 #include "store/ProfileFile.h"
 
 #include "LibraryFixture.h"
+#include "model/ApplyWorker.h"
+#include "model/SyncFixture.h"
 #include "store/MacroLibrary.h"
 #include "store/ProfileStore.h"
 
@@ -117,6 +119,8 @@ TEST_F(ProfileFileTest, ImportRefusals) {
         {"id 0, no tip", Image(noId, {}), false, false, "This is not a valid profile"},
         {"magic", Image(noMagic, {}), false, true, "This file is not a valid profile."},
         {"short", std::string(100, 'x'), false, true, "This file is not a valid profile."},
+        {"no macro slots", Image(valid, {}).substr(0, sizeof(ProfileRecord)), false, false,
+         "This is not a valid profile"},
     };
     const ProfileRecord before = Current();
     for (const Case& c : cases) {
@@ -145,9 +149,7 @@ TEST_F(ProfileFileTest, ImportReplacesTheCurrentProfileKeepingItsId) {
     ProfileRecord foreign = Foreign(0x42);
     foreign.Key[1][2].dwFunID = MacroFun();
     foreign.Key[1][2].dwMacroID = 0x43; // no slot: the key keeps its id
-    // A file cut short after the profile still imports; missing slots are zero.
-    const std::string image =
-        Image(foreign, {Macro(0x42, u"Spray")}).substr(0, sizeof(ProfileRecord) + 900);
+    const std::string image = Image(foreign, {Macro(0x42, u"Spray")});
     std::vector<MergedMacro> merged;
     ASSERT_TRUE(ImportProfile(m_files.Write("f.hvk", image), false, &m_tree, &merged));
     EXPECT_TRUE(Shown().empty());
@@ -243,6 +245,84 @@ TEST_F(ProfileFileTest, HostileFilesAreCheckedBeforeUse) {
     EXPECT_EQ(+m.Steps[0].wPress, 1);
     EXPECT_EQ(+m.nRepeatMode, 0);
     EXPECT_EQ(+m.wRepeatCount, 1);
+}
+
+// A file that is not a whole profile file, whatever its first bytes hold,
+// changes neither the stored profiles nor the mouse: no apply is requested.
+class ProfileFileApplyTest : public testutil::SyncTest {
+protected:
+    void SetUp() override {
+        SyncTest::SetUp();
+        InitApply(&mainWnd, driver.get(), nullptr, &m_mouse);
+    }
+    void TearDown() override {
+        StopApply();
+        SyncTest::TearDown();
+    }
+    static std::string ProfileBytes() {
+        std::string bytes;
+        g_ProfileList.ForEach(
+            [&](ProfileRecord& r) { bytes.append(reinterpret_cast<const char*>(&r), sizeof r); });
+        return bytes;
+    }
+    testutil::WindowRecorder mainWnd;
+    testutil::TempDir m_files;
+};
+
+TEST_F(ProfileFileApplyTest, OnlyAWholeFileReachesTheStoreAndTheMouse) {
+    // A profile from elsewhere that differs from the device's: another rate
+    // and other DPI values.
+    ProfileRecord foreign = Profile(0);
+    foreign.dwProfileID = 0x777;
+    foreign.dwReportRate[0] = foreign.dwReportRate[0] == 0x1000 ? 0x125 : 0x1000;
+    for (int i = 0; i < kDpiLevels; ++i)
+        foreign.DpiLevel[i] = foreign.DpiLevel[(i + 1) % kDpiLevels];
+    std::string whole(kProfileFileBytes, '\0');
+    std::memcpy(whole.data(), &foreign, sizeof foreign);
+    ASSERT_TRUE(SaveProfiles());
+    const std::string storeBefore = testutil::ReadFileBytes(m_data.Path() / "pro.dct");
+    const std::string profilesBefore = ProfileBytes();
+    const sim::Memory memoryBefore = receiver->ReadMemory();
+
+    const std::string notValid = text::ToUtf8(settings::Text(u"tc_tip3"));
+    ASSERT_FALSE(notValid.empty());
+    struct Case {
+        size_t length;
+        std::string message;
+    };
+    const Case cases[] = {
+        {0, "Read profile failed."},
+        {4, notValid},
+        {8, notValid}, // magic and id only
+        {sizeof(ProfileRecord), notValid},
+        {sizeof(ProfileRecord) + sizeof(StMacro), notValid},
+        {kProfileFileBytes - 1, notValid},
+        {kProfileFileBytes + 1, notValid},
+        {2 * kProfileFileBytes, notValid},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.length);
+        std::string bytes = whole;
+        bytes.resize(c.length, '\x55');
+        rec.Clear();
+        EXPECT_FALSE(ImportProfile(m_files.Write("f.hvk", bytes), false, &tree));
+        // An apply posted by the import would have run by now.
+        ASSERT_TRUE(WaitApplyIdle(std::chrono::seconds(10)));
+        EXPECT_EQ(rec.Boxes(), std::vector<std::string>{"Tarvel: " + c.message});
+        EXPECT_FALSE(rec.Has("Start Apply"));
+        EXPECT_EQ(ProfileBytes(), profilesBefore);
+        EXPECT_EQ(testutil::ReadFileBytes(m_data.Path() / "pro.dct"), storeBefore);
+        EXPECT_TRUE(receiver->ReadMemory() == memoryBefore);
+    }
+
+    // The whole file goes through: stored and written.
+    rec.Clear();
+    ASSERT_TRUE(ImportProfile(m_files.Write("f.hvk", whole), false, &tree));
+    ASSERT_TRUE(WaitApplyIdle(std::chrono::seconds(10)));
+    EXPECT_TRUE(rec.Has("Apply Success"));
+    EXPECT_NE(ProfileBytes(), profilesBefore);
+    EXPECT_NE(testutil::ReadFileBytes(m_data.Path() / "pro.dct"), storeBefore);
+    EXPECT_FALSE(receiver->ReadMemory() == memoryBefore);
 }
 
 } // namespace
