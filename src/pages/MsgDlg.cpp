@@ -6,6 +6,7 @@
 #include "controls/SkinWarning.h"
 #include "controls/SkinWindow.h"
 #include "model/KeyNames.h"
+#include "settings/Log.h"
 #include "settings/Settings.h"
 
 #include <cwchar>
@@ -222,6 +223,9 @@ int CMsgDlg::ShowMessage(const char16_t* textKey, HWND owner) {
 }
 
 int CMsgDlg::ShowMessageText(const std::wstring& text, HWND owner) {
+    // What the window tells the user also goes to the log, so a user's log
+    // shows why start-up stopped or an operation was refused.
+    WriteLog("Message: %s", LogText(U(text)).c_str());
     CMsgDlg dlg;
     dlg.m_nKind = kMessage;
     dlg.m_strMsg = text;
