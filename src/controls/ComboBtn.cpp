@@ -1,0 +1,147 @@
+#include "controls/ComboBtn.h"
+
+#include "controls/MenuLibrary.h"
+#include "controls/SkinFactory.h"
+#include "settings/Log.h"
+#include "settings/Settings.h"
+
+#include <commctrl.h>
+
+#include <vector>
+
+using settings::WriteLog;
+
+namespace {
+constexpr UINT_PTR kComboSubclassId = 0x434F4D42; // "COMB"
+// The caption stays left of the arrow at the right of combo_nr.png.
+constexpr RECT kCaptionRect{1, 0, 104, 17};
+} // namespace
+
+CComboBtn::~CComboBtn() {
+    if (m_hwndHooked && ::IsWindow(m_hwndHooked))
+        ::RemoveWindowSubclass(m_hwndHooked, ComboProc, kComboSubclassId);
+}
+
+int CComboBtn::Create(const ComboBtnArgs& args) {
+    if (Hwnd())
+        return 0;
+    SetId(args.id);
+    const POINT origin{args.left, args.top};
+    if (!NewSmallPngButton3(&origin, args.parentBkg, args.parent, args.normalImage, args.hoverImage,
+                            args.pressedImage, nullptr, *this, false, false, nullptr, args.left,
+                            args.top))
+        return 0;
+    // Installed after the image button's own subclass, so it sees each
+    // message first and can keep the plain button behaviour away.
+    if (!::SetWindowSubclass(Hwnd(), ComboProc, kComboSubclassId,
+                             reinterpret_cast<DWORD_PTR>(this))) {
+        WriteLog("CComboBtn::Create: subclass err=%d", int(::GetLastError()));
+        return 0;
+    }
+    m_hwndHooked = Hwnd();
+    SetTextRect(kCaptionRect);
+    m_nMenuWidth = args.menuWidth;
+    ShowChoice();
+    return 1;
+}
+
+void CComboBtn::AddItem(int list, uint32_t code, const std::wstring& text) {
+    if (!m_list.AddItem(list, code, text))
+        WriteLog("CComboBtn::AddItem: no list %d", list);
+}
+
+void CComboBtn::RemoveAll(int list) {
+    m_list.RemoveAll(list);
+    ShowChoice();
+}
+
+void CComboBtn::SetCurList(int list) {
+    if (!m_list.SetCurList(list)) {
+        WriteLog("CComboBtn::SetCurList: no list %d", list);
+        return;
+    }
+    ShowChoice();
+}
+
+void CComboBtn::Select(int index) {
+    if (m_list.Select(index))
+        ShowChoice();
+}
+
+int CComboBtn::SelectCode(uint32_t code) {
+    if (!m_list.SelectCode(code))
+        return 0;
+    ShowChoice();
+    return 1;
+}
+
+void CComboBtn::ShowChoice() {
+    SetUserValue(m_list.SelectedCode());
+    SetText(m_list.SelectedText());
+}
+
+HWND CComboBtn::OpenMenu() {
+    const std::vector<ComboItem> items = m_list.MenuItems();
+    if (items.empty() || !Hwnd())
+        return nullptr;
+    std::vector<KelmoEntry> entries(items.size());
+    for (size_t i = 0; i < items.size(); ++i)
+        AddMenuEntry(KELMO_MAIN_LIST, entries.data(), int(i), items[i].nCode, items[i].strText);
+    RECT rc;
+    ::GetWindowRect(Hwnd(), &rc);
+    const int count = int(items.size());
+    const POINT anchor =
+        ComboMenuAnchor(rc, count, kItemHeight, ::GetSystemMetrics(SM_CYFULLSCREEN));
+    const auto& opt = settings::g_opt;
+    return ShowMenu(entries.data(), Hwnd(), anchor, kItemHeight,
+                    ComboMenuWidth(m_nMenuWidth, rc.right - rc.left), opt.Menu_txt_clr_nr,
+                    opt.Menu_txt_clr_ov, opt.Menu_txt_clr_dn, m_list.CurList(), count);
+}
+
+void CComboBtn::OnMenuChoice(uint32_t code, LPARAM tag) {
+    const bool allowed = !m_check || m_check();
+    switch (ApplyComboChoice(m_list, code, int(tag), allowed)) {
+    case ComboChoice::Taken:
+        break;
+    case ComboChoice::Refused:
+        return;
+    case ComboChoice::ListChanged:
+        WriteLog("CComboBtn: choice 0x%x for list %d ignored, list %d is shown", code, int(tag),
+                 m_list.CurList());
+        return;
+    case ComboChoice::UnknownCode:
+        WriteLog("CComboBtn: choice 0x%x is not in list %d", code, m_list.CurList());
+        return;
+    }
+    ShowChoice();
+    HWND hwnd = Hwnd();
+    ::SendMessageW(::GetParent(hwnd), WM_COMMAND, MAKEWPARAM(Id(), BN_CLICKED),
+                   reinterpret_cast<LPARAM>(hwnd));
+}
+
+LRESULT CALLBACK CComboBtn::ComboProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                      DWORD_PTR selfPtr) {
+    auto* self = reinterpret_cast<CComboBtn*>(selfPtr);
+    switch (msg) {
+    // A press, a double click and erasing do nothing: the button never
+    // takes the pushed state nor sends BN_CLICKED on its own.
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+        return 0;
+    case WM_ERASEBKGND:
+        return 1; // the background is drawn with the button
+    case WM_LBUTTONUP:
+        self->OpenMenu();
+        return 0;
+    case WM_MENU_CHOICE:
+        self->OnMenuChoice(uint32_t(wParam), lParam);
+        return 0;
+    case WM_NCDESTROY:
+        ::RemoveWindowSubclass(hwnd, ComboProc, kComboSubclassId);
+        self->m_hwndHooked = nullptr;
+        break;
+    default:
+        break;
+    }
+    return ::DefSubclassProc(hwnd, msg, wParam, lParam);
+}

@@ -1,0 +1,204 @@
+// The combo button as a window: opened with real clicks, an item picked in
+// the Kelmo.dll menu with real clicks, and what its parent hears about it.
+
+#include "controls/ComboBtn.h"
+#include "GuiFixture.h"
+#include "controls/MenuLibrary.h"
+#include "controls/SkinWarning.h"
+
+#include <gtest/gtest.h>
+
+#include <cwchar>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Command {
+    WPARAM wParam;
+    LPARAM lParam;
+};
+std::vector<Command> g_commands;
+
+LRESULT CALLBACK ComboParentProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_COMMAND)
+        g_commands.push_back({wParam, lParam});
+    return ::DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+
+// Pumps messages until `done` or two seconds have passed.
+template <typename Fn> bool WaitFor(Fn done) {
+    for (int i = 0; i < 200; ++i) {
+        if (done())
+            return true;
+        guitest::Pump(10);
+    }
+    return done();
+}
+
+// The pointer as the system moves it, to a screen position.
+void SendMouse(POINT pt, DWORD buttons) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = ::MulDiv(pt.x, 65535, ::GetSystemMetrics(SM_CXSCREEN) - 1);
+    input.mi.dy = ::MulDiv(pt.y, 65535, ::GetSystemMetrics(SM_CYSCREEN) - 1);
+    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | buttons;
+    ::SendInput(1, &input, sizeof(input));
+    guitest::Pump(20);
+}
+
+void ClickAt(POINT pt) {
+    SendMouse(pt, 0);
+    SendMouse(pt, MOUSEEVENTF_LEFTDOWN);
+    SendMouse(pt, MOUSEEVENTF_LEFTUP);
+}
+
+BOOL CALLBACK CollectMenu(HWND hwnd, LPARAM lParam) {
+    wchar_t name[64] = {};
+    ::GetClassNameW(hwnd, name, 64);
+    if (std::wcscmp(name, KELMO_MENU_CLASS) == 0 && ::IsWindowVisible(hwnd))
+        *reinterpret_cast<HWND*>(lParam) = hwnd;
+    return TRUE;
+}
+
+HWND OpenMenuWindow() {
+    HWND menu = nullptr;
+    ::EnumThreadWindows(::GetCurrentThreadId(), CollectMenu, reinterpret_cast<LPARAM>(&menu));
+    return menu;
+}
+
+RECT ScreenRect(HWND hwnd) {
+    RECT rc{};
+    ::GetWindowRect(hwnd, &rc);
+    return rc;
+}
+
+POINT Centre(const RECT& rc) {
+    return POINT{(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
+}
+
+// The middle of item `item` of an open menu.
+POINT ItemPoint(HWND menu, int item) {
+    const RECT rc = ScreenRect(menu);
+    return POINT{rc.left + 40, rc.top + 1 + item * CComboBtn::kItemHeight + 12};
+}
+
+constexpr UINT kComboId = 2001;
+
+class ComboBtnWindow : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(LoadMenuLibrary()) << "Kelmo.dll beside the tests";
+        ResetSkinWarnings();
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = ComboParentProc;
+        wc.hInstance = ::GetModuleHandleW(nullptr);
+        wc.hbrBackground = ::CreateSolidBrush(RGB(40, 44, 52));
+        wc.lpszClassName = L"TarvelComboParent";
+        ::RegisterClassW(&wc);
+        g_commands.clear();
+    }
+    void TearDown() override {
+        CloseMenus();
+        if (m_parent)
+            ::DestroyWindow(m_parent);
+    }
+
+    // A parent at (x, y) of the screen with the combo button at (20, 20) in it.
+    void Make(int x, int y, int items) {
+        m_parent =
+            ::CreateWindowExW(0, L"TarvelComboParent", L"combo", WS_POPUP | WS_VISIBLE, x, y, 200,
+                              60, nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr);
+        ASSERT_TRUE(m_parent);
+        ::SetForegroundWindow(m_parent);
+        ComboBtnArgs args;
+        args.parent = m_parent;
+        args.id = kComboId;
+        args.left = 20;
+        args.top = 20;
+        ASSERT_EQ(m_combo.Create(args), 1);
+        const wchar_t* names[] = {L"Breathing", L"Static", L"Off"};
+        for (int i = 0; i < items; ++i)
+            m_combo.AddItem(0, uint32_t(10 * (i + 1)), names[i % 3] + std::to_wstring(i));
+        m_combo.AddItem(1, 99, L"Other list");
+        m_combo.Select(0);
+        guitest::Pump(50);
+    }
+
+    // Clicks the button and waits for its menu.
+    HWND ClickOpen() {
+        ClickAt(Centre(ScreenRect(m_combo.Hwnd())));
+        HWND menu = nullptr;
+        WaitFor([&] { return (menu = OpenMenuWindow()) != nullptr; });
+        return menu;
+    }
+
+    HWND m_parent = nullptr;
+    CComboBtn m_combo;
+};
+
+TEST_F(ComboBtnWindow, ItemPickedInTheMenuIsShownAndToldOnce) {
+    Make(100, 100, 3);
+    ASSERT_EQ(m_combo.GetText(), L"Breathing0");
+    const HWND menu = ClickOpen();
+    ASSERT_TRUE(menu);
+    // Pressing the button alone told the parent nothing.
+    EXPECT_TRUE(g_commands.empty());
+    const RECT button = ScreenRect(m_combo.Hwnd());
+    const RECT rc = ScreenRect(menu);
+    EXPECT_EQ(rc.left, button.left + 2);
+    EXPECT_EQ(rc.top, button.bottom);
+    EXPECT_EQ(rc.right - rc.left, button.right - button.left - 4);
+    EXPECT_EQ(rc.bottom - rc.top, 3 * CComboBtn::kItemHeight + 2);
+    SendMouse(ItemPoint(menu, 1), 0);
+    guitest::SaveShot(menu, L"combo_menu");
+
+    ClickAt(ItemPoint(menu, 1));
+    ASSERT_TRUE(WaitFor([] { return !g_commands.empty(); }));
+    guitest::Pump(100);
+    ASSERT_EQ(g_commands.size(), 1u);
+    EXPECT_EQ(g_commands[0].wParam, MAKEWPARAM(kComboId, BN_CLICKED));
+    EXPECT_EQ(HWND(g_commands[0].lParam), m_combo.Hwnd());
+    EXPECT_EQ(m_combo.UserValue(), 20u);
+    EXPECT_EQ(m_combo.GetSelected(), 1);
+    EXPECT_EQ(m_combo.GetText(), L"Static1");
+    EXPECT_FALSE(::IsWindow(menu));
+    guitest::SaveShot(m_parent, L"combo_chosen");
+}
+
+TEST_F(ComboBtnWindow, RefusedChangeKeepsTheChoiceAndTellsNothing) {
+    Make(100, 100, 3);
+    int asked = 0;
+    m_combo.SetChangeCheck([&] {
+        ++asked;
+        return false;
+    });
+    const HWND menu = ClickOpen();
+    ASSERT_TRUE(menu);
+    ClickAt(ItemPoint(menu, 2));
+    // The check was asked: the pick reached the button.
+    ASSERT_TRUE(WaitFor([&] { return asked == 1; }));
+    guitest::Pump(100);
+    EXPECT_TRUE(g_commands.empty());
+    EXPECT_EQ(m_combo.GetText(), L"Breathing0");
+    EXPECT_EQ(m_combo.UserValue(), 10u);
+    EXPECT_EQ(m_combo.GetSelected(), 0);
+}
+
+TEST_F(ComboBtnWindow, LongListOpensAboveAtTheBottomOfTheScreenWithTwentyItems) {
+    const int bottom = ::GetSystemMetrics(SM_CYFULLSCREEN);
+    Make(100, bottom - 80, 25);
+    const HWND menu = ClickOpen();
+    ASSERT_TRUE(menu);
+    const RECT button = ScreenRect(m_combo.Hwnd());
+    const RECT rc = ScreenRect(menu);
+    EXPECT_EQ(rc.bottom - rc.top, 20 * CComboBtn::kItemHeight + 2);
+    EXPECT_EQ(rc.bottom, button.top);
+    guitest::SaveShot(menu, L"combo_menu_above");
+    // The last item offered is the twentieth.
+    ClickAt(ItemPoint(menu, 19));
+    ASSERT_TRUE(WaitFor([] { return !g_commands.empty(); }));
+    EXPECT_EQ(m_combo.UserValue(), 200u);
+}
+
+} // namespace
