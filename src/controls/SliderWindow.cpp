@@ -1,0 +1,318 @@
+#include "controls/SliderWindow.h"
+
+#include "controls/SkinFactory.h"
+#include "controls/SkinWindow.h"
+#include "settings/Log.h"
+
+#include <windowsx.h>
+
+#include <algorithm>
+
+namespace {
+
+constexpr wchar_t kClassName[] = L"TarvelSlider";
+constexpr COLORREF kDebugColour = RGB(255, 0, 0);
+
+} // namespace
+
+// ------------------------------------------------------------ CSliderWindow --
+
+CSliderWindow::~CSliderWindow() {
+    if (m_hwnd) {
+        HWND hwnd = m_hwnd;
+        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        m_hwnd = nullptr;
+        ::DestroyWindow(hwnd);
+    }
+}
+
+bool CSliderWindow::RegisterClassOnce() {
+    static const bool registered = [] {
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = WndProc;
+        wc.hInstance = ::GetModuleHandleW(nullptr);
+        wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+        wc.lpszClassName = kClassName;
+        if (!::RegisterClassW(&wc) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
+            settings::WriteLog("RegisterClass slider failed, error %lu", ::GetLastError());
+            return false;
+        }
+        return true;
+    }();
+    return registered;
+}
+
+bool CSliderWindow::CreateChild(HWND parent, const RECT& rect, UINT id, bool visible) {
+    if (m_hwnd || !RegisterClassOnce())
+        return false;
+    const DWORD style = WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | (visible ? WS_VISIBLE : 0);
+    HWND hwnd =
+        ::CreateWindowExW(0, kClassName, L"", style, rect.left, rect.top, rect.right - rect.left,
+                          rect.bottom - rect.top, parent, reinterpret_cast<HMENU>(UINT_PTR(id)),
+                          ::GetModuleHandleW(nullptr), this);
+    if (!hwnd) {
+        settings::WriteLog("CreateWindow slider failed, error %lu", ::GetLastError());
+        return false;
+    }
+    return true;
+}
+
+LRESULT CSliderWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    return ::DefWindowProcW(m_hwnd, msg, wParam, lParam);
+}
+
+LRESULT CALLBACK CSliderWindow::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_NCCREATE) {
+        auto* self =
+            static_cast<CSliderWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        self->m_hwnd = hwnd;
+        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    auto* self = reinterpret_cast<CSliderWindow*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (!self || self->m_hwnd != hwnd)
+        return ::DefWindowProcW(hwnd, msg, wParam, lParam);
+    if (msg == WM_NCDESTROY) {
+        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        self->m_hwnd = nullptr;
+        return ::DefWindowProcW(hwnd, msg, wParam, lParam);
+    }
+    return self->OnMessage(msg, wParam, lParam);
+}
+
+// ----------------------------------------------------------- CSliderBarBase --
+
+bool CSliderBarBase::CreateBar(HWND parent, const RECT& rect, UINT id) {
+    m_nId = id;
+    m_nWidth = rect.right - rect.left;
+    m_nHeight = rect.bottom - rect.top;
+    return CreateChild(parent, rect, id, true);
+}
+
+fw::Image CSliderBarBase::Compose(Gdiplus::Bitmap* image) const {
+    if (!image || image->GetWidth() == 0 || m_nWidth <= 0 || m_nHeight <= 0)
+        return nullptr;
+    const int imgW = int(image->GetWidth()), imgH = int(image->GetHeight());
+    const bool whole = m_rcSource.right <= m_rcSource.left || m_rcSource.bottom <= m_rcSource.top;
+    const int srcL = whole ? 0 : std::clamp(int(m_rcSource.left), 0, imgW);
+    const int srcT = whole ? 0 : std::clamp(int(m_rcSource.top), 0, imgH);
+    const int srcR = whole ? imgW : std::clamp(int(m_rcSource.right), srcL, imgW);
+    const int srcB = whole ? imgH : std::clamp(int(m_rcSource.bottom), srcT, imgH);
+    // A bar narrower (or lower) than the source shows only what fits.
+    const int w = std::min(srcR - srcL, m_nWidth);
+    const int h = std::min(srcB - srcT, m_nHeight);
+    if (w <= 0 || h <= 0)
+        return nullptr;
+    // A bar taller than its track shows the track in its middle.
+    const int top = std::max(0, (m_nHeight - h) / 2);
+    auto result = std::make_unique<Gdiplus::Bitmap>(m_nWidth, m_nHeight, PixelFormat32bppARGB);
+    Gdiplus::Graphics g(result.get());
+    g.SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);
+    g.Clear(Gdiplus::Color(0, 0, 0, 0));
+    if (m_imgBkg && m_imgBkg->GetWidth() > 0)
+        g.DrawImage(m_imgBkg.get(), 0, 0, 0, 0, int(m_imgBkg->GetWidth()),
+                    int(m_imgBkg->GetHeight()), Gdiplus::UnitPixel);
+    g.DrawImage(image, Gdiplus::Rect(0, top, w, h), srcL, srcT, w, h, Gdiplus::UnitPixel);
+    return result;
+}
+
+void CSliderBarBase::SetTrackImage(Gdiplus::Bitmap* image) {
+    m_imgTrack = Compose(image);
+    Redraw();
+}
+
+void CSliderBarBase::SetFillImage(Gdiplus::Bitmap* image) {
+    m_imgFill = Compose(image);
+    Redraw();
+}
+
+void CSliderBarBase::SetDotImage(Gdiplus::Bitmap* dot, int dotY) {
+    m_imgDot = dot ? CropImage(dot, 0, 0, int(dot->GetWidth()), int(dot->GetHeight())) : nullptr;
+    m_nDotY = dotY;
+    Redraw();
+}
+
+void CSliderBarBase::SetDebugFrame(bool frame) {
+    m_bDebugFrame = frame;
+    Redraw();
+}
+
+void CSliderBarBase::SetFillEnd(int end) {
+    if (m_nFillEnd == end)
+        return;
+    m_nFillEnd = end;
+    Redraw();
+}
+
+void CSliderBarBase::Redraw() {
+    if (m_hwnd)
+        ::RedrawWindow(m_hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+}
+
+void CSliderBarBase::DrawBar(HDC dc, int x, int y) {
+    // The background is part of the composed track; without a track the
+    // bare background piece still hides what is behind the bar.
+    if (HasTrack())
+        DrawImage(dc, m_imgTrack.get(), x, y);
+    else
+        DrawImage(dc, m_imgBkg.get(), x, y);
+    if (HasFill() && m_nFillEnd > 0) {
+        const int w = std::min(m_nFillEnd, fw::Width(m_imgFill));
+        Gdiplus::Graphics g(dc);
+        g.SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);
+        g.DrawImage(m_imgFill.get(), Gdiplus::Rect(x, y, w, fw::Height(m_imgFill)), 0, 0, w,
+                    fw::Height(m_imgFill), Gdiplus::UnitPixel);
+    }
+    const std::vector<int>& places = DotPlaces();
+    if (m_imgDot) {
+        for (int place : places)
+            DrawImage(dc, m_imgDot.get(), x + place + DotOffsetX() - fw::Width(m_imgDot) / 2,
+                      y + m_nDotY);
+    }
+    if (m_bDebugFrame) {
+        fw::Brush red(::CreateSolidBrush(kDebugColour));
+        RECT frame{x, y, x + m_nWidth, y + m_nHeight};
+        ::FrameRect(dc, &frame, red.Get());
+        for (int place : places) {
+            RECT line{x + place, y, x + place + 1, y + m_nHeight};
+            ::FillRect(dc, &line, red.Get());
+        }
+    }
+}
+
+void CSliderBarBase::OnPaint() {
+    fw::PaintScope paint(m_hwnd);
+    fw::BackBuffer buffer(paint.Dc(), m_nWidth, m_nHeight);
+    DrawBar(buffer.Dc(), 0, 0);
+    buffer.CopyTo();
+}
+
+LRESULT CSliderBarBase::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_PAINT:
+        OnPaint();
+        return 0;
+    case WM_ERASEBKGND:
+        // Everything is drawn in WM_PAINT; 1 says the background is done.
+        return 1;
+    case WM_LBUTTONUP:
+        OnBarClick(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+        return 0;
+    default:
+        return CSliderWindow::OnMessage(msg, wParam, lParam);
+    }
+}
+
+// --------------------------------------------------------- CSliderThumbBase --
+
+bool CSliderThumbBase::CreateThumb(CSliderBarBase& bar, bool visible) {
+    m_pBarBase = &bar;
+    const int w = ThumbWidth();
+    const int h = HasImage() ? fw::Height(m_img) : 1;
+    const RECT rect{0, Top(), w, Top() + h};
+    return CreateChild(bar.Hwnd(), rect, bar.Id(), visible);
+}
+
+void CSliderThumbBase::SetImage(Gdiplus::Bitmap* image) {
+    m_img =
+        image ? CropImage(image, 0, 0, int(image->GetWidth()), int(image->GetHeight())) : nullptr;
+    if (m_hwnd) {
+        ::SetWindowPos(m_hwnd, nullptr, 0, 0, ThumbWidth(), HasImage() ? fw::Height(m_img) : 1,
+                       SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        SnapToPlace();
+    }
+}
+
+void CSliderThumbBase::SetOffset(POINT offset) {
+    m_ptOffset = offset;
+    SnapToPlace();
+}
+
+int CSliderThumbBase::Place() const {
+    return m_pos.PlaceOf(m_pos.Position(), m_pBarBase ? m_pBarBase->BarWidth() : 0);
+}
+
+int CSliderThumbBase::Centre() const {
+    if (!m_hwnd)
+        return Place();
+    RECT rc;
+    ::GetWindowRect(m_hwnd, &rc);
+    POINT pt{rc.left, rc.top};
+    ::ScreenToClient(::GetParent(m_hwnd), &pt);
+    return pt.x + ThumbWidth() / 2;
+}
+
+void CSliderThumbBase::SnapToPlace() {
+    if (!m_hwnd)
+        return;
+    ::SetWindowPos(m_hwnd, nullptr, Place() - ThumbWidth() / 2, Top(), 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ::InvalidateRect(m_hwnd, nullptr, FALSE);
+}
+
+void CSliderThumbBase::OnPaint() {
+    fw::PaintScope paint(m_hwnd);
+    RECT rc;
+    ::GetClientRect(m_hwnd, &rc);
+    fw::BackBuffer buffer(paint.Dc(), rc.right, rc.bottom);
+    if (m_pBarBase) {
+        // What lies under the thumb is the bar at the thumb's place.
+        RECT wr;
+        ::GetWindowRect(m_hwnd, &wr);
+        POINT pt{wr.left, wr.top};
+        ::ScreenToClient(m_pBarBase->Hwnd(), &pt);
+        m_pBarBase->DrawBar(buffer.Dc(), -pt.x, -pt.y);
+    }
+    DrawImage(buffer.Dc(), m_img.get(), 0, 0);
+    buffer.CopyTo();
+}
+
+LRESULT CSliderThumbBase::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_PAINT:
+        OnPaint();
+        return 0;
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_LBUTTONDOWN: {
+        if (m_bDragging || !AskToMove() || !m_bDraggable || !m_pBarBase)
+            return 0;
+        POINT pt{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        ::ClientToScreen(m_hwnd, &pt);
+        m_ptDragStart = pt;
+        m_nDragLeft = Centre() - ThumbWidth() / 2;
+        m_bDragging = true;
+        ::SetCapture(m_hwnd);
+        return 0;
+    }
+    case WM_MOUSEMOVE: {
+        if (!m_bDragging)
+            return 0;
+        POINT pt{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        ::ClientToScreen(m_hwnd, &pt);
+        // The thumb stays inside the bar.
+        const int left = std::clamp(m_nDragLeft + int(pt.x - m_ptDragStart.x), 0,
+                                    std::max(0, m_pBarBase->BarWidth() - ThumbWidth()));
+        ::SetWindowPos(m_hwnd, nullptr, left, Top(), 0, 0,
+                       SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        OnMoving(left + ThumbWidth() / 2);
+        return 0;
+    }
+    case WM_LBUTTONUP: {
+        if (!m_bDragging)
+            return 0;
+        // Cleared first: releasing the capture sends WM_CAPTURECHANGED.
+        m_bDragging = false;
+        ::ReleaseCapture();
+        OnReleased(Centre());
+        return 0;
+    }
+    case WM_CAPTURECHANGED:
+        if (m_bDragging) {
+            m_bDragging = false;
+            OnDragLost();
+        }
+        return 0;
+    default:
+        return CSliderWindow::OnMessage(msg, wParam, lParam);
+    }
+}

@@ -1,0 +1,143 @@
+#pragma once
+// What the single and the two-thumb slider share as windows: a bar window
+// that draws its track, fill and scale dots from composed pictures, and thumb
+// windows that draw the bar under them and follow the mouse while captured.
+// The arithmetic lives in SliderPositions (SliderScale.h).
+
+#include "controls/SliderScale.h"
+#include "framework/GdiPlus.h"
+
+#include <vector>
+
+// A child window bound to its C++ object at WM_NCCREATE; the object
+// destroys the window with itself.
+class CSliderWindow {
+public:
+    CSliderWindow() = default;
+    virtual ~CSliderWindow();
+    CSliderWindow(const CSliderWindow&) = delete;
+    CSliderWindow& operator=(const CSliderWindow&) = delete;
+    HWND Hwnd() const { return m_hwnd; }
+
+protected:
+    bool CreateChild(HWND parent, const RECT& rect, UINT id, bool visible);
+    virtual LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+    HWND m_hwnd = nullptr;
+
+private:
+    static bool RegisterClassOnce();
+    static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+};
+
+class CSliderBarBase : public CSliderWindow {
+public:
+    // The piece of the parent's background under the bar, and the area of
+    // the track and fill images the bar shows; the pictures are composed
+    // over the background once, here, never while drawing.
+    void SetBackground(fw::Image piece) { m_imgBkg = std::move(piece); }
+    void SetTrackSource(const RECT& source) { m_rcSource = source; }
+    void SetTrackImage(Gdiplus::Bitmap* image);
+    void SetFillImage(Gdiplus::Bitmap* image);
+    bool HasTrack() const { return fw::Width(m_imgTrack) > 0; }
+    bool HasFill() const { return fw::Width(m_imgFill) > 0; }
+    // A dot drawn at every scale place, centred on it, with its top at dotY.
+    void SetDotImage(Gdiplus::Bitmap* dot, int dotY);
+    // UIDebug: a red frame and a red line at every scale place.
+    void SetDebugFrame(bool frame);
+
+    // The fill covers the bar from its left edge up to this pixel.
+    void SetFillEnd(int end);
+    int FillEnd() const { return m_nFillEnd; }
+
+    void SetReadOnly(bool readOnly) { m_bReadOnly = readOnly; }
+    bool IsReadOnly() const { return m_bReadOnly; }
+    void SetAskBeforeMoving(bool ask) { m_bAsk = ask; }
+    bool AsksBeforeMoving() const { return m_bAsk; }
+    void SetNotifyOnSet(bool notify) { m_bNotifyOnSet = notify; }
+    bool NotifiesOnSet() const { return m_bNotifyOnSet; }
+
+    UINT Id() const { return m_nId; }
+    int BarWidth() const { return m_nWidth; }
+    int BarHeight() const { return m_nHeight; }
+
+    // Draws the bar into `dc` with its top left corner at (x, y): the bar
+    // itself at (0, 0), a thumb the part under it.
+    void DrawBar(HDC dc, int x, int y);
+    // Repaints the bar and its thumbs.
+    void Redraw();
+
+protected:
+    bool CreateBar(HWND parent, const RECT& rect, UINT id);
+    LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    // The scale the dots and debug lines mark, and their x offset.
+    virtual const std::vector<int>& DotPlaces() const = 0;
+    virtual int DotOffsetX() const = 0;
+    // Button up on the bar itself, outside any thumb, at x, y.
+    virtual void OnBarClick(int x, int y) = 0;
+
+private:
+    fw::Image Compose(Gdiplus::Bitmap* image) const;
+    void OnPaint();
+
+    UINT m_nId = 0;
+    int m_nWidth = 0, m_nHeight = 0;
+    fw::Image m_imgBkg, m_imgTrack, m_imgFill, m_imgDot;
+    RECT m_rcSource{0, 0, 0, 0}; // empty: the whole image
+    int m_nDotY = 0;
+    int m_nFillEnd = 0;
+    bool m_bReadOnly = false;
+    bool m_bAsk = true;
+    bool m_bNotifyOnSet = false;
+    bool m_bDebugFrame = false;
+};
+
+class CSliderThumbBase : public CSliderWindow {
+public:
+    SliderPositions& Positions() { return m_pos; }
+    const SliderPositions& Positions() const { return m_pos; }
+    // The thumb's picture (copied); the thumb window takes its size.
+    void SetImage(Gdiplus::Bitmap* image);
+    bool HasImage() const { return fw::Width(m_img) > 0; }
+    // x is added to the dot places; the thumb's top edge sits at y.
+    void SetOffset(POINT offset);
+    POINT Offset() const { return m_ptOffset; }
+    void SetDraggable(bool draggable) { m_bDraggable = draggable; }
+    void SetReportWhileMoving(bool report) { m_bReportMoving = report; }
+    bool IsDragging() const { return m_bDragging; }
+
+    // The pixel of the bar under the thumb's centre now, and the place of
+    // its current position.
+    int Centre() const;
+    int Place() const;
+    // Puts the thumb on the place of its current position.
+    void SnapToPlace();
+
+protected:
+    bool CreateThumb(CSliderBarBase& bar, bool visible);
+    LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    // Top edge of the thumb within the bar.
+    virtual int Top() const { return m_ptOffset.y; }
+    // Button down: may the drag start?
+    virtual bool AskToMove() = 0;
+    // The thumb was dragged; its centre is now at `centre`.
+    virtual void OnMoving(int centre) = 0;
+    // The button went up at the end of a drag.
+    virtual void OnReleased(int centre) = 0;
+    // The drag ended without a release (capture taken away).
+    virtual void OnDragLost() { SnapToPlace(); }
+
+    CSliderBarBase* m_pBarBase = nullptr;
+    SliderPositions m_pos;
+    bool m_bReportMoving = false;
+
+private:
+    void OnPaint();
+    int ThumbWidth() const { return HasImage() ? fw::Width(m_img) : 1; }
+
+    fw::Image m_img;
+    POINT m_ptOffset{0, 0};
+    bool m_bDraggable = true;
+    bool m_bDragging = false;
+    POINT m_ptDragStart{0, 0};
+    int m_nDragLeft = 0;
+};
