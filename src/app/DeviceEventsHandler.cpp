@@ -9,9 +9,6 @@
 #include "device/DeviceMatch.h"
 #include "model/MemoryMap.h"
 #include "model/SensorCatalogue.h"
-#include "pages/AdvDlg.h"
-#include "pages/KeyDlg.h"
-#include "pages/LedDlg.h"
 #include "pages/MsgDlg.h"
 #include "settings/Log.h"
 #include "settings/Settings.h"
@@ -175,13 +172,11 @@ LRESULT CTarvelDlg::OnDeviceChange(WPARAM event, LPARAM data) {
         if (cur && cur->nSensor != g_nCurSensor) {
             WriteLog("Init UI Layout for 0x%x", unsigned(g_nCurSensor));
             RebaseProfilesOnSensor(g_nCurSensor);
-            if (m_pKeyDlg) {
-                m_pKeyDlg->ApplySensorLayout();
-                m_pKeyDlg->ShowProfile();
-            }
-            if (m_pAdvDlg) {
-                m_pAdvDlg->LayoutForSensor();
-                m_pAdvDlg->ShowProfile();
+            for (PageRow& row : m_pages) {
+                if (!row.page)
+                    continue;
+                row.page->ApplySensorLayout();
+                row.page->ShowCurrentProfile();
             }
         }
         uint8_t level[2] = {};
@@ -190,8 +185,8 @@ LRESULT CTarvelDlg::OnDeviceChange(WPARAM event, LPARAM data) {
             g_nCurDpiLevel = level[0];
         WriteLog("OnDeviceChange: g_nCurDpiLevel=0x%x, bShowPop=%x",
                  unsigned(g_nCurDpiLevel.load()), unsigned(g_opt.Pop));
-        if (m_pAdvDlg && read)
-            m_pAdvDlg->SelectLevel(g_nCurDpiLevel);
+        if (read)
+            RoutePageEvent(DEV_EVT_DPI_LEVEL, g_nCurDpiLevel);
         // The user plugged the receiver in and sees that the program has it.
         if (event == DBT_DEVICEARRIVAL && m_pNotifyDlg && m_pNotifyDlg->Hwnd() && g_opt.Pop != 0) {
             WriteLog("OnDeviceChange: connected");
@@ -222,12 +217,9 @@ LRESULT CTarvelDlg::OnDeviceBehavior(WPARAM wParam, LPARAM lParam) {
         if (level >= pSensorCfg->nLevels || level >= kDpiLevels)
             return 1;
         OnDpiLevelEvent(level);
-        if (m_pAdvDlg && cur != first) {
-            ++g_nResync;
-            return 1;
-        }
-        if (m_pAdvDlg)
-            m_pAdvDlg->SelectLevel(level);
+        // Only profile 0 mirrors the device (see below).
+        if (cur == first)
+            RoutePageEvent(DEV_EVT_DPI_LEVEL, level);
     }
 
     // Profile 0 mirrors the device; another profile only learns that profile
@@ -239,8 +231,7 @@ LRESULT CTarvelDlg::OnDeviceBehavior(WPARAM wParam, LPARAM lParam) {
 
     switch (lParam) {
     case DEV_EVT_REPORT_RATE:
-        if (m_pKeyDlg)
-            m_pKeyDlg->OnDeviceRate(uint8_t(wParam & 0xFF));
+        RoutePageEvent(DEV_EVT_REPORT_RATE, int(wParam & 0xFF));
         break;
     case DEV_EVT_CONFIG_CHANGED:
         OnConfigChangedEvent();
@@ -323,10 +314,8 @@ void CTarvelDlg::OnDpiLightEvent(WPARAM on) {
         auto lock = g_ProfileList.Lock();
         cur->DpiLight.nMode = 0;
     }
-    if (m_pAdvDlg) {
-        WriteLog("MarkLed_Dpi: %x", unsigned(cur->DpiLight.nMode));
-        m_pAdvDlg->ShowDpiLight(cur->DpiLight.nMode);
-    }
+    WriteLog("MarkLed_Dpi: %x", unsigned(cur->DpiLight.nMode));
+    RoutePageEvent(DEV_EVT_DPI_LIGHT, cur->DpiLight.nMode);
 }
 
 void CTarvelDlg::OnLogoLightEvent(WPARAM on) {
@@ -349,10 +338,8 @@ void CTarvelDlg::OnLogoLightEvent(WPARAM on) {
         auto lock = g_ProfileList.Lock();
         cur->LogoLight.nMode = 0;
     }
-    if (m_pLedDlg) {
-        WriteLog("MarkLed_Logo: %x", unsigned(cur->LogoLight.nMode));
-        m_pLedDlg->SelectLogoEffect(cur->LogoLight.nMode);
-    }
+    WriteLog("MarkLed_Logo: %x", unsigned(cur->LogoLight.nMode));
+    RoutePageEvent(DEV_EVT_LOGO_LIGHT, cur->LogoLight.nMode);
 }
 
 void CTarvelDlg::OnMainLightEvent(WPARAM on) {
@@ -377,8 +364,6 @@ void CTarvelDlg::OnMainLightEvent(WPARAM on) {
         auto lock = g_ProfileList.Lock();
         cur->MainLight.nMode = 0;
     }
-    if (m_pLedDlg) {
-        WriteLog("MarkLed_Stream: %x", unsigned(cur->MainLight.nMode));
-        m_pLedDlg->SelectMainEffect(cur->MainLight.nMode);
-    }
+    WriteLog("MarkLed_Stream: %x", unsigned(cur->MainLight.nMode));
+    RoutePageEvent(DEV_EVT_MAIN_LIGHT, cur->MainLight.nMode);
 }

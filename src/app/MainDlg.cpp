@@ -11,10 +11,6 @@
 #include "framework/App.h"
 #include "model/ApplyWorker.h"
 #include "model/SensorCatalogue.h"
-#include "pages/AdvDlg.h"
-#include "pages/KeyDlg.h"
-#include "pages/LedDlg.h"
-#include "pages/MacroDlg.h"
 #include "pages/MsgDlg.h"
 #include "settings/Log.h"
 #include "settings/Settings.h"
@@ -27,8 +23,10 @@ using settings::g_opt;
 using settings::WriteLog;
 
 CTarvelDlg::CTarvelDlg()
-    : fw::Dialog(IDD_MAIN), m_usb(std::make_unique<VantorLibrary>()),
+    : fw::SkinDialog(IDD_MAIN), m_usb(std::make_unique<VantorLibrary>()),
       m_bShow(!(g_opt.TrayIcon == 1 || g_opt.ShowWelcome != 0)) {
+    // The window is dragged by any point of its background.
+    SetDragByBackground(true);
     if (!g_fontApp)
         m_font.Reset(::CreateFontW(14, 0, 0, 0, 400, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                                    OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
@@ -108,11 +106,11 @@ BOOL CTarvelDlg::OnInitDialog() {
     }
     if (m_bShow)
         OnConfig();
-    if (m_pAdvDlg) {
+    if (!m_pages.empty()) {
         WriteLog("OnInitDialog: g_nCurDpiLevel=%d", g_nCurDpiLevel.load());
         if (g_nCurDpiLevel < 0 && pSensorCfg)
             g_nCurDpiLevel = pSensorCfg->nDefLevel;
-        m_pAdvDlg->SelectLevel(g_nCurDpiLevel);
+        RoutePageEvent(DEV_EVT_DPI_LEVEL, g_nCurDpiLevel);
     }
     StartCfgRead();
     return TRUE;
@@ -120,11 +118,6 @@ BOOL CTarvelDlg::OnInitDialog() {
 
 bool CTarvelDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     switch (msg) {
-    case WM_PAINT:
-        OnPaint();
-        result = 0;
-        return true;
-    case WM_ERASEBKGND:
     case WM_HELP:
         result = 1;
         return true;
@@ -166,11 +159,6 @@ bool CTarvelDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& resu
         SaveMacroDump();
         result = TRUE;
         return true;
-    case WM_LBUTTONDOWN:
-        // The window is dragged by any point of its background.
-        CloseMenus();
-        ::PostMessageW(m_hwnd, WM_NCLBUTTONDOWN, HTCAPTION, lParam);
-        return false;
     case WM_WINDOWPOSCHANGING:
         // While the window is to stay hidden (tray start), nothing shows it.
         if (!m_bShow)
@@ -190,16 +178,21 @@ bool CTarvelDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& resu
         }
         return false;
     default:
-        return false;
+        return fw::SkinDialog::OnMessage(msg, wParam, lParam, result);
     }
+}
+
+void CTarvelDlg::OnBackgroundPressed() {
+    CloseMenus();
 }
 
 bool CTarvelDlg::PreTranslateMessage(MSG& msg) {
     if (msg.message != WM_KEYDOWN && msg.message != WM_KEYUP && msg.message != WM_SYSKEYDOWN &&
         msg.message != WM_SYSKEYUP)
         return false;
-    if (m_pMacroDlg && m_pMacroDlg->IsRecording())
-        return true; // the recorder takes every key while it records
+    for (PageRow& row : m_pages)
+        if (row.page && row.page->TakeKey(msg))
+            return true;
     switch (msg.wParam) {
     case VK_RETURN:
     case VK_ESCAPE:
@@ -313,13 +306,11 @@ bool CTarvelDlg::DestroyWindow() {
         ::UnregisterDeviceNotification(m_hHidNotify);
         m_hHidNotify = nullptr;
     }
-    m_pKeyDlg.reset();
-    m_pMacroDlg.reset();
-    m_pAdvDlg.reset();
-    m_pLedDlg.reset();
+    for (PageRow& row : m_pages)
+        row.page.reset();
     m_imgHover.reset();
     m_imgMain.reset();
     InstallMessageBoxSink(nullptr);
     m_poster.SetWindow(nullptr);
-    return fw::Dialog::DestroyWindow();
+    return fw::SkinDialog::DestroyWindow();
 }

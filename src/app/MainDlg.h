@@ -9,10 +9,11 @@
 #include "app/CoreBridge.h"
 #include "controls/PngBtn.h"
 #include "device/USBDriver.h"
-#include "framework/Dialog.h"
 #include "framework/GdiPlus.h"
 #include "framework/Handles.h"
+#include "framework/SkinDialog.h"
 #include "model/DeviceRead.h"
+#include "pages/SkinPage.h"
 #include "store/HeadlessMacroTree.h"
 
 #include <shellapi.h>
@@ -24,16 +25,26 @@
 #include <thread>
 #include <vector>
 
-class CKeyDlg;
-class CMacroDlg;
-class CAdvDlg;
-class CLedDlg;
 class CNotifyDlg;
 
 // The program's own window messages that the main window handles.
 constexpr UINT WM_TRAYICON = 1132; // tray icon, and a second copy of the program
 
-class CTarvelDlg : public fw::Dialog {
+// One page of the main window: the text key of its navigation button's
+// caption, which of the navigation rectangles rcNaviBtn1..4 (slot 0..3) its
+// button sits at, whether it is offered at all, the page and its button.
+struct PageRow {
+    const char16_t* title = nullptr;
+    int naviSlot = 0;
+    bool (*offered)() = nullptr; // null: always
+    std::unique_ptr<CSkinPage> page;
+    std::unique_ptr<CPngBtn> navi;
+};
+// The pages in the order the main window drives them (creates, refreshes,
+// lets store, destroys); ShowPage(n) shows row n - 1.
+std::vector<PageRow> MakePageTable();
+
+class CTarvelDlg : public fw::SkinDialog, public PageHost {
 public:
     CTarvelDlg();
     ~CTarvelDlg() override;
@@ -52,7 +63,11 @@ public:
     void OnConfig();
     void OnExit();
     void OnPopupMenuButton(int x, int y);
-    bool PreApplyCheck();
+    // The checks before anything is written to the device; false after the
+    // user has been told why not.
+    bool PreApplyCheck() override;
+    // Every page shows the current profile again.
+    void RefreshPages() override;
 
     // Device presence and the mouse's own events.
     bool RegisterDevNotify(HWND hwnd);
@@ -64,8 +79,22 @@ public:
     int CurPage() const { return m_nCurPage; }
     int CurProfileIndex() const { return m_nCurProfile; }
 
+protected:
+    void Paint(HDC dc, const RECT& rc) override;
+    void PaintMinimised(HDC dc, const RECT& rc) override;
+    void OnBackgroundPressed() override;
+
 private:
-    void OnPaint();
+    // The first checks of Apply and restore: a device to write to (or
+    // GoWithNoDev) and a finished configuration read.
+    bool DeviceWritable();
+    // False, after telling the user, while the configuration is being read.
+    bool CfgReadFinished();
+    // False, after showing the refusing page's message, while a page may not
+    // be left.
+    bool PagesMayBeLeft();
+    // Hands a device event (or a DPI level the program chose) to every page.
+    void RoutePageEvent(int kind, int value);
     void OnApply();
     void OnRestore();
     void OnProfileButton(int index);
@@ -75,7 +104,6 @@ private:
     void ExportProfileFile();
     void ImportProfileFile();
     void RefreshProfileCaptions();
-    void RefreshPages();
     void StartCfgRead();
     void StopCfgReads();
     void JoinFinishedCfgReads();
@@ -96,13 +124,9 @@ private:
 
     CPngBtn m_btnMin, m_btnClose, m_btnMenu, m_btnApply, m_btnRestore, m_btnHome, m_btnImport,
         m_btnExport;
-    CPngBtn m_btnNavi[4];
     CPngBtn m_btnPro[5];
 
-    std::unique_ptr<CKeyDlg> m_pKeyDlg;
-    std::unique_ptr<CMacroDlg> m_pMacroDlg;
-    std::unique_ptr<CAdvDlg> m_pAdvDlg;
-    std::unique_ptr<CLedDlg> m_pLedDlg;
+    std::vector<PageRow> m_pages;
     std::unique_ptr<CNotifyDlg> m_pNotifyDlg;
 
     // Where the device link, the reader and the worker post to this window.

@@ -9,10 +9,6 @@
 #include "model/ApplyWorker.h"
 #include "model/SensorCatalogue.h"
 #include "pages/AboutDlg.h"
-#include "pages/AdvDlg.h"
-#include "pages/KeyDlg.h"
-#include "pages/LedDlg.h"
-#include "pages/MacroDlg.h"
 #include "pages/MsgDlg.h"
 #include "platform/Text.h"
 #include "settings/Log.h"
@@ -57,12 +53,32 @@ void CTarvelDlg::RefreshProfileCaptions() {
 }
 
 void CTarvelDlg::RefreshPages() {
-    if (m_pKeyDlg)
-        m_pKeyDlg->ShowProfile();
-    if (m_pAdvDlg)
-        m_pAdvDlg->ShowProfile();
-    if (m_pLedDlg)
-        m_pLedDlg->ShowProfile();
+    // One copy for all pages, so they all show the same state of it.
+    ProfileRecord copy{};
+    if (!CSkinPage::CopyCurrentProfile(copy))
+        return;
+    for (PageRow& row : m_pages)
+        if (row.page)
+            row.page->ShowProfile(copy);
+}
+
+void CTarvelDlg::RoutePageEvent(int kind, int value) {
+    const PageEvent event{kind, value};
+    for (PageRow& row : m_pages)
+        if (row.page)
+            row.page->OnDeviceEvent(event);
+}
+
+bool CTarvelDlg::PagesMayBeLeft() {
+    for (const PageRow& row : m_pages) {
+        if (!row.page)
+            continue;
+        if (const char16_t* refusal = row.page->LeaveRefusal()) {
+            CMsgDlg::ShowMessage(refusal, MessageOwner());
+            return false;
+        }
+    }
+    return true;
 }
 
 void CTarvelDlg::SyncUiToSensor() {
@@ -87,10 +103,9 @@ void CTarvelDlg::SyncUiToSensor() {
         }
     }
     WriteLog("Init UI Layout for 0x%x", unsigned(g_nCurSensor));
-    if (m_pKeyDlg)
-        m_pKeyDlg->ApplySensorLayout();
-    if (m_pAdvDlg)
-        m_pAdvDlg->LayoutForSensor();
+    for (PageRow& row : m_pages)
+        if (row.page)
+            row.page->ApplySensorLayout();
     SetAsCurProfile(savedId != 0 ? savedId : ProfileIdAt(0));
 }
 
@@ -117,11 +132,9 @@ void CTarvelDlg::SetAsCurProfile(uint32_t dwID) {
     g_pCurProfile = found;
 
     RefreshProfileCaptions();
-    RefreshPages();
+    RefreshPages(); // each page redraws what it shows
     RefreshProfileCaptions();
     ::InvalidateRect(m_hwnd, nullptr, FALSE);
-    if (m_pAdvDlg)
-        m_pAdvDlg->Redraw();
 }
 
 bool CTarvelDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
@@ -165,10 +178,11 @@ bool CTarvelDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
             ::ShellExecuteW(nullptr, L"open", web.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
         break;
     default:
-        if (id >= IDC_MAIN_NAVI1 && id < IDC_MAIN_NAVI1 + 4) {
-            // rcNaviBtn1..4 open the keys, DPI, macro and lighting pages.
-            constexpr int kPageOfButton[] = {1, 3, 2, 4};
-            ShowPage(kPageOfButton[id - IDC_MAIN_NAVI1]);
+        if (id >= IDC_MAIN_NAVI1 && id < IDC_MAIN_NAVI1 + m_pages.size()) {
+            // A navigation button shows the page of its row.
+            for (size_t i = 0; i < m_pages.size(); ++i)
+                if (m_pages[i].naviSlot == int(id - IDC_MAIN_NAVI1))
+                    ShowPage(int(i) + 1);
         } else if (id >= IDC_MAIN_PRO1 && id < IDC_MAIN_PRO1 + 5) {
             OnProfileButton(int(id - IDC_MAIN_PRO1));
         }
@@ -189,10 +203,8 @@ void CTarvelDlg::OnClose() {
 
 void CTarvelDlg::OnMinimize() {
     CloseMenus();
-    if (m_pMacroDlg && m_pMacroDlg->IsRecording()) {
-        CMsgDlg::ShowMessage(u"tc_macro_msg17", MessageOwner());
+    if (!PagesMayBeLeft())
         return;
-    }
     if (g_opt.ExitType == 0) {
         WriteLog("Min window");
         if (g_opt.TrayIcon == 1 || g_opt.TrayIcon == 3) {
@@ -219,11 +231,24 @@ void CTarvelDlg::OnProfileButton(int index) {
     SetAsCurProfile(ProfileIdAt(index));
 }
 
-bool CTarvelDlg::PreApplyCheck() {
-    if (!g_bCfgReadDone) {
-        CMsgDlg::ShowMessage(u"tc_adv_str15", MessageOwner());
+bool CTarvelDlg::CfgReadFinished() {
+    if (g_bCfgReadDone)
+        return true;
+    CMsgDlg::ShowMessage(u"tc_adv_str15", MessageOwner());
+    return false;
+}
+
+bool CTarvelDlg::DeviceWritable() {
+    if (!DeviceOpen() && g_opt.GoWithNoDev == 0) {
+        CMsgDlg::ShowMessage(u"tc_msg15", MessageOwner());
         return false;
     }
+    return CfgReadFinished();
+}
+
+bool CTarvelDlg::PreApplyCheck() {
+    if (!CfgReadFinished())
+        return false;
     if (!DeviceOpen())
         return g_opt.GoWithNoDev != 0;
     if (g_opt.ApplyNow == 0 || m_usb.GetDevState() == 1)
@@ -233,23 +258,15 @@ bool CTarvelDlg::PreApplyCheck() {
 }
 
 void CTarvelDlg::OnApply() {
-    if (!DeviceOpen() && g_opt.GoWithNoDev == 0) {
-        CMsgDlg::ShowMessage(u"tc_msg15", MessageOwner());
+    if (!DeviceWritable() || !PreApplyCheck())
         return;
-    }
-    if (!g_bCfgReadDone) {
-        CMsgDlg::ShowMessage(u"tc_adv_str15", MessageOwner());
+    CSkinPage::EditCurrentProfile([this](ProfileRecord& profile) {
+        for (PageRow& row : m_pages)
+            if (row.page)
+                row.page->StoreToProfile(profile);
+    });
+    if (!PagesMayBeLeft())
         return;
-    }
-    if (!PreApplyCheck())
-        return;
-    m_pKeyDlg->StoreToProfile();
-    m_pAdvDlg->StoreToProfile();
-    m_pLedDlg->StoreToProfile();
-    if (m_pMacroDlg->IsRecording()) {
-        CMsgDlg::ShowMessage(u"tc_macro_msg17", MessageOwner());
-        return;
-    }
     PostApply(kApplyFull | APPLY_PROGRESS, kApplyAll);
     RunApplyProgress(m_hwnd);
     SaveProfiles();
@@ -257,14 +274,8 @@ void CTarvelDlg::OnApply() {
 }
 
 void CTarvelDlg::OnRestore() {
-    if (!DeviceOpen() && g_opt.GoWithNoDev == 0) {
-        CMsgDlg::ShowMessage(u"tc_msg15", MessageOwner());
+    if (!DeviceWritable())
         return;
-    }
-    if (!g_bCfgReadDone) {
-        CMsgDlg::ShowMessage(u"tc_adv_str15", MessageOwner());
-        return;
-    }
     CMsgDlg question;
     question.m_nKind = CMsgDlg::kQuestion;
     question.m_strMsg = Txt(u"tc_msg5");
@@ -276,7 +287,7 @@ void CTarvelDlg::OnRestore() {
     RefreshProfileCaptions();
     if (pSensorCfg) {
         g_nCurDpiLevel = pSensorCfg->nDefLevel;
-        m_pAdvDlg->SelectLevel(g_nCurDpiLevel);
+        RoutePageEvent(DEV_EVT_DPI_LEVEL, g_nCurDpiLevel);
     }
     if (g_opt.ApplyNow != 0) {
         // The device announces the restore as a configuration change; that
@@ -351,10 +362,8 @@ void CTarvelDlg::ImportProfileFile() {
         return;
     // While the device is being read, profile 0 is about to change under an
     // import: say so before the user picks a file, not after.
-    if (!g_bCfgReadDone) {
-        CMsgDlg::ShowMessage(u"tc_adv_str15", MessageOwner());
+    if (!CfgReadFinished())
         return;
-    }
     wchar_t path[MAX_PATH] = {};
     std::wcsncpy(path, kProfileInitialName, MAX_PATH - 1);
     if (!AskProfilePath(m_hwnd, path, false))

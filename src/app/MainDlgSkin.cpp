@@ -41,7 +41,29 @@ bool LightingPageShown() {
     return g_opt.ShowMainEffect != 0 || g_opt.ShowLogoEffect != 0;
 }
 
+template <class Page>
+PageRow Row(const char16_t* title, int naviSlot, bool (*offered)() = nullptr) {
+    PageRow row;
+    row.title = title;
+    row.naviSlot = naviSlot;
+    row.offered = offered;
+    row.page = std::make_unique<Page>();
+    row.navi = std::make_unique<CPngBtn>();
+    return row;
+}
+
 } // namespace
+
+std::vector<PageRow> MakePageTable() {
+    // The button at rcNaviBtn2 opens the DPI page and the one at rcNaviBtn3
+    // the macro page; the lighting page is offered only with a light to set.
+    std::vector<PageRow> rows;
+    rows.push_back(Row<CKeyDlg>(u"tc_page1", 0));
+    rows.push_back(Row<CMacroDlg>(u"tc_page3", 2));
+    rows.push_back(Row<CAdvDlg>(u"tc_page2", 1));
+    rows.push_back(Row<CLedDlg>(u"tc_page4", 3, LightingPageShown));
+    return rows;
+}
 
 bool CTarvelDlg::BuildSkinFrame() {
     m_imgMain = LoadSkinImage(L"main_nr.png");
@@ -83,19 +105,25 @@ bool CTarvelDlg::BuildSkinFrame() {
     NewSmallPngButton(L"about.png", main, m_hwnd, L"about.png", L"about.png", m_btnMenu, false,
                       tips, nullptr, &small, mx - 36, my, mx - 2, my + 22);
 
+    m_pages = MakePageTable();
     m_fontNavi = MakeFont(20, 500);
-    const char16_t* naviText[] = {u"tc_page1", u"tc_page2", u"tc_page3", u"tc_page4"};
-    for (int i = 0; i < 4; ++i) {
-        const settings::Rect& r = NaviRect(i);
-        const RECT size{0, 0, r.right - r.left, r.bottom - r.top};
-        m_btnNavi[i].SetId(IDC_MAIN_NAVI1 + i);
-        NewSmallPngButton(L"navi_nr.png", main, m_hwnd, L"navi_nr.png", L"navi_dn.png",
-                          m_btnNavi[i], true, tips, Txt(naviText[i]).c_str(), &size, r.left, r.top,
-                          r.right, r.bottom);
-        m_btnNavi[i].SetFont(m_fontNavi.Get());
+    // The navigation buttons, in the order of their rectangles.
+    for (int slot = 0; slot < int(m_pages.size()); ++slot) {
+        for (PageRow& row : m_pages) {
+            if (row.naviSlot != slot)
+                continue;
+            const settings::Rect& r = NaviRect(slot);
+            const RECT size{0, 0, r.right - r.left, r.bottom - r.top};
+            CPngBtn& btn = *row.navi;
+            btn.SetId(IDC_MAIN_NAVI1 + slot);
+            NewSmallPngButton(L"navi_nr.png", main, m_hwnd, L"navi_nr.png", L"navi_dn.png", btn,
+                              true, tips, Txt(row.title).c_str(), &size, r.left, r.top, r.right,
+                              r.bottom);
+            btn.SetFont(m_fontNavi.Get());
+            if (row.offered && !row.offered() && btn.Hwnd())
+                ::ShowWindow(btn.Hwnd(), SW_HIDE);
+        }
     }
-    if (!LightingPageShown() && m_btnNavi[3].Hwnd())
-        ::ShowWindow(m_btnNavi[3].Hwnd(), SW_HIDE);
 
     // Apply at ptApply; restore beside it, or in its place without Apply.
     const RECT wide{0, 0, 103, 32};
@@ -144,87 +172,45 @@ bool CTarvelDlg::BuildSkinFrame() {
         m_btnHome.SetTextColours(g_opt.Btn_txt_clr_nr, g_opt.Btn_txt_clr_ov, g_opt.Btn_txt_clr_dn);
     }
 
-    m_pKeyDlg = std::make_unique<CKeyDlg>();
-    m_pMacroDlg = std::make_unique<CMacroDlg>();
-    m_pAdvDlg = std::make_unique<CAdvDlg>();
-    m_pLedDlg = std::make_unique<CLedDlg>();
-    m_pKeyDlg->CreatePage(m_hwnd);
-    m_pMacroDlg->CreatePage(m_hwnd);
-    m_pAdvDlg->CreatePage(m_hwnd);
-    m_pLedDlg->CreatePage(m_hwnd);
-    if (m_pLedDlg->Hwnd())
-        ::ShowWindow(m_pLedDlg->Hwnd(), SW_HIDE);
+    // The pages are created hidden; ShowPage shows the first.
+    for (PageRow& row : m_pages)
+        row.page->CreatePage(m_hwnd, this);
     ShowPage(1);
-    m_pMacroDlg->SetKeyPage(m_pKeyDlg.get());
     return true;
 }
 
 void CTarvelDlg::ShowPage(int n) {
     CloseMenus();
-    if (m_pMacroDlg && m_pMacroDlg->IsRecording()) {
-        CMsgDlg::ShowMessage(u"tc_macro_msg17", MessageOwner());
+    if (!PagesMayBeLeft())
         return;
+    for (PageRow& row : m_pages) {
+        row.navi->SetCheck(false);
+        if (row.page && row.page->Hwnd())
+            ::ShowWindow(row.page->Hwnd(), SW_HIDE);
     }
-    for (CPngBtn& btn : m_btnNavi)
-        btn.SetCheck(false);
-    for (fw::Dialog* page :
-         {static_cast<fw::Dialog*>(m_pKeyDlg.get()), static_cast<fw::Dialog*>(m_pMacroDlg.get()),
-          static_cast<fw::Dialog*>(m_pAdvDlg.get()), static_cast<fw::Dialog*>(m_pLedDlg.get())})
-        if (page && page->Hwnd())
-            ::ShowWindow(page->Hwnd(), SW_HIDE);
-
-    // The button at rcNaviBtn2 opens the DPI page and the one at rcNaviBtn3
-    // the macro page.
-    fw::Dialog* page = nullptr;
-    int button = -1;
-    switch (n) {
-    case 1:
-        page = m_pKeyDlg.get();
-        button = 0;
-        break;
-    case 2:
-        page = m_pMacroDlg.get();
-        button = 2;
-        break;
-    case 3:
-        page = m_pAdvDlg.get();
-        button = 1;
-        break;
-    case 4:
-        if (!LightingPageShown())
+    if (n >= 1 && n <= int(m_pages.size())) {
+        PageRow& row = m_pages[size_t(n - 1)];
+        // A page that is not offered is not shown either; nothing is.
+        if (row.offered && !row.offered())
             return;
-        page = m_pLedDlg.get();
-        button = 3;
-        break;
-    default:
-        break;
+        row.navi->SetCheck(true);
+        if (row.page && row.page->Hwnd())
+            ::ShowWindow(row.page->Hwnd(), SW_SHOW);
     }
-    if (button >= 0)
-        m_btnNavi[button].SetCheck(true);
-    if (page && page->Hwnd())
-        ::ShowWindow(page->Hwnd(), SW_SHOW);
     m_nCurPage = n;
 }
 
-void CTarvelDlg::OnPaint() {
-    fw::PaintScope paint(m_hwnd);
-    RECT rc;
-    ::GetClientRect(m_hwnd, &rc);
-    if (::IsIconic(m_hwnd)) {
-        const int cx = ::GetSystemMetrics(SM_CXICON), cy = ::GetSystemMetrics(SM_CYICON);
-        ::DrawIcon(paint.Dc(), (rc.right - cx + 1) / 2, (rc.bottom - cy + 1) / 2, m_icon.Get());
-        return;
-    }
-    {
-        fw::BackBuffer buffer(paint.Dc(), rc.right, rc.bottom);
-        fw::Brush background(::CreateSolidBrush(g_opt.clrBkg));
-        ::FillRect(buffer.Dc(), &rc, background.Get());
-        if (fw::Width(m_imgMain) > 0)
-            DrawImage(buffer.Dc(), m_imgMain.get(), 0, 0, rc.right, rc.bottom);
-        buffer.CopyTo();
-    }
+void CTarvelDlg::PaintMinimised(HDC dc, const RECT& rc) {
+    const int cx = ::GetSystemMetrics(SM_CXICON), cy = ::GetSystemMetrics(SM_CYICON);
+    ::DrawIcon(dc, (rc.right - cx + 1) / 2, (rc.bottom - cy + 1) / 2, m_icon.Get());
+}
+
+void CTarvelDlg::Paint(HDC dc, const RECT& rc) {
+    fw::Brush background(::CreateSolidBrush(g_opt.clrBkg));
+    ::FillRect(dc, &rc, background.Get());
+    if (fw::Width(m_imgMain) > 0)
+        DrawImage(dc, m_imgMain.get(), 0, 0, rc.right, rc.bottom);
     if (g_opt.ShowPro != 0 || g_opt.rcImportPro.Width() > 0)
-        DrawTextIn(paint.Dc(), Txt(u"tc_profile"), ToRect(g_opt.rcProTitle),
-                   g_fontApp ? g_fontApp.Get() : m_font.Get(), g_opt.Txt_clr,
-                   DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
+        DrawTextIn(dc, Txt(u"tc_profile"), ToRect(g_opt.rcProTitle), AppFontOr(m_font.Get()),
+                   g_opt.Txt_clr, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
 }

@@ -33,7 +33,7 @@ uint8_t NotifyFade::Step(bool& hide) {
     return applied;
 }
 
-CNotifyDlg::CNotifyDlg() : fw::Dialog(IDD_NOTIFY), m_font(MakeFont(14, FW_NORMAL)) {}
+CNotifyDlg::CNotifyDlg() : fw::SkinDialog(IDD_NOTIFY), m_font(MakeFont(14, FW_NORMAL)) {}
 
 CNotifyDlg::~CNotifyDlg() = default;
 
@@ -105,22 +105,15 @@ bool CNotifyDlg::PreTranslateMessage(MSG& msg) {
            msg.message == WM_SYSKEYUP;
 }
 
-bool CNotifyDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM, LRESULT& result) {
+bool CNotifyDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     switch (msg) {
     case WM_TIMER:
         OnTimer(wParam);
         result = 0;
         return true;
-    case WM_PAINT:
-        OnPaint();
-        result = 0;
-        return true;
     case WM_LBUTTONUP:
         OnOK();
         result = 0;
-        return true;
-    case WM_ERASEBKGND:
-        result = 1; // drawn in WM_PAINT
         return true;
     case WM_MOUSEACTIVATE:
         result = MA_NOACTIVATE;
@@ -132,16 +125,11 @@ bool CNotifyDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM, LRESULT& result) {
         result = 0;
         return true;
     default:
-        return false;
+        return fw::SkinDialog::OnMessage(msg, wParam, lParam, result);
     }
 }
 
-void CNotifyDlg::OnPaint() {
-    fw::PaintScope paint(m_hwnd);
-    RECT rc;
-    ::GetClientRect(m_hwnd, &rc);
-    fw::BackBuffer buffer(paint.Dc(), rc.right, rc.bottom);
-    HDC dc = buffer.Dc();
+void CNotifyDlg::Paint(HDC dc, const RECT& rc) {
     if (HasImage()) {
         DrawImage(dc, m_imgBkg.get(), 0, 0, rc.right, rc.bottom);
     } else {
@@ -156,5 +144,4 @@ void CNotifyDlg::OnPaint() {
     if (third)
         DrawTextIn(dc, m_strLine[2], bands.third, m_fontLarge.Get(), m_clrText, format);
     DrawTextIn(dc, m_strLine[3], bands.fourth, m_fontSmall.Get(), m_clrText, format);
-    buffer.CopyTo();
 }

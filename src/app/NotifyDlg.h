@@ -4,9 +4,9 @@
 // tray. Up to four lines over notify.png; shown at full opacity for a moment,
 // then faded out step by step and hidden.
 
-#include "framework/Dialog.h"
 #include "framework/GdiPlus.h"
 #include "framework/Handles.h"
+#include "framework/SkinDialog.h"
 
 #include <cstdint>
 #include <string>
@@ -34,7 +34,7 @@ private:
     uint8_t m_start = kStartOpacity;
 };
 
-class CNotifyDlg : public fw::Dialog {
+class CNotifyDlg : public fw::SkinDialog {
 public:
     static constexpr UINT_PTR kDisplayTimer = 1204;
     static constexpr UINT_PTR kFadeTimer = 1205;
@@ -69,8 +69,10 @@ public:
     void OnOK() override;
     void OnCancel() override;
 
+protected:
+    void Paint(HDC dc, const RECT& rc) override;
+
 private:
-    void OnPaint();
     void OnTimer(UINT_PTR id);
     void ApplyOpacity(uint8_t opacity);
 

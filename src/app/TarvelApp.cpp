@@ -17,23 +17,13 @@
 using settings::g_opt;
 using settings::WriteLog;
 
-std::wstring g_szExeDir;
 std::wstring g_szAppTitle;
-fw::Font g_fontApp;
 
 namespace {
 std::string Log8(const std::wstring& s) {
     return text::ToUtf8(U(s));
 }
 } // namespace
-
-std::wstring SkinPath(const std::wstring& name) {
-    return g_szExeDir + L"skins\\" + name;
-}
-
-std::wstring Txt(const char16_t* key) {
-    return W(settings::Text(key));
-}
 
 std::wstring MutexName() {
     std::wstring name = Txt(u"tc_mutex");

@@ -1,6 +1,6 @@
 #include "controls/SkinFactory.h"
 
-#include "app/AppGlobals.h"
+#include "controls/SkinAssets.h"
 #include "controls/SkinWarning.h"
 #include "settings/Settings.h"
 
@@ -86,45 +86,73 @@ void Dress(CPngBtn& btn, bool toggle, bool tip, const wchar_t* caption) {
 
 } // namespace
 
+int NewSkinButton(const SkinButtonArgs& a) {
+    if (!a.btn)
+        return 0;
+    fw::Image normal, hover, pressed;
+    if (!LoadAll(a.factory, {{a.normal, &normal}, {a.hover, &hover}, {a.pressed, &pressed}}))
+        return 0;
+    CPngBtn& btn = *a.btn;
+    const int w = a.size ? a.size->right - a.size->left : fw::Width(normal);
+    const int h = a.size ? a.size->bottom - a.size->top : fw::Height(normal);
+    if (!btn.Create(a.parent, btn.Id(), RECT{a.left, a.top, a.left + w, a.top + h}))
+        return 0;
+    btn.SetImages(0, 0, w, h, normal.get(), hover.get(), pressed.get());
+    Dress(btn, a.toggle, a.tip, a.caption);
+    if (a.parentBkg && a.parentBkg->GetWidth() > 0) {
+        // The piece of the background under the button: the given area, else
+        // the button's size at the given origin.
+        const RECT piece =
+            a.bkgArea ? *a.bkgArea
+                      : RECT{a.bkgOrigin.x, a.bkgOrigin.y, a.bkgOrigin.x + w, a.bkgOrigin.y + h};
+        btn.SetBackground(CropImage(a.parentBkg, piece.left, piece.top, piece.right - piece.left,
+                                    piece.bottom - piece.top));
+    }
+    return 1;
+}
+
 int NewSmallPngButton(const wchar_t* hoverName, Gdiplus::Bitmap* parentBkg, HWND parent,
                       const wchar_t* normalName, const wchar_t* pressedName, CPngBtn& btn,
                       bool toggle, bool tip, const wchar_t* caption, const RECT* size, int left,
                       int top, int right, int bottom) {
-    fw::Image normal, hover, pressed;
-    if (!LoadAll(L"NewSmallPngButton",
-                 {{normalName, &normal}, {hoverName, &hover}, {pressedName, &pressed}}))
-        return 0;
-    const int w = size ? size->right - size->left : fw::Width(normal);
-    const int h = size ? size->bottom - size->top : fw::Height(normal);
-    if (!btn.Create(parent, btn.Id(), RECT{left, top, left + w, top + h}))
-        return 0;
-    btn.SetImages(0, 0, w, h, normal.get(), hover.get(), pressed.get());
-    Dress(btn, toggle, tip, caption);
-    if (parentBkg && parentBkg->GetWidth() > 0)
-        btn.SetBackground(CropImage(parentBkg, left, top, right - left, bottom - top));
-    return 1;
+    const RECT area{left, top, right, bottom};
+    return NewSkinButton({.factory = L"NewSmallPngButton",
+                          .parent = parent,
+                          .btn = &btn,
+                          .normal = normalName,
+                          .hover = hoverName,
+                          .pressed = pressedName,
+                          .size = size,
+                          .left = left,
+                          .top = top,
+                          .parentBkg = parentBkg,
+                          .bkgArea = &area,
+                          .toggle = toggle,
+                          .tip = tip,
+                          .caption = caption});
 }
 
 int NewSmallPngButton3(const POINT* origin, Gdiplus::Bitmap* parentBkg, HWND parent,
                        const wchar_t* normalName, const wchar_t* hoverName,
                        const wchar_t* pressedName, const RECT* size, CPngBtn& btn, bool toggle,
                        bool tip, const wchar_t* caption, int left, int top) {
+    // All three names are required here; a missing name is no missing file.
     if (!normalName || !hoverName || !pressedName)
         return 0;
-    fw::Image normal, hover, pressed;
-    if (!LoadAll(L"NewSmallPngButton3",
-                 {{normalName, &normal}, {hoverName, &hover}, {pressedName, &pressed}}))
-        return 0;
-    const int w = size ? size->right - size->left : fw::Width(normal);
-    const int h = size ? size->bottom - size->top : fw::Height(normal);
-    if (!btn.Create(parent, btn.Id(), RECT{left, top, left + w, top + h}))
-        return 0;
-    btn.SetImages(0, 0, w, h, normal.get(), hover.get(), pressed.get());
-    Dress(btn, toggle, tip, caption);
-    if (parentBkg && parentBkg->GetWidth() > 0)
-        btn.SetBackground(
-            CropImage(parentBkg, origin ? origin->x : 0, origin ? origin->y : 0, w, h));
-    return 1;
+    return NewSkinButton({.factory = L"NewSmallPngButton3",
+                          .parent = parent,
+                          .btn = &btn,
+                          .normal = normalName,
+                          .hover = hoverName,
+                          .pressed = pressedName,
+                          .size = size,
+                          .left = left,
+                          .top = top,
+                          .parentBkg = parentBkg,
+                          .bkgOrigin = origin ? *origin : POINT{0, 0},
+                          .toggle = toggle,
+                          .tip = tip,
+                          .caption = caption});
 }
 
 int NewPngButtonFromImages(HWND parent, CPngBtn& btn, const RECT& rect, Gdiplus::Bitmap* normal,

@@ -27,11 +27,36 @@ fw::Image ComposeImage(Gdiplus::Bitmap* background, int bgLeft, int bgTop, Gdipl
 
 // The factories return 1 when the button was created, 0 otherwise. A missing
 // image is reported in a message box without owner (caption "Warrning") naming
-// the file, once per image (controls/SkinWarning.h), and nothing is created. The button's window gets the control id of
-// the button object (CPngBtn(id) or SetId). Every factory gives the button the
-// text colours Btn_txt_clr_nr/ov/dn, the application font when there is one,
-// and the debug frame when UIDebug is set; a caption becomes the button's text
-// and, with `tip`, also its tool tip.
+// the file, once per image (controls/SkinWarning.h), and nothing is created. The button's window
+// gets the control id of the button object (CPngBtn(id) or SetId). Every factory gives the button
+// the text colours Btn_txt_clr_nr/ov/dn, the application font when there is one, and the debug
+// frame when UIDebug is set; a caption becomes the button's text and, with `tip`, also its tool
+// tip.
+
+// What a skinned button is made of. The images are loaded by name from the
+// skins folder; the button's size is that of `size` when given, else the
+// normal image's, and each state image is the top-left area of that size. The
+// button sits at (left, top). Its background piece is cut from `parentBkg`
+// (when present) at `bkgArea` when given, else at `bkgOrigin` with the
+// button's size. A missing image is reported naming `factory`.
+struct SkinButtonArgs {
+    const wchar_t* factory = L"NewSkinButton";
+    HWND parent = nullptr;
+    CPngBtn* btn = nullptr;
+    const wchar_t* normal = nullptr;
+    const wchar_t* hover = nullptr;
+    const wchar_t* pressed = nullptr;
+    const RECT* size = nullptr;
+    int left = 0, top = 0;
+    Gdiplus::Bitmap* parentBkg = nullptr;
+    const RECT* bkgArea = nullptr;
+    POINT bkgOrigin{0, 0};
+    bool toggle = false;
+    bool tip = false;
+    const wchar_t* caption = nullptr;
+};
+// The one factory of image buttons; the two below are its named forms.
+int NewSkinButton(const SkinButtonArgs& args);
 
 // Loads normal, hover and pressed images by name; the button's size is that of
 // `size` when given, else the normal image's; each state image is the top-left

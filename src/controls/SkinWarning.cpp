@@ -1,6 +1,6 @@
 #include "controls/SkinWarning.h"
 
-#include "app/AppGlobals.h"
+#include "controls/SkinAssets.h"
 #include "controls/SkinFactory.h"
 #include "platform/MessageBox.h"
 #include "settings/Log.h"

@@ -41,8 +41,3 @@ void DrawTextIn(HDC dc, const std::wstring& text, RECT rect, HFONT font, COLORRE
     ::SetTextColor(dc, oldColour);
     ::SetBkMode(dc, oldMode);
 }
-
-void DragWindow(HWND hwnd) {
-    ::ReleaseCapture();
-    ::PostMessageW(hwnd, WM_NCLBUTTONDOWN, HTCAPTION, 0);
-}

@@ -1,6 +1,6 @@
 #pragma once
 // Small pieces every skinned window shares: fonts, placing a dialog over its
-// owner, drawing an image at a size, and dragging by the background.
+// owner, drawing an image at a size, the application font.
 
 #include "framework/GdiPlus.h"
 #include "framework/Handles.h"
@@ -21,7 +21,3 @@ void DrawImage(HDC dc, Gdiplus::Bitmap* image, int x, int y, int width = 0, int 
 // Text in a rectangle with a transparent background.
 void DrawTextIn(HDC dc, const std::wstring& text, RECT rect, HFONT font, COLORREF colour,
                 UINT format);
-
-// Starts moving the window as if its caption were pressed (left button down
-// on the background).
-void DragWindow(HWND hwnd);

@@ -1,7 +1,7 @@
 #include "pages/AboutDlg.h"
 
-#include "app/AppGlobals.h"
-#include "app/resource.h"
+#include "controls/DialogTemplates.h"
+#include "controls/SkinAssets.h"
 #include "controls/SkinFactory.h"
 #include "controls/SkinWindow.h"
 #include "settings/Log.h"
@@ -18,7 +18,9 @@ constexpr int kVersionGap = 15;
 constexpr int kVersionHeight = 20;
 } // namespace
 
-CAboutDlg::CAboutDlg() : fw::Dialog(IDD_POPUP) {}
+CAboutDlg::CAboutDlg() : fw::SkinDialog(IDD_POPUP) {
+    SetDragByBackground(true);
+}
 
 CAboutDlg::~CAboutDlg() = default;
 
@@ -92,36 +94,12 @@ bool CAboutDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
     }
 }
 
-bool CAboutDlg::OnMessage(UINT msg, WPARAM, LPARAM, LRESULT& result) {
-    switch (msg) {
-    case WM_PAINT:
-        OnPaint();
-        result = 0;
-        return true;
-    case WM_ERASEBKGND:
-        result = 1; // drawn in WM_PAINT
-        return true;
-    case WM_LBUTTONDOWN:
-        DragWindow(m_hwnd);
-        result = 0;
-        return true;
-    default:
-        return false;
-    }
-}
-
-void CAboutDlg::OnPaint() {
-    fw::PaintScope paint(m_hwnd);
-    RECT rc;
-    ::GetClientRect(m_hwnd, &rc);
-    fw::BackBuffer buffer(paint.Dc(), rc.right, rc.bottom);
-    HDC dc = buffer.Dc();
+void CAboutDlg::Paint(HDC dc, const RECT& rc) {
     DrawImage(dc, m_imgBkg.get(), 0, 0, rc.right, rc.bottom);
-    HFONT font = g_fontApp ? g_fontApp.Get() : m_fontText.Get();
+    HFONT font = AppFontOr(m_fontText.Get());
     const UINT format = DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS;
     DrawTextIn(dc, Txt(u"tc_msg21"), kNameRect, font, g_opt.Txt_clr, format);
     const RECT version{kNameRect.left, kNameRect.bottom + kVersionGap, kNameRect.right,
                        kNameRect.bottom + kVersionGap + kVersionHeight};
     DrawTextIn(dc, Txt(u"tc_version"), version, font, g_opt.Txt_clr, format);
-    buffer.CopyTo();
 }

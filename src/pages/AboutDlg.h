@@ -3,11 +3,11 @@
 // address of tc_web, and an optional second button.
 
 #include "controls/PngBtn.h"
-#include "framework/Dialog.h"
 #include "framework/GdiPlus.h"
 #include "framework/Handles.h"
+#include "framework/SkinDialog.h"
 
-class CAboutDlg : public fw::Dialog {
+class CAboutDlg : public fw::SkinDialog {
 public:
     static constexpr UINT kLinkId = 1001;
     static constexpr UINT kSecondId = 1002;
@@ -18,14 +18,14 @@ public:
     BOOL OnInitDialog() override;
     bool PreTranslateMessage(MSG& msg) override;
     bool OnCommand(WPARAM wParam, LPARAM lParam) override;
-    bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
     // The link's action: opens tc_web with the shell; false when it is empty.
     static bool OpenWebPage();
 
-private:
-    void OnPaint();
+protected:
+    void Paint(HDC dc, const RECT& rc) override;
 
+private:
     fw::Image m_imgBkg;
     fw::Font m_fontText;
     CPngBtn m_btnClose{IDCANCEL};

@@ -1,10 +1,11 @@
 #include "pages/AdvDlg.h"
 
-#include "app/AppGlobals.h"
+#include "controls/SkinAssets.h"
 #include "controls/SkinWindow.h"
+#include "device/DeviceEvents.h"
+#include "model/SensorCatalogue.h"
 #include "settings/Log.h"
 #include "settings/Settings.h"
-#include "store/ProfileStore.h"
 
 #include <algorithm>
 #include <cwchar>
@@ -27,32 +28,29 @@ void CAdvDlg::SelectLevel(int level) {
     Redraw();
 }
 
-void CAdvDlg::LayoutForSensor() {
+void CAdvDlg::ApplySensorLayout() {
     m_nLevels = pSensorCfg ? std::clamp(pSensorCfg->nLevels, 0, kDpiLevels) : 0;
     if (m_nSelLevel >= m_nLevels)
         m_nSelLevel = -1;
     Redraw();
 }
 
-void CAdvDlg::ShowProfile() {
-    m_levels.clear();
-    {
-        auto lock = g_ProfileList.Lock();
-        if (const ProfileRecord* p = g_pCurProfile.load()) {
-            m_levels.assign(p->DpiLevel, p->DpiLevel + m_nLevels);
-            m_nDpiLight = p->DpiLight.nMode;
-        }
-    }
+void CAdvDlg::ShowProfile(const ProfileRecord& profile) {
+    m_levels.assign(profile.DpiLevel, profile.DpiLevel + m_nLevels);
+    m_nDpiLight = profile.DpiLight.nMode;
     Redraw();
+}
+
+void CAdvDlg::OnDeviceEvent(const PageEvent& event) {
+    if (event.kind == DEV_EVT_DPI_LEVEL)
+        SelectLevel(event.value);
+    else if (event.kind == DEV_EVT_DPI_LIGHT)
+        ShowDpiLight(event.value);
 }
 
 void CAdvDlg::ShowDpiLight(int mode) {
     m_nDpiLight = mode;
     Redraw();
-}
-
-void CAdvDlg::StoreToProfile() {
-    // The page shows the profile as it is; nothing of it is edited here yet.
 }
 
 void CAdvDlg::DrawContent(HDC dc) {

@@ -16,13 +16,13 @@ public:
     // the sensor's is ignored.
     void SelectLevel(int level);
     // Lays the page out for the active sensor (its number of levels).
-    void LayoutForSensor();
-    // Shows the current profile.
-    void ShowProfile();
+    void ApplySensorLayout() override;
+    void ShowProfile(const ProfileRecord& profile) override;
+    // The DPI level event selects the level, the DPI light event shows the
+    // light's mode.
+    void OnDeviceEvent(const PageEvent& event) override;
     // Shows the DPI light's mode (0 off).
     void ShowDpiLight(int mode);
-    // Puts what the page edits back into the current profile.
-    void StoreToProfile();
 
     int SelectedLevel() const { return m_nSelLevel; }
     int LevelCount() const { return m_nLevels; }

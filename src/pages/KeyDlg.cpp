@@ -1,12 +1,13 @@
 #include "pages/KeyDlg.h"
 
-#include "app/AppGlobals.h"
+#include "controls/SkinAssets.h"
 #include "controls/SkinWindow.h"
+#include "device/DeviceEvents.h"
 #include "model/KeyCodes.h"
 #include "model/MemoryMap.h"
+#include "model/SensorCatalogue.h"
 #include "settings/Log.h"
 #include "settings/Settings.h"
-#include "store/ProfileStore.h"
 
 #include <algorithm>
 #include <cwchar>
@@ -32,19 +33,18 @@ void CKeyDlg::ApplySensorLayout() {
     Redraw();
 }
 
-void CKeyDlg::ShowProfile() {
+void CKeyDlg::ShowProfile(const ProfileRecord& profile) {
     m_keyTexts.clear();
-    {
-        auto lock = g_ProfileList.Lock();
-        const ProfileRecord* p = g_pCurProfile.load();
-        if (p) {
-            m_nCurMode = std::clamp(p->nCurMode, 0, m_nModes - 1);
-            m_dwRate = p->dwReportRate[m_nCurMode];
-            for (int i = 0; i < m_nKeys; ++i)
-                m_keyTexts.push_back(W(KeyInfoText(p->Key[m_nCurMode][i])));
-        }
-    }
+    m_nCurMode = std::clamp(profile.nCurMode, 0, m_nModes - 1);
+    m_dwRate = profile.dwReportRate[m_nCurMode];
+    for (int i = 0; i < m_nKeys; ++i)
+        m_keyTexts.push_back(W(KeyInfoText(profile.Key[m_nCurMode][i])));
     Redraw();
+}
+
+void CKeyDlg::OnDeviceEvent(const PageEvent& event) {
+    if (event.kind == DEV_EVT_REPORT_RATE)
+        OnDeviceRate(uint8_t(event.value & 0xFF));
 }
 
 void CKeyDlg::OnDeviceRate(uint8_t code) {
@@ -53,17 +53,11 @@ void CKeyDlg::OnDeviceRate(uint8_t code) {
         settings::WriteLog("OnDeviceRate: unknown rate code 0x%x", unsigned(code));
         return;
     }
-    {
-        auto lock = g_ProfileList.Lock();
-        if (ProfileRecord* p = g_pCurProfile.load())
-            p->dwReportRate[std::clamp(p->nCurMode, 0, kKeyModes - 1)] = rate;
-    }
+    EditCurrentProfile([rate](ProfileRecord& p) {
+        p.dwReportRate[std::clamp(p.nCurMode, 0, kKeyModes - 1)] = rate;
+    });
     m_dwRate = rate;
     Redraw();
-}
-
-void CKeyDlg::StoreToProfile() {
-    // The page shows the profile as it is; nothing of it is edited here yet.
 }
 
 void CKeyDlg::DrawContent(HDC dc) {

@@ -14,14 +14,13 @@ public:
     CKeyDlg();
 
     // Lays the page out for the active sensor (its key count and modes).
-    void ApplySensorLayout();
-    // Shows the current profile.
-    void ShowProfile();
+    void ApplySensorLayout() override;
+    void ShowProfile(const ProfileRecord& profile) override;
+    // The report-rate event goes to OnDeviceRate.
+    void OnDeviceEvent(const PageEvent& event) override;
     // The mouse switched its report rate: `code` is the device's rate code
     // (1 1000 Hz, 2 500 Hz, 4 250 Hz, 8 125 Hz); the current mode takes it.
     void OnDeviceRate(uint8_t code);
-    // Puts what the page edits back into the current profile.
-    void StoreToProfile();
 
     int KeyCount() const { return m_nKeys; }
     const std::vector<std::wstring>& KeyTexts() const { return m_keyTexts; }

@@ -1,9 +1,9 @@
 #include "pages/LedDlg.h"
 
-#include "app/AppGlobals.h"
+#include "controls/SkinAssets.h"
 #include "controls/SkinWindow.h"
+#include "device/DeviceEvents.h"
 #include "settings/Settings.h"
-#include "store/ProfileStore.h"
 
 #include <cwchar>
 
@@ -11,15 +11,17 @@ using settings::g_opt;
 
 CLedDlg::CLedDlg() : CSkinPage(L"led_nr.png") {}
 
-void CLedDlg::ShowProfile() {
-    {
-        auto lock = g_ProfileList.Lock();
-        if (const ProfileRecord* p = g_pCurProfile.load()) {
-            m_main = p->MainLight;
-            m_logo = p->LogoLight;
-        }
-    }
+void CLedDlg::ShowProfile(const ProfileRecord& profile) {
+    m_main = profile.MainLight;
+    m_logo = profile.LogoLight;
     Redraw();
+}
+
+void CLedDlg::OnDeviceEvent(const PageEvent& event) {
+    if (event.kind == DEV_EVT_LOGO_LIGHT)
+        SelectLogoEffect(event.value);
+    else if (event.kind == DEV_EVT_MAIN_LIGHT)
+        SelectMainEffect(event.value);
 }
 
 void CLedDlg::SelectLogoEffect(int mode) {
@@ -30,10 +32,6 @@ void CLedDlg::SelectLogoEffect(int mode) {
 void CLedDlg::SelectMainEffect(int mode) {
     m_main.nMode = mode;
     Redraw();
-}
-
-void CLedDlg::StoreToProfile() {
-    // The page shows the profile as it is; nothing of it is edited here yet.
 }
 
 void CLedDlg::DrawContent(HDC dc) {

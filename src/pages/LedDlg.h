@@ -9,13 +9,12 @@ class CLedDlg : public CSkinPage {
 public:
     CLedDlg();
 
-    // Shows the current profile.
-    void ShowProfile();
+    void ShowProfile(const ProfileRecord& profile) override;
+    // The logo and main light events select their effects.
+    void OnDeviceEvent(const PageEvent& event) override;
     // Selects the effect of the logo light and of the main light (0 off).
     void SelectLogoEffect(int mode);
     void SelectMainEffect(int mode);
-    // Puts what the page edits back into the current profile.
-    void StoreToProfile();
 
     int LogoEffect() const { return m_logo.nMode; }
     int MainEffect() const { return m_main.nMode; }

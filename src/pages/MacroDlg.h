@@ -4,18 +4,14 @@
 
 #include "pages/SkinPage.h"
 
-class CKeyDlg;
-
 class CMacroDlg : public CSkinPage {
 public:
     CMacroDlg();
 
-    // True while a macro is being recorded (the main window then sends the
-    // keys here and refuses to switch pages).
+    // True while a macro is being recorded.
     bool IsRecording() const { return false; }
-    // The keys page, whose key texts change when a macro is renamed.
-    void SetKeyPage(CKeyDlg* keyPage) { m_pKeyDlg = keyPage; }
-
-private:
-    CKeyDlg* m_pKeyDlg = nullptr;
+    // While it records, the page may not be left (tc_macro_msg17) and takes
+    // every key of the main window.
+    const char16_t* LeaveRefusal() const override;
+    bool TakeKey(const MSG& msg) override;
 };

@@ -1,7 +1,7 @@
 #include "pages/MsgDlg.h"
 
-#include "app/AppGlobals.h"
-#include "app/resource.h"
+#include "controls/DialogTemplates.h"
+#include "controls/SkinAssets.h"
 #include "controls/SkinFactory.h"
 #include "controls/SkinWarning.h"
 #include "controls/SkinWindow.h"
@@ -200,7 +200,8 @@ constexpr const wchar_t* kCheckLabels[4] = {L"Shift", L"Ctrl", L"Alt", L"Win"};
 constexpr uint8_t kCheckBits[4] = {0x02, 0x01, 0x04, 0x08};
 } // namespace
 
-CMsgDlg::CMsgDlg() : fw::Dialog(IDD_POPUP), m_strTitle(Txt(u"tc_tips")) {
+CMsgDlg::CMsgDlg() : fw::SkinDialog(IDD_POPUP), m_strTitle(Txt(u"tc_tips")) {
+    SetDragByBackground(true);
     for (int i = 0; i < 4; ++i)
         m_btnCheck[i].SetId(kCheckFirstId + UINT(i));
 }
@@ -244,7 +245,7 @@ int CMsgDlg::InputText(HWND owner, const std::wstring& prompt, int limit, std::w
 }
 
 HFONT CMsgDlg::TextFont() const {
-    return g_fontApp ? g_fontApp.Get() : m_fontText.Get();
+    return AppFontOr(m_fontText.Get());
 }
 
 RECT CMsgDlg::InputRect() const {
@@ -462,13 +463,6 @@ void CMsgDlg::OnCancel() {
 
 bool CMsgDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     switch (msg) {
-    case WM_PAINT:
-        OnPaint();
-        result = 0;
-        return true;
-    case WM_ERASEBKGND:
-        result = 1; // drawn in WM_PAINT
-        return true;
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORSTATIC: {
         HDC dc = reinterpret_cast<HDC>(wParam);
@@ -477,21 +471,12 @@ bool CMsgDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)
         result = reinterpret_cast<LRESULT>(m_brInput.Get());
         return m_brInput && reinterpret_cast<HWND>(lParam) == m_hInput;
     }
-    case WM_LBUTTONDOWN:
-        DragWindow(m_hwnd);
-        result = 0;
-        return true;
     default:
-        return false;
+        return fw::SkinDialog::OnMessage(msg, wParam, lParam, result);
     }
 }
 
-void CMsgDlg::OnPaint() {
-    fw::PaintScope paint(m_hwnd);
-    RECT rc;
-    ::GetClientRect(m_hwnd, &rc);
-    fw::BackBuffer buffer(paint.Dc(), rc.right, rc.bottom);
-    HDC dc = buffer.Dc();
+void CMsgDlg::Paint(HDC dc, const RECT& rc) {
     DrawImage(dc, m_imgBkg.get(), 0, 0, rc.right, rc.bottom);
     HFONT font = TextFont();
     DrawTextIn(dc, m_strTitle, {26, 0, rc.right - 50, kTitleBand}, font, g_opt.Txt_clr,
@@ -517,5 +502,4 @@ void CMsgDlg::OnPaint() {
             body.top += (body.bottom - body.top - textHeight) / 2;
         DrawTextIn(dc, m_strMsg, body, font, g_opt.Txt_clr, DT_WORDBREAK | DT_END_ELLIPSIS);
     }
-    buffer.CopyTo();
 }

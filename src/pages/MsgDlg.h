@@ -4,9 +4,9 @@
 // and the capture of a key combination from the keyboard.
 
 #include "controls/PngBtn.h"
-#include "framework/Dialog.h"
 #include "framework/GdiPlus.h"
 #include "framework/Handles.h"
+#include "framework/SkinDialog.h"
 
 #include <cstdint>
 #include <string>
@@ -55,7 +55,7 @@ NumberCheck CheckNumberInput(const std::wstring& text, int32_t minimum, int32_t 
 std::wstring NumberHint(NumberCheck::Hint hint, const std::wstring& tip, int32_t minimum,
                         int32_t maximum);
 
-class CMsgDlg : public fw::Dialog {
+class CMsgDlg : public fw::SkinDialog {
 public:
     enum Kind { kMessage = 1, kTextInput = 2, kNumberInput = 3, kKeyCombo = 4, kQuestion = 5 };
     static constexpr UINT kInputId = 513;
@@ -98,8 +98,10 @@ public:
     void OnOK() override;
     void OnCancel() override;
 
+protected:
+    void Paint(HDC dc, const RECT& rc) override;
+
 private:
-    void OnPaint();
     void OnInputChanged();
     void ShowCombo();
     RECT InputRect() const;

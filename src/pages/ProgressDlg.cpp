@@ -1,6 +1,6 @@
 #include "pages/ProgressDlg.h"
 
-#include "app/resource.h"
+#include "controls/DialogTemplates.h"
 #include "controls/SkinFactory.h"
 #include "controls/SkinWindow.h"
 #include "platform/MessageBox.h"
@@ -18,7 +18,7 @@ int32_t ProgressFillWidth(int32_t position, int32_t minimum, int32_t maximum, in
     return (position - minimum) * (fillEnd - fillStart) / (maximum - minimum) + fillStart;
 }
 
-CProgressDlg::CProgressDlg() : fw::Dialog(IDD_POPUP) {}
+CProgressDlg::CProgressDlg() : fw::SkinDialog(IDD_POPUP) {}
 
 CProgressDlg::~CProgressDlg() = default;
 
@@ -70,7 +70,7 @@ bool CProgressDlg::PreTranslateMessage(MSG& msg) {
     return false;
 }
 
-bool CProgressDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM, LRESULT& result) {
+bool CProgressDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     switch (msg) {
     case WM_PROGRESS_SETPOS:
         if (m_bDebug) {
@@ -83,30 +83,18 @@ bool CProgressDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM, LRESULT& result) {
         ::UpdateWindow(m_hwnd);
         result = 1;
         return true;
-    case WM_PAINT:
-        OnPaint();
-        result = 0;
-        return true;
-    case WM_ERASEBKGND:
-        result = 1; // drawn in WM_PAINT
-        return true;
     default:
-        return false;
+        return fw::SkinDialog::OnMessage(msg, wParam, lParam, result);
     }
 }
 
 bool CProgressDlg::DestroyWindow() {
     if (m_bDebug)
         ::OutputDebugStringW(L"CProgressDlg::DestroyWindow");
-    return fw::Dialog::DestroyWindow();
+    return fw::SkinDialog::DestroyWindow();
 }
 
-void CProgressDlg::OnPaint() {
-    fw::PaintScope paint(m_hwnd);
-    RECT rc;
-    ::GetClientRect(m_hwnd, &rc);
-    fw::BackBuffer buffer(paint.Dc(), rc.right, rc.bottom);
-    HDC dc = buffer.Dc();
+void CProgressDlg::Paint(HDC dc, const RECT& rc) {
     DrawImage(dc, m_imgBkg.get(), 0, 0, rc.right, rc.bottom);
     const int fill = FillWidth();
     if (fill > 0 && fw::Width(m_imgFill) > 0) {
@@ -119,5 +107,4 @@ void CProgressDlg::OnPaint() {
     }
     DrawTextIn(dc, m_strText, m_rcText, m_font.Get(), RGB(255, 255, 255),
                DT_SINGLELINE | DT_VCENTER);
-    buffer.CopyTo();
 }

@@ -4,9 +4,9 @@
 // with WM_PROGRESS_SETPOS and closes it with WM_CLOSE, both posted.
 
 #include "controls/PngBtn.h"
-#include "framework/Dialog.h"
 #include "framework/GdiPlus.h"
 #include "framework/Handles.h"
+#include "framework/SkinDialog.h"
 #include "model/ApplyRequest.h"
 
 #include <cstdint>
@@ -21,7 +21,7 @@ int32_t ProgressPosition(int64_t value, int32_t minimum, int32_t maximum);
 int32_t ProgressFillWidth(int32_t position, int32_t minimum, int32_t maximum, int32_t fillStart,
                           int32_t fillEnd);
 
-class CProgressDlg : public fw::Dialog {
+class CProgressDlg : public fw::SkinDialog {
 public:
     CProgressDlg();
     ~CProgressDlg() override;
@@ -45,9 +45,10 @@ public:
     bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     bool DestroyWindow() override;
 
-private:
-    void OnPaint();
+protected:
+    void Paint(HDC dc, const RECT& rc) override;
 
+private:
     std::wstring m_strBkg, m_strFill, m_strText;
     RECT m_rcText{};
     int32_t m_nPos = 0;

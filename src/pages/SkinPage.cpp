@@ -1,16 +1,17 @@
 #include "pages/SkinPage.h"
 
-#include "app/AppGlobals.h"
-#include "app/resource.h"
+#include "controls/DialogTemplates.h"
+#include "controls/SkinAssets.h"
 #include "controls/SkinFactory.h"
-#include "controls/SkinWindow.h"
 #include "settings/Settings.h"
+#include "store/ProfileStore.h"
 
 using settings::g_opt;
 
-CSkinPage::CSkinPage(const wchar_t* skinName) : fw::Dialog(IDD_PAGE), m_strSkin(skinName) {}
+CSkinPage::CSkinPage(const wchar_t* skinName) : fw::SkinDialog(IDD_PAGE), m_strSkin(skinName) {}
 
-bool CSkinPage::CreatePage(HWND parent) {
+bool CSkinPage::CreatePage(HWND parent, PageHost* host) {
+    m_pHost = host;
     if (!Create(parent))
         return false;
     const settings::Rect& rc = g_opt.rcSubDlg;
@@ -29,12 +30,38 @@ BOOL CSkinPage::OnInitDialog() {
     return TRUE;
 }
 
+void CSkinPage::ShowCurrentProfile() {
+    ProfileRecord copy{};
+    if (CopyCurrentProfile(copy))
+        ShowProfile(copy);
+}
+
+bool CSkinPage::CopyCurrentProfile(ProfileRecord& out) {
+    auto lock = g_ProfileList.Lock();
+    const ProfileRecord* p = g_pCurProfile.load();
+    if (!p)
+        return false;
+    out = *p;
+    return true;
+}
+
+bool CSkinPage::EditCurrentProfile(const std::function<void(ProfileRecord&)>& edit) {
+    auto lock = g_ProfileList.Lock();
+    ProfileRecord* p = g_pCurProfile.load();
+    if (!p)
+        return false;
+    ProfileRecord copy = *p; // the edit never works on the list's own record
+    edit(copy);
+    *p = copy;
+    return true;
+}
+
 POINT CSkinPage::FromWindow(int x, int y) {
     return POINT{x - g_opt.rcSubDlg.left, y - g_opt.rcSubDlg.top};
 }
 
 HFONT CSkinPage::TextFont() const {
-    return g_fontApp ? g_fontApp.Get() : m_fontText.Get();
+    return AppFontOr(m_fontText.Get());
 }
 
 void CSkinPage::Redraw() {
@@ -42,29 +69,10 @@ void CSkinPage::Redraw() {
         ::InvalidateRect(m_hwnd, nullptr, FALSE);
 }
 
-void CSkinPage::OnPaint() {
-    fw::PaintScope paint(m_hwnd);
-    RECT rc;
-    ::GetClientRect(m_hwnd, &rc);
-    fw::BackBuffer buffer(paint.Dc(), rc.right, rc.bottom);
+void CSkinPage::Paint(HDC dc, const RECT& rc) {
     fw::Brush background(::CreateSolidBrush(g_opt.clrBkg));
-    ::FillRect(buffer.Dc(), &rc, background.Get());
+    ::FillRect(dc, &rc, background.Get());
     if (HasBackground())
-        DrawImage(buffer.Dc(), m_imgBkg.get(), 0, 0);
-    DrawContent(buffer.Dc());
-    buffer.CopyTo();
-}
-
-bool CSkinPage::OnMessage(UINT msg, WPARAM, LPARAM, LRESULT& result) {
-    switch (msg) {
-    case WM_PAINT:
-        OnPaint();
-        result = 0;
-        return true;
-    case WM_ERASEBKGND:
-        result = 1; // the whole page is painted in WM_PAINT
-        return true;
-    default:
-        return false;
-    }
+        DrawImage(dc, m_imgBkg.get(), 0, 0);
+    DrawContent(dc);
 }

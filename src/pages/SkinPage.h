@@ -1,24 +1,95 @@
 #pragma once
-// The base of the four pages of the main window: a child dialog (template
-// IDD_PAGE) placed at rcSubDlg, drawing the area under it of its own
-// full-window skin image (key_nr.png, macro_nr.png, adv_nr.png, led_nr.png),
-// then what the page shows on top, into one off-screen bitmap.
+// The base of the main window's pages, and what a page may touch.
+//
+// A page is a child dialog (template IDD_PAGE) placed at rcSubDlg. It draws the
+// area under it of its own full-window skin image (key_nr.png, macro_nr.png,
+// adv_nr.png, led_nr.png), then what it shows on top, into one off-screen
+// bitmap.
+//
+// The main window holds its pages in one table and drives every page through
+// the contract below, in table order; a page overrides what concerns it and
+// leaves the rest to the defaults, which do nothing. A page may touch:
+// - the current profile only as a copy: CopyCurrentProfile to read it,
+//   EditCurrentProfile to change it (copy out, edit, copy in, under the
+//   profile list's lock). It never keeps a pointer into the profile list;
+// - the device only by posting a request to the apply worker (PostApply); it
+//   never calls the device link;
+// - the main window only through PageHost (PreApplyCheck before a request,
+//   RefreshPages after changing what other pages show) and by answering the
+//   contract. It includes nothing of the program's shell.
 
-#include "framework/Dialog.h"
+#include "controls/SkinWindow.h"
 #include "framework/GdiPlus.h"
 #include "framework/Handles.h"
+#include "framework/SkinDialog.h"
+#include "model/ProfileRecord.h"
 
+#include <functional>
 #include <string>
 
-class CSkinPage : public fw::Dialog {
+// What a page may ask of the main window.
+class PageHost {
+public:
+    // The checks before anything is written to the device (configuration
+    // read finished, device present and ready); false after the user has been
+    // told why not.
+    virtual bool PreApplyCheck() = 0;
+    // Every page shows the current profile again.
+    virtual void RefreshPages() = 0;
+
+protected:
+    ~PageHost() = default;
+};
+
+// A device event as the pages take it, after the main window has brought the
+// current profile up to date with it. `kind` is the event's DEV_EVT_* code.
+struct PageEvent {
+    int kind = 0;
+    // DEV_EVT_DPI_LEVEL: the level (0-based) the mouse now uses;
+    // DEV_EVT_REPORT_RATE: the device's rate code (1, 2, 4, 8);
+    // DEV_EVT_DPI_LIGHT, DEV_EVT_LOGO_LIGHT, DEV_EVT_MAIN_LIGHT: the light's
+    // mode as the current profile now holds it (0 off).
+    int value = 0;
+};
+
+class CSkinPage : public fw::SkinDialog {
 public:
     explicit CSkinPage(const wchar_t* skinName);
 
-    // Creates the page as a hidden child of `parent` and moves it to rcSubDlg.
-    bool CreatePage(HWND parent);
+    // Creates the page as a hidden child of `parent` and moves it to rcSubDlg;
+    // `host` is the main window as the page may see it.
+    bool CreatePage(HWND parent, PageHost* host);
+
+    // ---- the contract
+    // The active sensor changed: lay the page out for it (key count, modes,
+    // DPI levels). The main window then shows the current profile.
+    virtual void ApplySensorLayout() {}
+    // Show `profile` (a copy of the current profile).
+    virtual void ShowProfile(const ProfileRecord&) {}
+    // Put what the page edits into `profile` (a copy of the current profile
+    // that is copied back in afterwards).
+    virtual void StoreToProfile(ProfileRecord&) {}
+    // A device event routed to every page.
+    virtual void OnDeviceEvent(const PageEvent&) {}
+    // Whether the user may leave the page now (switch pages, minimise, apply):
+    // null when it may, else the text key of the message that says why not.
+    virtual const char16_t* LeaveRefusal() const { return nullptr; }
+    // A key message of the main window; true when the page took it (nothing
+    // else then sees it).
+    virtual bool TakeKey(const MSG&) { return false; }
+
+    // Shows a copy of the current profile (ShowProfile); nothing without one.
+    void ShowCurrentProfile();
+
+    // Copies the current profile into `out` under the profile list's lock;
+    // false when there is none.
+    static bool CopyCurrentProfile(ProfileRecord& out);
+    // Copies the current profile out, lets `edit` change the copy and copies
+    // it back in, all under the profile list's lock, so no worker sees half an
+    // edit. False (and `edit` not called) when there is no current profile.
+    static bool EditCurrentProfile(const std::function<void(ProfileRecord&)>& edit);
 
     BOOL OnInitDialog() override;
-    bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     // Pages never end on Enter or Escape.
     void OnOK() override {}
     void OnCancel() override {}
@@ -27,18 +98,19 @@ public:
     void Redraw();
 
 protected:
+    void Paint(HDC dc, const RECT& rc) override;
     // Draws the page's content over its background (page coordinates).
     virtual void DrawContent(HDC) {}
     // A point of the full window image in page coordinates.
     static POINT FromWindow(int x, int y);
     HFONT TextFont() const;
+    PageHost* Host() const { return m_pHost; }
 
     fw::Font m_fontTitle;
     fw::Font m_fontText;
 
 private:
-    void OnPaint();
-
     std::wstring m_strSkin;
     fw::Image m_imgBkg; // the rcSubDlg area of the page's skin
+    PageHost* m_pHost = nullptr;
 };
