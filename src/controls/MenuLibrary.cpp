@@ -1,6 +1,6 @@
 #include "controls/MenuLibrary.h"
 
-#include "app/AppGlobals.h"
+#include "controls/SkinAssets.h"
 #include "settings/Log.h"
 
 #include <algorithm>
