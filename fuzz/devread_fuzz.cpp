@@ -3,11 +3,12 @@
 // without the device's pauses; macros found in it join a headless library.
 
 #include "FuzzTempDir.h"
-#include "model/DeviceRead.h"
+#include "store/ProfileDefaults.h"
+#include "sync/DeviceRead.h"
 #include "platform/MessageBox.h"
 #include "platform/Platform.h"
 #include "platform/Text.h"
-#include "settings/InitData.h"
+#include "model/InitData.h"
 #include "settings/Settings.h"
 #include "sim/VirtualReceiver.h"
 #include "store/AppDataDir.h"

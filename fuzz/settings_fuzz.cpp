@@ -4,7 +4,7 @@
 #include "FuzzTempDir.h"
 #include "platform/MessageBox.h"
 #include "platform/Text.h"
-#include "settings/InitData.h"
+#include "model/InitData.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -15,7 +15,9 @@
 #include "pages/MsgDlg.h"
 #include "settings/Log.h"
 #include "settings/Settings.h"
+#include "store/ProfileDefaults.h"
 #include "store/ProfileStore.h"
+#include "sync/OpenReceiver.h"
 
 #include <dbt.h>
 
@@ -160,7 +162,7 @@ LRESULT CTarvelDlg::OnDeviceChange(WPARAM event, LPARAM data) {
 
     for (int attempt = 0; attempt < kReopenTries; ++attempt) {
         ::Sleep(kReopenWaitMs);
-        if (!m_usb.OpenDevice())
+        if (!OpenReceiver(m_usb))
             continue;
         if (::IsWindowVisible(m_hwnd) && m_usb.TellDrvStatus(1))
             ::Sleep(kReopenWaitMs);

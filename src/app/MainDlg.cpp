@@ -9,7 +9,7 @@
 #include "app/resource.h"
 #include "device/win32/VantorLibrary.h"
 #include "framework/App.h"
-#include "model/ApplyWorker.h"
+#include "sync/ApplyWorker.h"
 #include "model/SensorCatalogue.h"
 #include "pages/AdvDlg.h"
 #include "pages/KeyDlg.h"
@@ -20,6 +20,7 @@
 #include "settings/Settings.h"
 #include "store/MacroStore.h"
 #include "store/ProfileStore.h"
+#include "sync/OpenReceiver.h"
 
 #include <dbt.h>
 
@@ -72,7 +73,7 @@ BOOL CTarvelDlg::OnInitDialog() {
     ::SetWindowTextW(m_hwnd, g_szAppTitle.c_str());
 
     m_usb.InitDriver(&m_poster);
-    if (!m_usb.OpenDevice()) {
+    if (!OpenReceiver(m_usb)) {
         if (g_opt.Suwnd == 0) {
             CMsgDlg::ShowMessage(u"tc_msg15", nullptr);
             ::PostMessageW(m_hwnd, WM_CLOSE, 0, 0);

@@ -12,7 +12,7 @@
 #include "framework/Dialog.h"
 #include "framework/GdiPlus.h"
 #include "framework/Handles.h"
-#include "model/DeviceRead.h"
+#include "sync/DeviceRead.h"
 #include "store/HeadlessMacroTree.h"
 
 #include <shellapi.h>

@@ -54,8 +54,12 @@ public:
     CUSBDriver& operator=(const CUSBDriver&) = delete;
 
     bool InitDriver(EventPoster* mainWnd = nullptr);
+    // Finds the receiver and starts the notification reader. Which sensor
+    // the mouse carries is for the caller to decide (ReleaseNumber).
     bool OpenDevice();
     bool FindDev();
+    // The receiver's release number (bcdDevice); false when it cannot be read.
+    bool ReleaseNumber(uint16_t& release);
 
     bool SendCommand(const device::CommandRecord& record, HidHandle hDev);
     // 1 with the answer to `nCmdID` in `answer`, -1 on time-out.
@@ -98,7 +102,6 @@ private:
     HidHandle OpenNotifyInterface(const std::u16string& pattern);
     void LogSearchReport();
     void ReportLinkLost(const char* where, uint32_t error);
-    void SelectSensorByRelease();
 
     void StartReader(HidHandle hNotify);
     void StopReader();

@@ -304,6 +304,12 @@ SensorCfg* FindSensorCfg(uint32_t sensorId) {
     return nullptr;
 }
 
+uint32_t SensorOfRelease(uint16_t release) {
+    static constexpr uint32_t kSensorByDigit[] = {0x3325, 0x3335, 0x3330};
+    const unsigned digit = release >> 12;
+    return digit < std::size(kSensorByDigit) ? kSensorByDigit[digit] : 0;
+}
+
 void ResetSensorCatalogue() {
     std::memset(g_SensorDpiTable, 0, sizeof(g_SensorDpiTable));
     std::memset(g_SensorCfg, 0, sizeof(g_SensorCfg));

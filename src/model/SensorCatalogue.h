@@ -76,6 +76,9 @@ int LoadSensorKeys(const std::u16string& section, int mode, const std::u16string
                    KeyInfo keys[kKeysPerMode]);
 
 void set_cur_sensor(uint32_t sensorId);
+// The sensor a mouse carries, from the top digit of its receiver's release
+// number; 0 for a digit that names none.
+uint32_t SensorOfRelease(uint16_t release);
 // The first of slots 0..9 configured for `sensorId` (never for id 0), or nullptr.
 SensorCfg* FindSensorCfg(uint32_t sensorId);
 

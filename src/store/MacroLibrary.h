@@ -5,7 +5,7 @@
 // device read and the profile import rely on.)
 
 #include "store/MacroTree.h"
-#include "store/StMacro.h"
+#include "model/StMacro.h"
 
 #include <cstdint>
 

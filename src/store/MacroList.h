@@ -7,7 +7,7 @@
 // CopyMacroById / ReplaceMacroContent instead.
 
 #include "store/CMyList.h"
-#include "store/StMacro.h"
+#include "model/StMacro.h"
 
 #include <string>
 #include <string_view>

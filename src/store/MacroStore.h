@@ -8,7 +8,7 @@
 // no path is built outside the library root.
 
 #include "store/MacroTree.h"
-#include "store/StMacro.h"
+#include "model/StMacro.h"
 
 #include <cstdint>
 #include <string>

@@ -5,7 +5,7 @@
 
 #include "model/ProfileRecord.h"
 #include "store/MacroTree.h"
-#include "store/StMacro.h"
+#include "model/StMacro.h"
 
 #include <cstdint>
 #include <string>

@@ -7,7 +7,7 @@
 #include "model/SensorCatalogue.h"
 #include "platform/Platform.h"
 #include "platform/Text.h"
-#include "settings/InitData.h"
+#include "model/InitData.h"
 #include "settings/Log.h"
 #include "settings/Settings.h"
 #include "settings/TextTable.h"

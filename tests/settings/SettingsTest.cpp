@@ -3,7 +3,7 @@
 #include "common/TestUtil.h"
 #include "model/SensorCatalogue.h"
 #include "platform/MessageBox.h"
-#include "settings/InitData.h"
+#include "model/InitData.h"
 #include "settings/Log.h"
 
 #include <gtest/gtest.h>

@@ -7,7 +7,7 @@
 #include "device/ReportFrame.h"
 #include "model/SensorCatalogue.h"
 #include "platform/Files.h"
-#include "settings/InitData.h"
+#include "model/InitData.h"
 
 #include <gtest/gtest.h>
 

@@ -4,8 +4,8 @@
 #include "store/ProfileFile.h"
 
 #include "LibraryFixture.h"
-#include "model/ApplyWorker.h"
-#include "model/SyncFixture.h"
+#include "sync/ApplyWorker.h"
+#include "sync/SyncFixture.h"
 #include "store/MacroLibrary.h"
 #include "store/ProfileStore.h"
 

@@ -12,11 +12,12 @@
 #include "device/USBDriver.h"
 #include "platform/MessageBox.h"
 #include "platform/Text.h"
-#include "settings/InitData.h"
+#include "model/InitData.h"
 #include "settings/Settings.h"
 #include "sim/StateClaim.h"
 #include "sim/VirtualHidLibrary.h"
 #include "sim/VirtualReceiver.h"
+#include "sync/OpenReceiver.h"
 
 #include <cstdio>
 #include <memory>
@@ -113,7 +114,7 @@ public:
             throw CommandError("the settings in --exe-dir are not usable");
         m_driver =
             std::make_unique<CUSBDriver>(std::make_unique<sim::VirtualHidLibrary>(m_receiver));
-        if (!m_driver->InitDriver() || !m_driver->OpenDevice())
+        if (!m_driver->InitDriver() || !OpenReceiver(*m_driver))
             throw CommandError("no receiver found");
         m_receiver->ResetCounters();
     }

@@ -7,7 +7,7 @@
 
 #include "platform/MessageBox.h"
 #include "platform/Text.h"
-#include "settings/InitData.h"
+#include "model/InitData.h"
 #include "settings/Settings.h"
 #include "settings/TextTable.h"
 #include "store/AppDataDir.h"

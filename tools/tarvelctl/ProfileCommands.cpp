@@ -11,7 +11,7 @@
 #include "platform/Files.h"
 #include "platform/MessageBox.h"
 #include "platform/Text.h"
-#include "settings/InitData.h"
+#include "model/InitData.h"
 #include "settings/TextTable.h"
 #include "store/AppDataDir.h"
 #include "store/MacroFile.h"

@@ -5,7 +5,7 @@
 #include "model/SensorCatalogue.h"
 #include "platform/MessageBox.h"
 #include "platform/Text.h"
-#include "settings/InitData.h"
+#include "model/InitData.h"
 #include "settings/Settings.h"
 #include "settings/TextTable.h"
 

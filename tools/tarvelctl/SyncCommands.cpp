@@ -7,12 +7,12 @@
 
 #include "device/ReportFrame.h"
 #include "device/USBDriver.h"
-#include "model/ApplyProfile.h"
-#include "model/DeviceRead.h"
+#include "sync/ApplyProfile.h"
+#include "sync/DeviceRead.h"
 #include "platform/MessageBox.h"
 #include "platform/Platform.h"
 #include "platform/SystemMouse.h"
-#include "settings/InitData.h"
+#include "model/InitData.h"
 #include "settings/Settings.h"
 #include "settings/TextTable.h"
 #include "sim/VirtualHidLibrary.h"
@@ -22,6 +22,7 @@
 #include "store/MacroList.h"
 #include "store/MacroStore.h"
 #include "store/ProfileStore.h"
+#include "sync/OpenReceiver.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -74,7 +75,7 @@ public:
         m_receiver = OpenLocalReceiver(opts);
         m_driver =
             std::make_unique<CUSBDriver>(std::make_unique<sim::VirtualHidLibrary>(m_receiver));
-        if (!m_driver->InitDriver() || !m_driver->OpenDevice())
+        if (!m_driver->InitDriver() || !OpenReceiver(*m_driver))
             throw CommandError("no receiver found");
         m_receiver->ResetCounters();
         m_ctx.pDriver = m_driver.get();

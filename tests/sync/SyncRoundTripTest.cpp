@@ -2,9 +2,9 @@
 // macro library and another profile: every field the device holds comes back
 // as it was, for every kind of key function.
 
-#include "model/ApplyProfile.h"
-#include "model/DeviceRead.h"
-#include "model/SyncFixture.h"
+#include "sync/ApplyProfile.h"
+#include "sync/DeviceRead.h"
+#include "sync/SyncFixture.h"
 #include "store/MacroList.h"
 
 namespace {

@@ -9,7 +9,7 @@
 
 #include "device/DeviceEvents.h"
 #include "device/USBDriver.h"
-#include "model/ApplyProfile.h"
+#include "sync/ApplyProfile.h"
 #include "model/ApplyRequest.h"
 #include "platform/SystemMouse.h"
 

@@ -1,10 +1,10 @@
-#include "model/ApplyProfile.h"
+#include "sync/ApplyProfile.h"
 
 #include "model/KeyCodes.h"
 #include "model/MacroEncoding.h"
 #include "model/MemoryMap.h"
 #include "model/SensorCatalogue.h"
-#include "model/SystemSettings.h"
+#include "sync/SystemSettings.h"
 #include "platform/Platform.h"
 #include "settings/Log.h"
 #include "settings/Settings.h"

@@ -1,4 +1,4 @@
-#include "model/DeviceRead.h"
+#include "sync/DeviceRead.h"
 
 #include "model/DevMacroNames.h"
 #include "model/KeyCodes.h"
@@ -12,6 +12,7 @@
 #include "settings/Settings.h"
 #include "store/MacroLibrary.h"
 #include "store/MacroList.h"
+#include "store/ProfileDefaults.h"
 #include "store/ProfileStore.h"
 
 #include <algorithm>
@@ -144,6 +145,7 @@ bool ReadDeviceMacro(DevMemorySource& src, CfgReadCtx& ctx, int slot, uint32_t c
         return false;
     StMacro m;
     HdMacro_To_StMacro(m, events, size_t(kMacroEventsBytes));
+    m.dwID = MakeProfileId();
     text::CopyToField(m.szName, kMacroNameChars, memmap::MacroBlockName(names[slot]));
     m.wRepeatCount = 1;
     const uint8_t repeat = uint8_t(code >> 16);

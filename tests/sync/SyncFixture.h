@@ -7,8 +7,8 @@
 #include "model/CoreFixture.h"
 
 #include "device/USBDriver.h"
-#include "model/ApplyProfile.h"
-#include "model/DeviceRead.h"
+#include "sync/ApplyProfile.h"
+#include "sync/DeviceRead.h"
 #include "platform/MessageBox.h"
 #include "platform/SystemMouse.h"
 #include "settings/Log.h"
