@@ -152,9 +152,9 @@ std::array<uint8_t, 4> EncodeDpiEntry(uint32_t sensorId, const DpiLevelRecord& l
     return EncodeEntry(x, y, uint8_t(flag));
 }
 
-void DecodeDpiEntry(const uint8_t entry[4], DpiLevelRecord& level) {
-    level.nDpiX = HwDpi_To_Dpi(entry[2], entry[0]);
-    level.nDpiY = HwDpi_To_Dpi(entry[2], entry[1]);
+void DecodeDpiEntry(const ActiveSensor& sensor, const uint8_t entry[4], DpiLevelRecord& level) {
+    level.nDpiX = HwDpi_To_Dpi(sensor, entry[2], entry[0]);
+    level.nDpiY = HwDpi_To_Dpi(sensor, entry[2], entry[1]);
 }
 
 int DecodeDpiLevelCount(uint8_t byte) {

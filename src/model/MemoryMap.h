@@ -107,8 +107,8 @@ uint32_t DecodeColourEntry(const uint8_t entry[4]);
 
 // DPI entry: X code, Y code, high-range flag of X, check.
 std::array<uint8_t, 4> EncodeDpiEntry(uint32_t sensorId, const DpiLevelRecord& level);
-// nDpiX and nDpiY of an entry, converted for the active sensor with its flag.
-void DecodeDpiEntry(const uint8_t entry[4], DpiLevelRecord& level);
+// nDpiX and nDpiY of an entry, converted for `sensor` with its flag.
+void DecodeDpiEntry(const ActiveSensor& sensor, const uint8_t entry[4], DpiLevelRecord& level);
 // The level count of byte 0x02; levels beyond the eighth are not read.
 int DecodeDpiLevelCount(uint8_t byte);
 // The number of enabled levels among the first `sensorLevels` (cut to 0..8).

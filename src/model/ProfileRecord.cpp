@@ -102,28 +102,28 @@ int SanitizeKeysForDevice(ProfileRecord& r) {
 }
 
 // DPI values of the levels in use that are not steps of the active sensor.
-int SanitizeDpiForDevice(ProfileRecord& r, uint32_t& unfixable) {
-    const SensorDpiTable* table = FindSensorDpiTable(g_nCurSensor);
-    if (!pSensorCfg || !table)
+int SanitizeDpiForDevice(ProfileRecord& r, const ActiveSensor& sensor, uint32_t& unfixable) {
+    const SensorDpiTable* table = FindSensorDpiTable(sensor.id);
+    if (!sensor.cfg || !table)
         return 0; // nothing to check against: the writer writes code 0 as before
     int fixes = 0;
-    const int levels = std::clamp(pSensorCfg->nLevels, 0, kDpiLevels);
+    const int levels = std::clamp(sensor.cfg->nLevels, 0, kDpiLevels);
     for (int i = 0; i < levels; ++i) {
         DpiLevelRecord& level = r.DpiLevel[i];
         if (IsSensorStep(*table, level.nDpiX) && IsSensorStep(*table, level.nDpiY))
             continue;
-        const int32_t def = pSensorCfg->nDpi[i];
+        const int32_t def = sensor.cfg->nDpi[i];
         if (!IsSensorStep(*table, def)) {
             settings::WriteLog("profile 0x%x: DPI level %d %dx%d not a step of sensor 0x%x, "
                                "nor its default %d",
                                unsigned(r.dwProfileID), i, level.nDpiX, level.nDpiY,
-                               unsigned(g_nCurSensor), def);
+                               unsigned(sensor.id), def);
             unfixable |= APPLY_DPI;
             continue;
         }
         settings::WriteLog("profile 0x%x: DPI level %d %dx%d not a step of sensor 0x%x, %d taken",
                            unsigned(r.dwProfileID), i, level.nDpiX, level.nDpiY,
-                           unsigned(g_nCurSensor), def);
+                           unsigned(sensor.id), def);
         level.nDpiX = def;
         level.nDpiY = def;
         ++fixes;
@@ -132,13 +132,13 @@ int SanitizeDpiForDevice(ProfileRecord& r, uint32_t& unfixable) {
 }
 
 // Report rates that are not rate codes; the device takes key mode 0's.
-int SanitizeRatesForDevice(ProfileRecord& r, uint32_t& unfixable) {
+int SanitizeRatesForDevice(ProfileRecord& r, const ActiveSensor& sensor, uint32_t& unfixable) {
     int fixes = 0;
     for (int m = 0; m < kKeyModes; ++m) {
         const uint32_t rate = r.dwReportRate[m];
         if (memmap::ReportRateToCode(rate) != 0)
             continue;
-        const uint32_t def = pSensorCfg ? uint32_t(pSensorCfg->nRate[m]) : 0;
+        const uint32_t def = sensor.cfg ? uint32_t(sensor.cfg->nRate[m]) : 0;
         if (memmap::ReportRateToCode(def) == 0) {
             settings::WriteLog("profile 0x%x: dwReportRate[%d]=0x%x is not a report rate, "
                                "nor its default 0x%x",
@@ -251,10 +251,14 @@ int SanitizeProfileRecord(ProfileRecord& r) {
 }
 
 DeviceSanitizeResult SanitizeProfileForDevice(ProfileRecord& r) {
+    return SanitizeProfileForDevice(r, ActiveSensorNow());
+}
+
+DeviceSanitizeResult SanitizeProfileForDevice(ProfileRecord& r, const ActiveSensor& sensor) {
     DeviceSanitizeResult result;
     result.nFixes = SanitizeProfileRecord(r);
     result.nFixes += SanitizeKeysForDevice(r);
-    result.nFixes += SanitizeDpiForDevice(r, result.nUnfixable);
-    result.nFixes += SanitizeRatesForDevice(r, result.nUnfixable);
+    result.nFixes += SanitizeDpiForDevice(r, sensor, result.nUnfixable);
+    result.nFixes += SanitizeRatesForDevice(r, sensor, result.nUnfixable);
     return result;
 }

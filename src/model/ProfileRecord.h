@@ -128,3 +128,5 @@ struct DeviceSanitizeResult {
 // with a device slot. The apply runs it on its copy before the first write,
 // so a request never stops half-way on a value that could be checked first.
 DeviceSanitizeResult SanitizeProfileForDevice(ProfileRecord& record);
+// The same against `sensor`, a copy of the active sensor a worker took.
+DeviceSanitizeResult SanitizeProfileForDevice(ProfileRecord& record, const ActiveSensor& sensor);
