@@ -9,20 +9,20 @@
 //   sync_bench [--exe-dir DIR]    DIR holds cfg.ini and text.xml (the product)
 
 #include "device/USBDriver.h"
-#include "store/ProfileDefaults.h"
-#include "sync/ApplyProfile.h"
-#include "sync/DeviceRead.h"
+#include "model/InitData.h"
 #include "platform/MessageBox.h"
 #include "platform/SystemMouse.h"
 #include "platform/Text.h"
-#include "model/InitData.h"
 #include "settings/Settings.h"
 #include "sim/VirtualHidLibrary.h"
 #include "sim/VirtualReceiver.h"
 #include "store/AppDataDir.h"
 #include "store/HeadlessMacroTree.h"
 #include "store/MacroList.h"
+#include "store/ProfileDefaults.h"
 #include "store/ProfileStore.h"
+#include "sync/ApplyProfile.h"
+#include "sync/DeviceRead.h"
 #include "sync/OpenReceiver.h"
 
 #include <chrono>

@@ -3,17 +3,17 @@
 // without the device's pauses; macros found in it join a headless library.
 
 #include "FuzzTempDir.h"
-#include "store/ProfileDefaults.h"
-#include "sync/DeviceRead.h"
+#include "model/InitData.h"
 #include "platform/MessageBox.h"
 #include "platform/Platform.h"
 #include "platform/Text.h"
-#include "model/InitData.h"
 #include "settings/Settings.h"
 #include "sim/VirtualReceiver.h"
 #include "store/AppDataDir.h"
 #include "store/HeadlessMacroTree.h"
 #include "store/MacroList.h"
+#include "store/ProfileDefaults.h"
+#include "sync/DeviceRead.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -9,6 +9,7 @@
 #include "app/resource.h"
 #include "device/win32/VantorLibrary.h"
 #include "framework/App.h"
+#include "model/MemoryMap.h"
 #include "sync/ApplyWorker.h"
 #include "model/SensorCatalogue.h"
 #include "pages/AdvDlg.h"
@@ -88,7 +89,7 @@ BOOL CTarvelDlg::OnInitDialog() {
             }
         }
         uint8_t level[2] = {};
-        g_nCurDpiLevel = m_usb.ReadEEPROM(4, level, 2) ? level[0] : -1;
+        g_nCurDpiLevel = m_usb.ReadEEPROM(memmap::kAddrCurDpiLevel, level, 2) ? level[0] : -1;
     }
 
     if (!FindSensorCfg(g_nCurSensor)) {

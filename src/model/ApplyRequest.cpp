@@ -19,6 +19,6 @@ void PostApply(uint32_t nFlag, uint32_t nData) {
         queue(nFlag, nData);
         return;
     }
-    settings::WriteLog("PostApply: no apply worker, nFlag=0x%x, nData=0x%x dropped", unsigned(nFlag),
-                       unsigned(nData));
+    settings::WriteLog("PostApply: no apply worker, nFlag=0x%x, nData=0x%x dropped",
+                       unsigned(nFlag), unsigned(nData));
 }

@@ -141,6 +141,16 @@ std::array<uint8_t, 4> EncodeColourEntry(uint32_t crColor) {
     return EncodeEntry(uint8_t(crColor), uint8_t(crColor >> 8), uint8_t(crColor >> 16));
 }
 
+void DecodeLogoLight(const uint8_t bytes[kLogoLightBytes], LightRecord& light) {
+    constexpr size_t kSpeed = kAddrLogoSpeed - kAddrLogoColour;
+    light.nMode = bytes[kLogoModeOffset];
+    if (light.nMode == 0)
+        return;
+    light.nSpeed = bytes[kSpeed];
+    light.nBright = ByteToLevel(kBrightBytes, bytes[kLogoModeOffset + 2]);
+    light.crColor = DecodeColourEntry(bytes);
+}
+
 uint32_t DecodeColourEntry(const uint8_t entry[4]) {
     return uint32_t(entry[0]) | uint32_t(entry[1]) << 8 | uint32_t(entry[2]) << 16;
 }

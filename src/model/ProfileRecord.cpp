@@ -1,8 +1,8 @@
 #include "model/ProfileRecord.h"
 
 #include "model/ApplyRequest.h"
-#include "model/KeyCodes.h"
 #include "model/InitData.h"
+#include "model/KeyCodes.h"
 #include "model/MemoryMap.h"
 #include "model/SensorCatalogue.h"
 #include "platform/Text.h"
@@ -155,11 +155,7 @@ int SanitizeRatesForDevice(ProfileRecord& r, const ActiveSensor& sensor, uint32_
     return fixes;
 }
 
-
 } // namespace
-
-
-
 
 void ResetProfileHardware(ProfileRecord& r) {
     using settings::g_opt;
@@ -201,7 +197,6 @@ void ResetProfileDpi(ProfileRecord& r, uint32_t sensorId) {
     r.nSensor = sensorId;
     r.bXYSeparate = 0;
 }
-
 
 int SanitizeProfileRecord(ProfileRecord& r) {
     using settings::g_opt;

@@ -4,8 +4,8 @@
 // (Implemented in MacroLibrary.cpp; the declarations below are what the
 // device read and the profile import rely on.)
 
-#include "store/MacroTree.h"
 #include "model/StMacro.h"
+#include "store/MacroTree.h"
 
 #include <cstdint>
 

@@ -6,8 +6,8 @@
 // g_MacroList.Lock(); code on other threads copies records out and back with
 // CopyMacroById / ReplaceMacroContent instead.
 
-#include "store/CMyList.h"
 #include "model/StMacro.h"
+#include "store/CMyList.h"
 
 #include <string>
 #include <string_view>

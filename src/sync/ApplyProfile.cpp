@@ -4,11 +4,11 @@
 #include "model/MacroEncoding.h"
 #include "model/MemoryMap.h"
 #include "model/SensorCatalogue.h"
-#include "sync/SystemSettings.h"
 #include "platform/Platform.h"
 #include "settings/Log.h"
 #include "settings/Settings.h"
 #include "store/MacroList.h"
+#include "sync/SystemSettings.h"
 
 #include <algorithm>
 #include <array>

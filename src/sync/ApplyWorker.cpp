@@ -1,12 +1,12 @@
 #include "sync/ApplyWorker.h"
 
-#include "sync/DeviceRead.h"
 #include "platform/MessageBox.h"
 #include "platform/Platform.h"
 #include "settings/Log.h"
 #include "settings/Settings.h"
 #include "settings/TextTable.h"
 #include "store/ProfileStore.h"
+#include "sync/DeviceRead.h"
 
 using settings::WriteLog;
 

@@ -323,13 +323,7 @@ int ReadDevCfg(ProfileRecord& p, CfgReadCtx& ctx, DevMemorySource& src) {
         memmap::ByteToLevel(memmap::kBrightBytes, basic[memmap::kAddrDpiLight + 2]);
 
     // 12: logo light; switched off, only its mode changes.
-    p.LogoLight.nMode = basic[memmap::kAddrLogoModeBright];
-    if (p.LogoLight.nMode != 0) {
-        p.LogoLight.nSpeed = basic[memmap::kAddrLogoSpeed];
-        p.LogoLight.nBright =
-            memmap::ByteToLevel(memmap::kBrightBytes, basic[memmap::kAddrLogoModeBright + 2]);
-        p.LogoLight.crColor = memmap::DecodeColourEntry(basic + memmap::kAddrLogoColour);
-    }
+    memmap::DecodeLogoLight(basic + memmap::kAddrLogoColour, p.LogoLight);
 
     // 13: main light.
     if (g_opt.ShowMainEffect != 0) {

@@ -1,8 +1,8 @@
 #include "DriverFixture.h"
 
 #include "common/TestUtil.h"
-#include "model/SensorCatalogue.h"
 #include "model/InitData.h"
+#include "model/SensorCatalogue.h"
 #include "sync/OpenReceiver.h"
 
 #include <gtest/gtest.h>

@@ -4,8 +4,8 @@
 #include "sync/ApplyProfile.h"
 
 #include "model/MemoryMap.h"
-#include "sync/SyncFixture.h"
 #include "store/MacroList.h"
+#include "sync/SyncFixture.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include "model/KeyCodes.h"
 #include "model/MacroEncoding.h"
 #include "model/MemoryMap.h"
-#include "sync/SyncFixture.h"
 #include "store/MacroList.h"
+#include "sync/SyncFixture.h"
 
 #include <functional>
 #include <thread>

@@ -49,8 +49,7 @@ TEST_F(SensorSwitchTest, SwitchDuringApplies) {
     constexpr int kRequests = 12;
     for (int i = 0; i < kRequests; ++i)
         PostApply(APPLY_DPI | APPLY_DPI_COUNT | APPLY_DPI_COLOR, kApplyAll);
-    const int switches =
-        SwitchUntil([] { return WaitApplyIdle(std::chrono::milliseconds(0)); });
+    const int switches = SwitchUntil([] { return WaitApplyIdle(std::chrono::milliseconds(0)); });
     EXPECT_GT(switches, 0);
     // Every request reached the device: each one writes the level count.
     EXPECT_EQ(rec.Count("Set DPI --------"), kRequests);
