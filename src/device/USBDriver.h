@@ -4,10 +4,10 @@
 // notification reader, sends commands with retries and matches the answers
 // to them, and reads and writes device memory in pieces of at most 10 bytes.
 //
-// What the program keeps process-wide for the link (the main window to post
-// events to, the notification handles, the answer queue g_listRet, its mutex
-// g_mtxNotify, the reader's stop flag, the number of tries g_nRetry) lives in
-// this object, so a new driver starts from a clean state.
+// All state of the link (the main window to post events to, the handles, the
+// answer queue m_listRet and its lock, the reader's stop flag, the number of
+// tries m_nRetry) lives in this object, so a new driver starts from a clean
+// state.
 
 #include "device/DeviceEvents.h"
 #include "device/HidLibrary.h"
