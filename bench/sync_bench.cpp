@@ -9,19 +9,21 @@
 //   sync_bench [--exe-dir DIR]    DIR holds cfg.ini and text.xml (the product)
 
 #include "device/USBDriver.h"
-#include "model/ApplyProfile.h"
-#include "model/DeviceRead.h"
+#include "model/InitData.h"
 #include "platform/MessageBox.h"
 #include "platform/SystemMouse.h"
 #include "platform/Text.h"
-#include "settings/InitData.h"
 #include "settings/Settings.h"
 #include "sim/VirtualHidLibrary.h"
 #include "sim/VirtualReceiver.h"
 #include "store/AppDataDir.h"
 #include "store/HeadlessMacroTree.h"
 #include "store/MacroList.h"
+#include "store/ProfileDefaults.h"
 #include "store/ProfileStore.h"
+#include "sync/ApplyProfile.h"
+#include "sync/DeviceRead.h"
+#include "sync/OpenReceiver.h"
 
 #include <chrono>
 #include <cstdio>
@@ -146,7 +148,7 @@ int main(int argc, char** argv) {
             auto receiver = std::make_shared<sim::VirtualReceiver>();
             receiver->SetLatency(std::chrono::milliseconds(latency));
             CUSBDriver driver(std::make_unique<sim::VirtualHidLibrary>(receiver));
-            if (!driver.InitDriver() || !driver.OpenDevice()) {
+            if (!driver.InitDriver() || !OpenReceiver(driver)) {
                 std::fprintf(stderr, "no receiver\n");
                 return 1;
             }

@@ -3,16 +3,17 @@
 // without the device's pauses; macros found in it join a headless library.
 
 #include "FuzzTempDir.h"
-#include "model/DeviceRead.h"
+#include "model/InitData.h"
 #include "platform/MessageBox.h"
 #include "platform/Platform.h"
 #include "platform/Text.h"
-#include "settings/InitData.h"
 #include "settings/Settings.h"
 #include "sim/VirtualReceiver.h"
 #include "store/AppDataDir.h"
 #include "store/HeadlessMacroTree.h"
 #include "store/MacroList.h"
+#include "store/ProfileDefaults.h"
+#include "sync/DeviceRead.h"
 
 #include <cstddef>
 #include <cstdint>

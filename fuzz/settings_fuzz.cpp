@@ -2,9 +2,9 @@
 // sensor sections and the derived layout.
 
 #include "FuzzTempDir.h"
+#include "model/InitData.h"
 #include "platform/MessageBox.h"
 #include "platform/Text.h"
-#include "settings/InitData.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -4,7 +4,7 @@
 // the core's message boxes shown as the skinned message dialog.
 
 #include "device/DeviceEvents.h"
-#include "model/ApplyWorker.h"
+#include "sync/ApplyWorker.h"
 
 #include <windows.h>
 

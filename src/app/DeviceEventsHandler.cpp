@@ -12,7 +12,9 @@
 #include "pages/MsgDlg.h"
 #include "settings/Log.h"
 #include "settings/Settings.h"
+#include "store/ProfileDefaults.h"
 #include "store/ProfileStore.h"
+#include "sync/OpenReceiver.h"
 
 #include <dbt.h>
 
@@ -55,19 +57,6 @@ std::u16string InterfaceName(LPARAM data) {
     const size_t maxChars = (hdr->dbch_size - header) / sizeof(wchar_t);
     const size_t n = wcsnlen(di->dbcc_name, maxChars);
     return std::u16string(di->dbcc_name, di->dbcc_name + n);
-}
-
-// The logo light from the ten bytes at 0x54, as the configuration read
-// decodes them: colour entry at 0x54, mode 0x58, brightness 0x5A, speed 0x5C.
-void LogoFromEeprom(const uint8_t b[10], LightRecord& light) {
-    constexpr int kMode = memmap::kAddrLogoModeBright - memmap::kAddrLogoColour;
-    constexpr int kSpeed = memmap::kAddrLogoSpeed - memmap::kAddrLogoColour;
-    light.nMode = b[kMode];
-    if (light.nMode == 0)
-        return;
-    light.nSpeed = b[kSpeed];
-    light.nBright = memmap::ByteToLevel(memmap::kBrightBytes, b[kMode + 2]);
-    light.crColor = memmap::DecodeColourEntry(b);
 }
 
 } // namespace
@@ -157,7 +146,7 @@ LRESULT CTarvelDlg::OnDeviceChange(WPARAM event, LPARAM data) {
 
     for (int attempt = 0; attempt < kReopenTries; ++attempt) {
         ::Sleep(kReopenWaitMs);
-        if (!m_usb.OpenDevice())
+        if (!OpenReceiver(m_usb))
             continue;
         if (::IsWindowVisible(m_hwnd) && m_usb.TellDrvStatus(1))
             ::Sleep(kReopenWaitMs);
@@ -180,7 +169,7 @@ LRESULT CTarvelDlg::OnDeviceChange(WPARAM event, LPARAM data) {
             }
         }
         uint8_t level[2] = {};
-        const bool read = m_usb.ReadEEPROM(4, level, 2);
+        const bool read = m_usb.ReadEEPROM(memmap::kAddrCurDpiLevel, level, 2);
         if (read)
             g_nCurDpiLevel = level[0];
         WriteLog("OnDeviceChange: g_nCurDpiLevel=0x%x, bShowPop=%x",
@@ -323,14 +312,15 @@ void CTarvelDlg::OnLogoLightEvent(WPARAM on) {
     if (on) {
         if (!LightMemoryReadable())
             return;
-        uint8_t bytes[10] = {};
-        if (m_usb.ReadEEPROM(memmap::kAddrLogoColour, bytes, 10)) {
-            WriteLog("LogoRGB, ReadEEPROM(0x58) = %x", unsigned(bytes[4]));
-            if (bytes[4] > 3)
+        uint8_t bytes[memmap::kLogoLightBytes] = {};
+        if (m_usb.ReadEEPROM(memmap::kAddrLogoColour, bytes, int(memmap::kLogoLightBytes))) {
+            const uint8_t mode = bytes[memmap::kLogoModeOffset];
+            WriteLog("LogoRGB, ReadEEPROM(0x58) = %x", unsigned(mode));
+            if (mode > 3)
                 return;
             {
                 auto lock = g_ProfileList.Lock();
-                LogoFromEeprom(bytes, cur->LogoLight);
+                memmap::DecodeLogoLight(bytes, cur->LogoLight);
             }
             ::Sleep(10);
         }

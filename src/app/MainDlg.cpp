@@ -9,13 +9,15 @@
 #include "app/resource.h"
 #include "device/win32/VantorLibrary.h"
 #include "framework/App.h"
-#include "model/ApplyWorker.h"
+#include "model/MemoryMap.h"
+#include "sync/ApplyWorker.h"
 #include "model/SensorCatalogue.h"
 #include "pages/MsgDlg.h"
 #include "settings/Log.h"
 #include "settings/Settings.h"
 #include "store/MacroStore.h"
 #include "store/ProfileStore.h"
+#include "sync/OpenReceiver.h"
 
 #include <dbt.h>
 
@@ -70,7 +72,7 @@ BOOL CTarvelDlg::OnInitDialog() {
     ::SetWindowTextW(m_hwnd, g_szAppTitle.c_str());
 
     m_usb.InitDriver(&m_poster);
-    if (!m_usb.OpenDevice()) {
+    if (!OpenReceiver(m_usb)) {
         if (g_opt.Suwnd == 0) {
             CMsgDlg::ShowMessage(u"tc_msg15", nullptr);
             ::PostMessageW(m_hwnd, WM_CLOSE, 0, 0);
@@ -85,7 +87,7 @@ BOOL CTarvelDlg::OnInitDialog() {
             }
         }
         uint8_t level[2] = {};
-        g_nCurDpiLevel = m_usb.ReadEEPROM(4, level, 2) ? level[0] : -1;
+        g_nCurDpiLevel = m_usb.ReadEEPROM(memmap::kAddrCurDpiLevel, level, 2) ? level[0] : -1;
     }
 
     if (!FindSensorCfg(g_nCurSensor)) {

@@ -12,8 +12,8 @@
 #include "framework/GdiPlus.h"
 #include "framework/Handles.h"
 #include "framework/SkinDialog.h"
-#include "model/DeviceRead.h"
 #include "pages/SkinPage.h"
+#include "sync/DeviceRead.h"
 #include "store/HeadlessMacroTree.h"
 
 #include <shellapi.h>

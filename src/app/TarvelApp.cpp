@@ -5,7 +5,7 @@
 #include "app/PopupMenu.h"
 #include "platform/MessageBox.h"
 #include "platform/Text.h"
-#include "settings/InitData.h"
+#include "model/InitData.h"
 #include "settings/Log.h"
 #include "settings/Settings.h"
 #include "settings/TextTable.h"

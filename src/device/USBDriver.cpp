@@ -1,6 +1,5 @@
 #include "device/USBDriver.h"
 
-#include "model/SensorCatalogue.h"
 #include "platform/Platform.h"
 #include "platform/Text.h"
 #include "settings/Log.h"
@@ -223,24 +222,16 @@ bool CUSBDriver::OpenDevice() {
     m_bForeignLogged = false;
     StartReader(NotifyHandle());
     platform::SleepMs(kReaderStartMs);
-
-    if (settings::g_opt.AutoSw != 0)
-        SelectSensorByRelease();
     return true;
 }
 
-// The top digit of the release number tells which sensor the mouse carries.
-void CUSBDriver::SelectSensorByRelease() {
+bool CUSBDriver::ReleaseNumber(uint16_t& release) {
+    std::lock_guard lock(m_mtxCmd);
     uint32_t version = 0;
-    if (!m_lib->GetVersionNumber(CommandHandle(), &version))
-        return;
-    const unsigned release = version & 0xFFFF;
-    const unsigned digit = release >> 12;
-    WriteLog("bcdDevice=0x%04x, nSensor=%x", release, digit);
-    static constexpr uint32_t kSensorByDigit[] = {0x3325, 0x3335, 0x3330};
-    if (digit < std::size(kSensorByDigit))
-        set_cur_sensor(kSensorByDigit[digit]);
-    WriteLog("mouse's sensor is %x", unsigned(g_nCurSensor));
+    if (!m_lib || !m_lib->GetVersionNumber(CommandHandle(), &version))
+        return false;
+    release = uint16_t(version & 0xFFFF);
+    return true;
 }
 
 // ---------------------------------------------------------------------------

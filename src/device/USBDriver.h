@@ -4,10 +4,10 @@
 // notification reader, sends commands with retries and matches the answers
 // to them, and reads and writes device memory in pieces of at most 10 bytes.
 //
-// What the program keeps process-wide for the link (the main window to post
-// events to, the notification handles, the answer queue g_listRet, its mutex
-// g_mtxNotify, the reader's stop flag, the number of tries g_nRetry) lives in
-// this object, so a new driver starts from a clean state.
+// All state of the link (the main window to post events to, the handles, the
+// answer queue m_listRet and its lock, the reader's stop flag, the number of
+// tries m_nRetry) lives in this object, so a new driver starts from a clean
+// state.
 
 #include "device/DeviceEvents.h"
 #include "device/HidLibrary.h"
@@ -54,8 +54,12 @@ public:
     CUSBDriver& operator=(const CUSBDriver&) = delete;
 
     bool InitDriver(EventPoster* mainWnd = nullptr);
+    // Finds the receiver and starts the notification reader. Which sensor
+    // the mouse carries is for the caller to decide (ReleaseNumber).
     bool OpenDevice();
     bool FindDev();
+    // The receiver's release number (bcdDevice); false when it cannot be read.
+    bool ReleaseNumber(uint16_t& release);
 
     bool SendCommand(const device::CommandRecord& record, HidHandle hDev);
     // 1 with the answer to `nCmdID` in `answer`, -1 on time-out.
@@ -98,7 +102,6 @@ private:
     HidHandle OpenNotifyInterface(const std::u16string& pattern);
     void LogSearchReport();
     void ReportLinkLost(const char* where, uint32_t error);
-    void SelectSensorByRelease();
 
     void StartReader(HidHandle hNotify);
     void StopReader();

@@ -28,5 +28,9 @@ constexpr uint32_t kApplyAll = 0xFF;
 constexpr uint32_t kApplyFull = 0x00EF; // keys, lights, DPI, system, rate, colours, count
 
 // Queues a request for the apply worker; without a running worker it is
-// logged and dropped.
+// logged and dropped. Files, pages and the main window post here; the worker
+// (a layer above) installs the queue it takes requests from.
 void PostApply(uint32_t nFlag, uint32_t nData);
+
+using ApplyQueue = void (*)(uint32_t nFlag, uint32_t nData);
+void SetApplyQueue(ApplyQueue queue);

@@ -2,9 +2,9 @@
 
 #include "model/DevMacroNames.h"
 #include "model/KeyNames.h"
+#include "model/MacroLookup.h"
 #include "settings/Log.h"
 #include "settings/TextTable.h"
-#include "store/MacroList.h"
 
 #include <cstring>
 #include <string_view>
@@ -171,11 +171,10 @@ std::u16string MacroText(const KeyInfo& key) {
     const std::u16string& label = settings::Text(u"tc_msg25");
     if (IsDeviceMacroId(key.dwMacroID))
         return label + u" - " + DevMacroName(int(key.dwMacroID & 0xFF));
-    auto lock = g_MacroList.Lock();
-    const StMacro* m = FindMacroById(key.dwMacroID);
-    if (!m)
+    MacroFacts m;
+    if (!LookUpMacro(key.dwMacroID, m))
         return settings::Text(u"tc_msg11");
-    return label + u" - " + MacroName(*m);
+    return label + u" - " + m.name;
 }
 
 int32_t RepeatClickCode(uint32_t parameter) {
@@ -183,19 +182,13 @@ int32_t RepeatClickCode(uint32_t parameter) {
 }
 
 int32_t MacroCode(uint32_t macroId) {
-    int32_t mode;
-    uint32_t count;
-    {
-        auto lock = g_MacroList.Lock();
-        const StMacro* m = FindMacroById(macroId);
-        if (!m) {
-            settings::WriteLog("keyinfo_to_hardware_code can't find macro id 0x%x",
-                               unsigned(macroId));
-            return -1;
-        }
-        mode = m->nRepeatMode;
-        count = m->wRepeatCount;
+    MacroFacts m;
+    if (!LookUpMacro(macroId, m)) {
+        settings::WriteLog("keyinfo_to_hardware_code can't find macro id 0x%x", unsigned(macroId));
+        return -1;
     }
+    const int32_t mode = m.nRepeatMode;
+    const uint32_t count = m.wRepeatCount;
     switch (mode) {
     case 0:
         return int32_t((count & 0xFF) << 16 | kHwMacro);
@@ -286,9 +279,9 @@ int HardwareCode_To_KeyInfo(uint32_t code, const uint8_t* combo, size_t comboLen
         const int slot = key.nMatrixIndex - 1;
         r.dwFunID = kFunMacro;
         const std::u16string name = DevMacroName(slot);
-        auto lock = g_MacroList.Lock();
-        const StMacro* m = name.empty() ? nullptr : FindMacroByName(name);
-        r.dwMacroID = m ? m->dwID : kDeviceMacroIdBase | uint32_t(slot);
+        MacroFacts m;
+        const bool inLibrary = !name.empty() && LookUpMacroByName(name, m);
+        r.dwMacroID = inLibrary ? m.id : kDeviceMacroIdBase | uint32_t(slot);
     } else if ((code & 0xFF) == kHwRepeatClick) {
         r.dwFunID = kFunRepeatClick;
         r.dwParameter = ((code >> 8) & 0xFF) << 8 | ((code >> 16) & 0xFF);

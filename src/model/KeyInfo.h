@@ -62,6 +62,3 @@ enum ComboModifier : uint8_t {
 constexpr bool HasDeviceSlot(const KeyInfo& k) {
     return k.nMatrixIndex >= 1 && k.nMatrixIndex <= 16;
 }
-
-constexpr int kKeyModes = 3;
-constexpr int kKeysPerMode = 16;

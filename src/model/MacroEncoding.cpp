@@ -96,7 +96,6 @@ size_t StMacro_To_HdMacro(const StMacro* macro, uint8_t* out) {
 void HdMacro_To_StMacro(StMacro& macro, const uint8_t* data, size_t length) {
     std::memset(&macro, 0, sizeof macro);
     macro.dwMagicNumber = kMacroMagic;
-    macro.dwID = MakeProfileId();
     macro.bAutoDelay = 1;
     macro.nRepeatMode = 0;
     if (!data || length == 0)

@@ -141,6 +141,16 @@ std::array<uint8_t, 4> EncodeColourEntry(uint32_t crColor) {
     return EncodeEntry(uint8_t(crColor), uint8_t(crColor >> 8), uint8_t(crColor >> 16));
 }
 
+void DecodeLogoLight(const uint8_t bytes[kLogoLightBytes], LightRecord& light) {
+    constexpr size_t kSpeed = kAddrLogoSpeed - kAddrLogoColour;
+    light.nMode = bytes[kLogoModeOffset];
+    if (light.nMode == 0)
+        return;
+    light.nSpeed = bytes[kSpeed];
+    light.nBright = ByteToLevel(kBrightBytes, bytes[kLogoModeOffset + 2]);
+    light.crColor = DecodeColourEntry(bytes);
+}
+
 uint32_t DecodeColourEntry(const uint8_t entry[4]) {
     return uint32_t(entry[0]) | uint32_t(entry[1]) << 8 | uint32_t(entry[2]) << 16;
 }
@@ -152,9 +162,9 @@ std::array<uint8_t, 4> EncodeDpiEntry(uint32_t sensorId, const DpiLevelRecord& l
     return EncodeEntry(x, y, uint8_t(flag));
 }
 
-void DecodeDpiEntry(const uint8_t entry[4], DpiLevelRecord& level) {
-    level.nDpiX = HwDpi_To_Dpi(entry[2], entry[0]);
-    level.nDpiY = HwDpi_To_Dpi(entry[2], entry[1]);
+void DecodeDpiEntry(const ActiveSensor& sensor, const uint8_t entry[4], DpiLevelRecord& level) {
+    level.nDpiX = HwDpi_To_Dpi(sensor, entry[2], entry[0]);
+    level.nDpiY = HwDpi_To_Dpi(sensor, entry[2], entry[1]);
 }
 
 int DecodeDpiLevelCount(uint8_t byte) {

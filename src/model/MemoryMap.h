@@ -101,14 +101,22 @@ void SwitchMainLightOff(uint8_t block[kMainLightBytes]);
 // Decodes the 8 bytes read at 0xA0 into `light` (logs them first).
 void EEPROM_To_MainRGB(const uint8_t bytes[kMainLightReadBytes], LightRecord& light);
 
+// The logo light's bytes, read in one piece from kAddrLogoColour.
+constexpr size_t kLogoLightBytes = kAddrLogoSpeed + 2 - kAddrLogoColour;
+// Offset of the logo mode within them.
+constexpr size_t kLogoModeOffset = kAddrLogoModeBright - kAddrLogoColour;
+// Decodes the logo light from `bytes` (read at kAddrLogoColour). Mode 0 is
+// the light switched off: then only the mode changes.
+void DecodeLogoLight(const uint8_t bytes[kLogoLightBytes], LightRecord& light);
+
 // Colour entry: red, green, blue, check.
 std::array<uint8_t, 4> EncodeColourEntry(uint32_t crColor);
 uint32_t DecodeColourEntry(const uint8_t entry[4]);
 
 // DPI entry: X code, Y code, high-range flag of X, check.
 std::array<uint8_t, 4> EncodeDpiEntry(uint32_t sensorId, const DpiLevelRecord& level);
-// nDpiX and nDpiY of an entry, converted for the active sensor with its flag.
-void DecodeDpiEntry(const uint8_t entry[4], DpiLevelRecord& level);
+// nDpiX and nDpiY of an entry, converted for `sensor` with its flag.
+void DecodeDpiEntry(const ActiveSensor& sensor, const uint8_t entry[4], DpiLevelRecord& level);
 // The level count of byte 0x02; levels beyond the eighth are not read.
 int DecodeDpiLevelCount(uint8_t byte);
 // The number of enabled levels among the first `sensorLevels` (cut to 0..8).

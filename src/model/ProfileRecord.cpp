@@ -1,81 +1,21 @@
 #include "model/ProfileRecord.h"
 
 #include "model/ApplyRequest.h"
+#include "model/InitData.h"
 #include "model/KeyCodes.h"
 #include "model/MemoryMap.h"
 #include "model/SensorCatalogue.h"
-#include "platform/Platform.h"
 #include "platform/Text.h"
-#include "settings/InitData.h"
 #include "settings/Log.h"
 #include "settings/Settings.h"
-#include "settings/TextTable.h"
-#include "store/MacroList.h"
-#include "store/ProfileStore.h"
 
 #include <algorithm>
-#include <array>
 #include <cstring>
-#include <mutex>
 #include <string>
 
 namespace {
 
-constexpr uint32_t kIdMask = 0xFFFFFF;
-constexpr uint32_t kIdPauseMs = 20;
-// 0x00FFEE00 + slot marks a key whose macro lives only on the device.
-constexpr uint32_t kDeviceMacroIdBase = 0x00FFEE00;
 constexpr int kLightLevels = 10;
-
-// The ids handed out last. A caller may not have stored its id in a list yet
-// when the next one is made; without the pause (tests, fuzzers) the clock
-// gives the same value many times, so more than the last id is remembered.
-constexpr size_t kRecentIds = 32;
-std::mutex g_mtxRecentIds;
-std::array<uint32_t, kRecentIds> g_recentIds{};
-size_t g_nNextRecent = 0;
-
-bool RecentId(uint32_t id) {
-    std::lock_guard lock(g_mtxRecentIds);
-    return std::find(g_recentIds.begin(), g_recentIds.end(), id) != g_recentIds.end();
-}
-
-// Where the search for a new id starts: the clock's value, unless that lies
-// shortly behind the last id handed out (the millisecond byte wraps four
-// times a second, and without the pause many ids come from one millisecond);
-// then just after the last id, so ids made one after another never repeat.
-constexpr uint32_t kIdBehindWindow = 0x10000; // 256 seconds of clock values
-uint32_t g_dwLastId = 0;
-bool g_bIdIssued = false;
-
-uint32_t SearchStart(uint32_t clockId) {
-    std::lock_guard lock(g_mtxRecentIds);
-    if (g_bIdIssued && ((g_dwLastId - clockId) & kIdMask) < kIdBehindWindow)
-        return (g_dwLastId + 1) & kIdMask;
-    return clockId;
-}
-
-// Remembers `id` unless another thread took it meanwhile.
-bool ClaimId(uint32_t id) {
-    std::lock_guard lock(g_mtxRecentIds);
-    if (std::find(g_recentIds.begin(), g_recentIds.end(), id) != g_recentIds.end())
-        return false;
-    g_recentIds[g_nNextRecent] = id;
-    g_nNextRecent = (g_nNextRecent + 1) % kRecentIds;
-    g_dwLastId = id;
-    g_bIdIssued = true;
-    return true;
-}
-
-bool IdTaken(uint32_t id) {
-    if (id == 0 || (id & 0xFFFF00) == kDeviceMacroIdBase)
-        return true;
-    if (RecentId(id))
-        return true;
-    // Each list is asked on its own, so this never holds both list locks (nor
-    // the recent ids' lock: a caller may hold the profile list's).
-    return ProfileIdInUse(id) || MacroIdInUse(id);
-}
 
 void ClearRange(ProfileRecord& r, size_t begin, size_t end) {
     std::memset(reinterpret_cast<uint8_t*>(&r) + begin, 0, end - begin);
@@ -162,28 +102,28 @@ int SanitizeKeysForDevice(ProfileRecord& r) {
 }
 
 // DPI values of the levels in use that are not steps of the active sensor.
-int SanitizeDpiForDevice(ProfileRecord& r, uint32_t& unfixable) {
-    const SensorDpiTable* table = FindSensorDpiTable(g_nCurSensor);
-    if (!pSensorCfg || !table)
+int SanitizeDpiForDevice(ProfileRecord& r, const ActiveSensor& sensor, uint32_t& unfixable) {
+    const SensorDpiTable* table = FindSensorDpiTable(sensor.id);
+    if (!sensor.cfg || !table)
         return 0; // nothing to check against: the writer writes code 0 as before
     int fixes = 0;
-    const int levels = std::clamp(pSensorCfg->nLevels, 0, kDpiLevels);
+    const int levels = std::clamp(sensor.cfg->nLevels, 0, kDpiLevels);
     for (int i = 0; i < levels; ++i) {
         DpiLevelRecord& level = r.DpiLevel[i];
         if (IsSensorStep(*table, level.nDpiX) && IsSensorStep(*table, level.nDpiY))
             continue;
-        const int32_t def = pSensorCfg->nDpi[i];
+        const int32_t def = sensor.cfg->nDpi[i];
         if (!IsSensorStep(*table, def)) {
             settings::WriteLog("profile 0x%x: DPI level %d %dx%d not a step of sensor 0x%x, "
                                "nor its default %d",
                                unsigned(r.dwProfileID), i, level.nDpiX, level.nDpiY,
-                               unsigned(g_nCurSensor), def);
+                               unsigned(sensor.id), def);
             unfixable |= APPLY_DPI;
             continue;
         }
         settings::WriteLog("profile 0x%x: DPI level %d %dx%d not a step of sensor 0x%x, %d taken",
                            unsigned(r.dwProfileID), i, level.nDpiX, level.nDpiY,
-                           unsigned(g_nCurSensor), def);
+                           unsigned(sensor.id), def);
         level.nDpiX = def;
         level.nDpiY = def;
         ++fixes;
@@ -192,13 +132,13 @@ int SanitizeDpiForDevice(ProfileRecord& r, uint32_t& unfixable) {
 }
 
 // Report rates that are not rate codes; the device takes key mode 0's.
-int SanitizeRatesForDevice(ProfileRecord& r, uint32_t& unfixable) {
+int SanitizeRatesForDevice(ProfileRecord& r, const ActiveSensor& sensor, uint32_t& unfixable) {
     int fixes = 0;
     for (int m = 0; m < kKeyModes; ++m) {
         const uint32_t rate = r.dwReportRate[m];
         if (memmap::ReportRateToCode(rate) != 0)
             continue;
-        const uint32_t def = pSensorCfg ? uint32_t(pSensorCfg->nRate[m]) : 0;
+        const uint32_t def = sensor.cfg ? uint32_t(sensor.cfg->nRate[m]) : 0;
         if (memmap::ReportRateToCode(def) == 0) {
             settings::WriteLog("profile 0x%x: dwReportRate[%d]=0x%x is not a report rate, "
                                "nor its default 0x%x",
@@ -215,60 +155,7 @@ int SanitizeRatesForDevice(ProfileRecord& r, uint32_t& unfixable) {
     return fixes;
 }
 
-std::u16string PositionName(int index) {
-    std::u16string name = index == 0
-                              ? settings::Text(u"tc_msg14")
-                              : settings::Text(u"tc_msg35") + text::Widen(std::to_string(index));
-    return name;
-}
-
 } // namespace
-
-uint32_t MakeProfileId() {
-    // The pause makes two ids taken one after the other differ. Without it
-    // (tests, fuzzers) the search below still hands out distinct ids.
-    platform::ClockPauseMs(kIdPauseMs);
-    const platform::LocalTime t = platform::Now();
-    uint32_t id = (uint32_t(t.hour & 0xF) << 20) | (uint32_t(t.minute) << 14) |
-                  (uint32_t(t.second) << 8) | (uint32_t(t.millisecond) & 0xFF);
-    id = SearchStart(id & kIdMask);
-    // The clock repeats every 16 hours, so an id of today can equal one made on
-    // another day; a key would then run the wrong macro. The next free value
-    // is taken instead. At most 2005 ids are in use, so this ends quickly.
-    for (;; id = (id + 1) & kIdMask) {
-        while (IdTaken(id))
-            id = (id + 1) & kIdMask;
-        if (ClaimId(id))
-            return id;
-    }
-}
-
-void NewProfileRecord(ProfileRecord& out) {
-    ProfileRecord r;
-    std::memset(&r, 0, sizeof r);
-    r.dwMagicNumber = kProfileMagic;
-    r.dwProfileID = MakeProfileId();
-    ResetProfileDefaults(r);
-    std::memset(r.szName, 0, sizeof r.szName);
-    out = r;
-}
-
-void ResetProfileDefaults(ProfileRecord& r) {
-    // The record may be an element of the list that another thread copies.
-    auto lock = g_ProfileList.Lock();
-    ClearRange(r, offsetof(ProfileRecord, reserved1), offsetof(ProfileRecord, szName));
-    ClearRange(r, offsetof(ProfileRecord, reserved2), offsetof(ProfileRecord, nCurMode));
-    const int index = g_ProfileList.IndexOf(&r);
-    if (index >= 0)
-        text::CopyToField(r.szName, kProfileNameChars, PositionName(index));
-    r.nCurMode = 0;
-    std::memcpy(r.Key, settings::g_KeyTable, sizeof r.Key);
-    ResetProfileHardware(r);
-    r.nLOD = 1;
-    // Nothing reads the reserved areas; they are always written as zero.
-    std::memset(r.reserved3, 0, sizeof r.reserved3);
-    std::memset(r.reserved4, 0, sizeof r.reserved4);
-}
 
 void ResetProfileHardware(ProfileRecord& r) {
     using settings::g_opt;
@@ -309,19 +196,6 @@ void ResetProfileDpi(ProfileRecord& r, uint32_t sensorId) {
     }
     r.nSensor = sensorId;
     r.bXYSeparate = 0;
-}
-
-void RebaseProfilesOnSensor(uint32_t sensorId) {
-    const SensorCfg* cfg = FindSensorCfg(sensorId);
-    g_ProfileList.ForEach([&](ProfileRecord& r) {
-        r.nCurMode = 0;
-        std::memcpy(r.Key, settings::g_KeyTable, sizeof r.Key);
-        if (!cfg)
-            return;
-        ResetProfileDpi(r, sensorId);
-        for (int m = 0; m < kKeyModes; ++m)
-            r.dwReportRate[m] = uint32_t(cfg->nRate[m]);
-    });
 }
 
 int SanitizeProfileRecord(ProfileRecord& r) {
@@ -372,10 +246,14 @@ int SanitizeProfileRecord(ProfileRecord& r) {
 }
 
 DeviceSanitizeResult SanitizeProfileForDevice(ProfileRecord& r) {
+    return SanitizeProfileForDevice(r, ActiveSensorNow());
+}
+
+DeviceSanitizeResult SanitizeProfileForDevice(ProfileRecord& r, const ActiveSensor& sensor) {
     DeviceSanitizeResult result;
     result.nFixes = SanitizeProfileRecord(r);
     result.nFixes += SanitizeKeysForDevice(r);
-    result.nFixes += SanitizeDpiForDevice(r, result.nUnfixable);
-    result.nFixes += SanitizeRatesForDevice(r, result.nUnfixable);
+    result.nFixes += SanitizeDpiForDevice(r, sensor, result.nUnfixable);
+    result.nFixes += SanitizeRatesForDevice(r, sensor, result.nUnfixable);
     return result;
 }

@@ -96,26 +96,11 @@ constexpr size_t kProfileHardwareBegin = offsetof(ProfileRecord, dwReportRate);
 constexpr size_t kProfileHardwareEnd = offsetof(ProfileRecord, reserved3);
 static_assert(kProfileHardwareBegin == 2532 && kProfileHardwareEnd == 2868);
 
-// A 24-bit id from the local time, shared by profiles and stored macros; never
-// one that a profile or a library macro already carries. It asks the profile
-// list and then the macro list, one lock at a time; a caller may hold the
-// profile list's lock but not the macro list's (locks are taken profile list
-// first).
-uint32_t MakeProfileId();
-
-// A record with magic, a new id, every default and an empty name.
-void NewProfileRecord(ProfileRecord& out);
-// Every field back to its default; a record in the profile list also gets the
-// name of its position.
-void ResetProfileDefaults(ProfileRecord& record);
 // dwReportRate .. nSensor back to the defaults of the active sensor and cfg.ini.
 void ResetProfileHardware(ProfileRecord& record);
 // DPI levels and nSensor from the configuration of `sensorId`; no change when
 // the sensor has no configuration.
 void ResetProfileDpi(ProfileRecord& record, uint32_t sensorId);
-// Keys, DPI levels and report rates of every profile in the list from the
-// configuration of `sensorId`.
-void RebaseProfilesOnSensor(uint32_t sensorId);
 
 // A record is valid when it carries the magic and a non-zero id.
 constexpr bool IsValidProfile(const ProfileRecord& r) {
@@ -143,3 +128,5 @@ struct DeviceSanitizeResult {
 // with a device slot. The apply runs it on its copy before the first write,
 // so a request never stops half-way on a value that could be checked first.
 DeviceSanitizeResult SanitizeProfileForDevice(ProfileRecord& record);
+// The same against `sensor`, a copy of the active sensor a worker took.
+DeviceSanitizeResult SanitizeProfileForDevice(ProfileRecord& record, const ActiveSensor& sensor);

@@ -5,11 +5,31 @@
 
 #include <cstring>
 #include <iterator>
+#include <mutex>
 
 SensorDpiTable g_SensorDpiTable[kSensorSlots];
 SensorCfg g_SensorCfg[kSensorSlots];
 uint32_t g_nCurSensor = kDefaultSensor;
 SensorCfg* pSensorCfg = nullptr;
+
+namespace {
+
+// Guards g_nCurSensor and pSensorCfg against the window thread's switch while
+// a worker takes its copy.
+std::mutex g_mtxActiveSensor;
+
+} // namespace
+
+ActiveSensor ActiveSensorNow() {
+    std::lock_guard lock(g_mtxActiveSensor);
+    return {g_nCurSensor, pSensorCfg};
+}
+
+void SetActiveSensor(uint32_t sensorId, SensorCfg* cfg) {
+    std::lock_guard lock(g_mtxActiveSensor);
+    g_nCurSensor = sensorId;
+    pSensorCfg = cfg;
+}
 
 const uint32_t kDefaultDpiColors[kDpiLevels] = {0x0000FF, 0xFF0000, 0x00FF00, 0xFF0080,
                                                 0x03C6FA, 0x6A03FA, 0xFF00FF, 0xFFFF00};
@@ -247,9 +267,13 @@ uint8_t Dpi_To_HwDpi(uint32_t sensorId, int32_t dpi, int32_t* highFlag) {
 }
 
 int32_t HwDpi_To_Dpi(int32_t highFlag, uint8_t code) {
-    if (!pSensorCfg)
+    return HwDpi_To_Dpi(ActiveSensorNow(), highFlag, code);
+}
+
+int32_t HwDpi_To_Dpi(const ActiveSensor& active, int32_t highFlag, uint8_t code) {
+    if (!active.cfg)
         return 0;
-    const uint32_t sensor = uint32_t(pSensorCfg->nSensor);
+    const uint32_t sensor = uint32_t(active.cfg->nSensor);
     const SensorDpiTable* t = FindSensorDpiTable(sensor);
     settings::WriteLog("HwDpi_To_Dpi: nSensor=%x, stDPI=%x", unsigned(sensor),
                        t ? unsigned(t - g_SensorDpiTable + 1) : 0u);
@@ -304,9 +328,14 @@ SensorCfg* FindSensorCfg(uint32_t sensorId) {
     return nullptr;
 }
 
+uint32_t SensorOfRelease(uint16_t release) {
+    static constexpr uint32_t kSensorByDigit[] = {0x3325, 0x3335, 0x3330};
+    const unsigned digit = release >> 12;
+    return digit < std::size(kSensorByDigit) ? kSensorByDigit[digit] : 0;
+}
+
 void ResetSensorCatalogue() {
     std::memset(g_SensorDpiTable, 0, sizeof(g_SensorDpiTable));
     std::memset(g_SensorCfg, 0, sizeof(g_SensorCfg));
-    g_nCurSensor = kDefaultSensor;
-    pSensorCfg = nullptr;
+    SetActiveSensor(kDefaultSensor, nullptr);
 }

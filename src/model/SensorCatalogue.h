@@ -49,8 +49,20 @@ struct SensorCfg {
 
 extern SensorDpiTable g_SensorDpiTable[kSensorSlots];
 extern SensorCfg g_SensorCfg[kSensorSlots];
+// The active sensor and its configuration. Only the window thread changes
+// them (start-up, set_cur_sensor), always together through SetActiveSensor;
+// it may read them directly. Workers take ActiveSensorNow() once at the start
+// of a request and use that copy throughout.
 extern uint32_t g_nCurSensor;
 extern SensorCfg* pSensorCfg;
+
+struct ActiveSensor {
+    uint32_t id = 0;
+    const SensorCfg* cfg = nullptr; // null: the sensor has no configuration
+};
+// Both values, read together under the lock that SetActiveSensor takes.
+ActiveSensor ActiveSensorNow();
+void SetActiveSensor(uint32_t sensorId, SensorCfg* cfg);
 
 // Built-in default level colours.
 extern const uint32_t kDefaultDpiColors[kDpiLevels];
@@ -63,6 +75,8 @@ SensorDpiTable* FindSensorDpiTable(uint32_t sensorId);
 uint8_t Dpi_To_HwDpi(uint32_t sensorId, int32_t dpi, int32_t* highFlag = nullptr);
 // (flag, code) -> DPI for the active sensor; 0 when there is none.
 int32_t HwDpi_To_Dpi(int32_t highFlag, uint8_t code);
+// The same for the configured sensor `sensor` (0: none, so 0).
+int32_t HwDpi_To_Dpi(const ActiveSensor& sensor, int32_t highFlag, uint8_t code);
 
 // The 8 built-in default levels of a sensor, or nullptr.
 const int32_t* GetDefaultDpiLevels(uint32_t sensorId);
@@ -76,6 +90,9 @@ int LoadSensorKeys(const std::u16string& section, int mode, const std::u16string
                    KeyInfo keys[kKeysPerMode]);
 
 void set_cur_sensor(uint32_t sensorId);
+// The sensor a mouse carries, from the top digit of its receiver's release
+// number; 0 for a digit that names none.
+uint32_t SensorOfRelease(uint16_t release);
 // The first of slots 0..9 configured for `sensorId` (never for id 0), or nullptr.
 SensorCfg* FindSensorCfg(uint32_t sensorId);
 

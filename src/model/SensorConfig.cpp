@@ -307,8 +307,7 @@ int LoadSensorCfg(const std::u16string& path) {
     // second InitData) neither warns about its own earlier sensors nor keeps
     // values of sections that are gone.
     std::memset(g_SensorCfg, 0, sizeof(g_SensorCfg));
-    pSensorCfg = nullptr;
-    g_nCurSensor = uint32_t(settings::g_opt.Sensor);
+    SetActiveSensor(uint32_t(settings::g_opt.Sensor), nullptr);
 
     const settings::IniFile ini = settings::IniFile::Load(path);
     for (int n = 1; n <= kSensorSlots; ++n) {
@@ -323,7 +322,7 @@ int LoadSensorCfg(const std::u16string& path) {
             return 0;
     }
 
-    pSensorCfg = FindSensorCfg(g_nCurSensor);
+    SetActiveSensor(g_nCurSensor, FindSensorCfg(g_nCurSensor));
     if (!pSensorCfg) {
         Box("pSensorCfg is null", "Warning");
         return 0;
@@ -333,8 +332,7 @@ int LoadSensorCfg(const std::u16string& path) {
 
 void set_cur_sensor(uint32_t sensorId) {
     settings::WriteLog("set_cur_sensor = 0x%x", unsigned(sensorId));
-    g_nCurSensor = sensorId;
-    pSensorCfg = FindSensorCfg(sensorId);
+    SetActiveSensor(sensorId, FindSensorCfg(sensorId));
     if (!pSensorCfg) {
         char message[64];
         std::snprintf(message, sizeof(message), "set_cur_sensor:  pSensorCfg=null for 0x%04x",

@@ -1,7 +1,5 @@
 #include "settings/Settings.h"
 
-#include "model/KeyInfo.h"
-#include "model/SensorCatalogue.h"
 #include "platform/MessageBox.h"
 #include "platform/Text.h"
 #include "settings/IniFile.h"
@@ -484,8 +482,7 @@ bool LoadCfg(const std::u16string& path) {
         Error(u"Macro Protocol is unknown");
     if (o.SnipMenu[1] > 15)
         Error(u"Dpi lock menus > 15");
-
-    return LoadSensorCfg(path) == 1;
+    return true;
 }
 
 } // namespace settings

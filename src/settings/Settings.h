@@ -5,6 +5,10 @@
 #include <cstdint>
 #include <string>
 
+// A mouse has up to three key modes of sixteen buttons each.
+constexpr int kKeyModes = 3;
+constexpr int kKeysPerMode = 16;
+
 namespace settings {
 
 struct Rect {
@@ -109,8 +113,9 @@ struct OptSettings {
 
 extern OptSettings g_opt;
 
-// Reads section OPT of `path` (Debug first, then starts the log), then the
-// sensor sections. True when the configured sensor has a usable section.
+// Reads section OPT of `path` (Debug first, then starts the log). Unusable
+// values are logged and replaced by their defaults; the sensor sections are
+// read by the caller (InitData). Always true.
 bool LoadCfg(const std::u16string& path);
 
 // The derived values that InitData computes after LoadCfg.

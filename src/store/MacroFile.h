@@ -2,7 +2,7 @@
 // The .mck macro file: exactly one StMacro, every byte rotated right by two
 // bits.
 
-#include "store/StMacro.h"
+#include "model/StMacro.h"
 
 #include <string>
 #include <string_view>

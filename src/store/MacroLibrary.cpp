@@ -5,6 +5,7 @@
 #include "settings/Log.h"
 #include "store/MacroList.h"
 #include "store/MacroStore.h"
+#include "store/ProfileDefaults.h"
 
 #include <filesystem>
 #include <string>

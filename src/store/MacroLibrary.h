@@ -4,8 +4,8 @@
 // (Implemented in MacroLibrary.cpp; the declarations below are what the
 // device read and the profile import rely on.)
 
+#include "model/StMacro.h"
 #include "store/MacroTree.h"
-#include "store/StMacro.h"
 
 #include <cstdint>
 

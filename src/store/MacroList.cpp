@@ -1,14 +1,39 @@
 #include "store/MacroList.h"
 
-#include "model/ProfileRecord.h"
+#include "model/MacroLookup.h"
 #include "platform/Text.h"
 #include "settings/Log.h"
+#include "store/ProfileDefaults.h"
 
 #include <cstring>
 
 CMyList<StMacro> g_MacroList;
 
 namespace {
+
+MacroFacts FactsOf(const StMacro& m) {
+    return {m.dwID, m.nRepeatMode, m.wRepeatCount, MacroName(m)};
+}
+
+bool FactsById(uint32_t id, MacroFacts& out) {
+    auto lock = g_MacroList.Lock();
+    const StMacro* m = FindMacroById(id);
+    if (m)
+        out = FactsOf(*m);
+    return m != nullptr;
+}
+
+bool FactsByName(std::u16string_view name, MacroFacts& out) {
+    auto lock = g_MacroList.Lock();
+    const StMacro* m = FindMacroByName(name);
+    if (m)
+        out = FactsOf(*m);
+    return m != nullptr;
+}
+
+// Key codes and key texts below this layer find library macros through these
+// two; they are installed when the library is linked into a program.
+const bool g_bMacroLookupInstalled = (SetMacroLookup(FactsById, FactsByName), true);
 
 bool SameName(const StMacro& m, std::u16string_view name) {
     std::u16string_view probe = name.substr(0, std::min<size_t>(name.size(), kMacroNameChars));

@@ -6,8 +6,8 @@
 // g_MacroList.Lock(); code on other threads copies records out and back with
 // CopyMacroById / ReplaceMacroContent instead.
 
+#include "model/StMacro.h"
 #include "store/CMyList.h"
-#include "store/StMacro.h"
 
 #include <string>
 #include <string_view>

@@ -9,6 +9,7 @@
 #include "store/AppDataDir.h"
 #include "store/MacroFile.h"
 #include "store/MacroList.h"
+#include "store/ProfileDefaults.h"
 #include "store/ProfileStore.h"
 #include "store/SafeFileName.h"
 #include "store/SaveFailures.h"

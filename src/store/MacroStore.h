@@ -7,8 +7,8 @@
 // Every name that becomes part of a path passes store::SafeFileName first, and
 // no path is built outside the library root.
 
+#include "model/StMacro.h"
 #include "store/MacroTree.h"
-#include "store/StMacro.h"
 
 #include <cstdint>
 #include <string>

@@ -8,6 +8,7 @@
 #include "store/MacroLibrary.h"
 #include "store/MacroList.h"
 #include "store/MacroStore.h"
+#include "store/ProfileDefaults.h"
 #include "store/ProfileStore.h"
 #include "store/StoreMessage.h"
 

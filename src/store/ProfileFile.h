@@ -4,8 +4,8 @@
 // dialogs are the GUI's; these functions take the chosen path.
 
 #include "model/ProfileRecord.h"
+#include "model/StMacro.h"
 #include "store/MacroTree.h"
-#include "store/StMacro.h"
 
 #include <cstdint>
 #include <string>

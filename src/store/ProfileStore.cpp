@@ -6,6 +6,7 @@
 #include "settings/Log.h"
 #include "settings/TextTable.h"
 #include "store/AppDataDir.h"
+#include "store/ProfileDefaults.h"
 #include "store/SaveFailures.h"
 
 #include <cerrno>

@@ -1,8 +1,9 @@
 #include "DriverFixture.h"
 
 #include "common/TestUtil.h"
+#include "model/InitData.h"
 #include "model/SensorCatalogue.h"
-#include "settings/InitData.h"
+#include "sync/OpenReceiver.h"
 
 #include <gtest/gtest.h>
 
@@ -412,7 +413,7 @@ TEST_F(DriverTest, AutoSwPicksTheSensorFromTheReleaseNumber) {
         log.Clear();
         MakeDriver();
         ASSERT_TRUE(driver->InitDriver());
-        ASSERT_TRUE(driver->OpenDevice());
+        ASSERT_TRUE(OpenReceiver(*driver));
         EXPECT_TRUE(log.Has(c.line));
         EXPECT_EQ(g_nCurSensor, c.sensor);
         char line[40];

@@ -3,9 +3,9 @@
 #include "app/AppGlobals.h"
 #include "app/resource.h"
 #include "framework/GdiPlus.h"
-#include "model/DeviceRead.h"
+#include "sync/DeviceRead.h"
 #include "model/SensorCatalogue.h"
-#include "settings/InitData.h"
+#include "model/InitData.h"
 #include "store/AppDataDir.h"
 #include "store/HeadlessMacroTree.h"
 

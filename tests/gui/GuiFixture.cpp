@@ -3,7 +3,7 @@
 #include "app/AppGlobals.h"
 #include "common/TestUtil.h"
 #include "controls/SkinWarning.h"
-#include "settings/InitData.h"
+#include "model/InitData.h"
 #include "settings/TextTable.h"
 
 #include <commctrl.h>

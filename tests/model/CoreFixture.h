@@ -4,10 +4,10 @@
 
 #include "common/TestUtil.h"
 #include "model/DevMacroNames.h"
+#include "model/InitData.h"
 #include "model/SensorCatalogue.h"
 #include "platform/Platform.h"
 #include "platform/Text.h"
-#include "settings/InitData.h"
 #include "settings/Log.h"
 #include "settings/Settings.h"
 #include "settings/TextTable.h"

@@ -80,7 +80,7 @@ TEST_F(MacroEncodingTest, StepsToEventsAndBack) {
         EXPECT_EQ(Encode(MacroOf(c.steps)), c.events);
         const StMacro m = Decode(c.events);
         EXPECT_EQ(m.dwMagicNumber, kMacroMagic);
-        EXPECT_NE(m.dwID, 0u);
+        EXPECT_EQ(m.dwID, 0u);
         EXPECT_EQ(m.bAutoDelay, 1);
         EXPECT_EQ(m.nRepeatMode, 0);
         for (size_t i = 0; i < c.back.size(); ++i) {

@@ -216,7 +216,7 @@ TEST_F(DpiEntryTest, EntryRoundTripsThroughTheSensorTable) {
         auto e = EncodeDpiEntry(g_nCurSensor, level);
         EXPECT_EQ(e[3], BlockCheck(e.data(), 3));
         DpiLevelRecord back{};
-        DecodeDpiEntry(e.data(), back);
+        DecodeDpiEntry(ActiveSensorNow(), e.data(), back);
         EXPECT_EQ(back.nDpiX, level.nDpiX) << "step " << step;
         EXPECT_EQ(back.nDpiY, level.nDpiY) << "step " << step;
     }

@@ -5,6 +5,7 @@
 #include "model/ApplyRequest.h"
 #include "model/CoreFixture.h"
 #include "platform/Platform.h"
+#include "store/ProfileDefaults.h"
 
 #include <chrono>
 #include <cstring>

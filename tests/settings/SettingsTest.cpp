@@ -1,9 +1,9 @@
 #include "settings/Settings.h"
 
 #include "common/TestUtil.h"
+#include "model/InitData.h"
 #include "model/SensorCatalogue.h"
 #include "platform/MessageBox.h"
-#include "settings/InitData.h"
 #include "settings/Log.h"
 
 #include <gtest/gtest.h>

@@ -5,9 +5,9 @@
 #include "device/CheckByte.h"
 #include "device/DeviceEvents.h"
 #include "device/ReportFrame.h"
+#include "model/InitData.h"
 #include "model/SensorCatalogue.h"
 #include "platform/Files.h"
-#include "settings/InitData.h"
 
 #include <gtest/gtest.h>
 

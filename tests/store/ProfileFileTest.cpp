@@ -4,10 +4,10 @@
 #include "store/ProfileFile.h"
 
 #include "LibraryFixture.h"
-#include "model/ApplyWorker.h"
-#include "model/SyncFixture.h"
 #include "store/MacroLibrary.h"
 #include "store/ProfileStore.h"
+#include "sync/ApplyWorker.h"
+#include "sync/SyncFixture.h"
 
 #include <cstring>
 

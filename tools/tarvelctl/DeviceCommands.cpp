@@ -5,52 +5,27 @@
 
 #include "Commands.h"
 
+#include "HexText.h"
 #include "VirtualControl.h"
 
 #include "device/DeviceEvents.h"
 #include "device/ReportFrame.h"
 #include "device/USBDriver.h"
+#include "model/InitData.h"
+#include "model/MemoryMap.h"
 #include "platform/MessageBox.h"
 #include "platform/Text.h"
-#include "settings/InitData.h"
 #include "settings/Settings.h"
 #include "sim/StateClaim.h"
 #include "sim/VirtualHidLibrary.h"
 #include "sim/VirtualReceiver.h"
+#include "sync/OpenReceiver.h"
 
 #include <cstdio>
 #include <memory>
 #include <optional>
 
 namespace {
-
-std::vector<uint8_t> ParseHex(const std::string& hex) {
-    auto digit = [&hex](char c) -> int {
-        if (c >= '0' && c <= '9')
-            return c - '0';
-        if (c >= 'a' && c <= 'f')
-            return c - 'a' + 10;
-        if (c >= 'A' && c <= 'F')
-            return c - 'A' + 10;
-        throw CommandError("not a hex byte string: " + hex);
-    };
-    if (hex.size() % 2 != 0)
-        throw CommandError("odd number of hex digits: " + hex);
-    std::vector<uint8_t> bytes;
-    for (size_t i = 0; i < hex.size(); i += 2)
-        bytes.push_back(uint8_t(digit(hex[i]) << 4 | digit(hex[i + 1])));
-    return bytes;
-}
-
-std::string ToHex(const uint8_t* data, size_t length) {
-    std::string out;
-    char buf[3];
-    for (size_t i = 0; i < length; ++i) {
-        std::snprintf(buf, sizeof buf, "%02x", data[i]);
-        out += buf;
-    }
-    return out;
-}
 
 std::vector<uint8_t> ParseSized(const std::string& hex, size_t size, const char* what) {
     std::vector<uint8_t> bytes = ParseHex(hex);
@@ -76,7 +51,7 @@ int CmdFrame(const Options&, const Args& args) {
     std::copy(bytes.begin(), bytes.end(), record.begin());
     const device::Report report = device::FrameCommand(record);
     JsonWriter json;
-    json.BeginObject().Key("report").String(ToHex(report.data(), report.size())).EndObject();
+    json.BeginObject().Key("report").String(Hex(report.data(), report.size())).EndObject();
     Print(json);
     return 0;
 }
@@ -113,7 +88,7 @@ public:
             throw CommandError("the settings in --exe-dir are not usable");
         m_driver =
             std::make_unique<CUSBDriver>(std::make_unique<sim::VirtualHidLibrary>(m_receiver));
-        if (!m_driver->InitDriver() || !m_driver->OpenDevice())
+        if (!m_driver->InitDriver() || !OpenReceiver(*m_driver))
             throw CommandError("no receiver found");
         m_receiver->ResetCounters();
     }
@@ -145,7 +120,7 @@ int CmdMem(const Options& opts, const Args& args) {
         JsonWriter json;
         json.BeginObject()
             .Key("data")
-            .String(ToHex(data.data(), data.size()))
+            .String(Hex(data.data(), data.size()))
             .Key("reports")
             .Number(link.Reports())
             .EndObject();
@@ -232,9 +207,12 @@ int CmdMouse(const Options& opts, const Args& args) {
     if (!receiver->ReadReport(event.data(), event.size()))
         throw CommandError("no event report");
     const sim::Memory memory = receiver->ReadMemory();
-    json.Key("event").String(ToHex(event.data(), event.size()));
+    json.Key("event").String(Hex(event.data(), event.size()));
     WriteMessages(json, device::DecodeEvent(event.data()));
-    json.Key("dpiLevel").Number(memory[0x04]).Key("rateCode").Number(memory[0x00]);
+    json.Key("dpiLevel")
+        .Number(memory[memmap::kAddrCurDpiLevel])
+        .Key("rateCode")
+        .Number(memory[memmap::kAddrReportRate]);
     json.EndObject();
     Print(json);
     return 0;

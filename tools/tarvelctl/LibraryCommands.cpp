@@ -5,9 +5,9 @@
 
 #include "ProfileJson.h"
 
+#include "model/InitData.h"
 #include "platform/MessageBox.h"
 #include "platform/Text.h"
-#include "settings/InitData.h"
 #include "settings/Settings.h"
 #include "settings/TextTable.h"
 #include "store/AppDataDir.h"

@@ -2,16 +2,17 @@
 // key codes and the macro file as tarvelctl shows them.
 
 #include "Commands.h"
+#include "HexText.h"
 #include "LibraryCommands.h"
 #include "ProfileJson.h"
 
+#include "model/InitData.h"
 #include "model/KeyCodes.h"
 #include "model/MacroEncoding.h"
 #include "model/MemoryMap.h"
 #include "platform/Files.h"
 #include "platform/MessageBox.h"
 #include "platform/Text.h"
-#include "settings/InitData.h"
 #include "settings/TextTable.h"
 #include "store/AppDataDir.h"
 #include "store/MacroFile.h"
@@ -27,29 +28,6 @@ namespace {
 // A profile export file: the profile record, then ten stored macros.
 constexpr size_t kExportFileBytes = sizeof(ProfileRecord) + 10 * sizeof(StMacro);
 static_assert(kExportFileBytes == 11332);
-
-std::string Hex(const uint8_t* data, size_t length) {
-    static const char digits[] = "0123456789abcdef";
-    std::string out;
-    for (size_t i = 0; i < length; ++i) {
-        out += digits[data[i] >> 4];
-        out += digits[data[i] & 0xF];
-    }
-    return out;
-}
-
-std::vector<uint8_t> FromHex(const std::string& hex) {
-    if (hex.size() % 2)
-        throw CommandError("odd number of hex digits: " + hex);
-    std::vector<uint8_t> out;
-    for (size_t i = 0; i < hex.size(); i += 2) {
-        const std::string pair = hex.substr(i, 2);
-        if (pair.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
-            throw CommandError("not hex: " + hex);
-        out.push_back(uint8_t(std::stoul(pair, nullptr, 16)));
-    }
-    return out;
-}
 
 // "--name value" options after the positional arguments.
 class OptionArgs {
@@ -197,7 +175,7 @@ int CmdKey(const Options& opts, const Args& args) {
         const uint32_t code = uint32_t(ParseNumber(args[1]));
         std::vector<uint8_t> combo;
         if (const std::string* c = options.Get("--combo"))
-            combo = FromHex(*c);
+            combo = ParseHex(*c);
         KeyInfo k{};
         k.nMatrixIndex = 1;
         if (const std::string* i = options.Get("--index"))

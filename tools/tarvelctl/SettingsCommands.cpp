@@ -2,10 +2,10 @@
 
 #include "Commands.h"
 
+#include "model/InitData.h"
 #include "model/SensorCatalogue.h"
 #include "platform/MessageBox.h"
 #include "platform/Text.h"
-#include "settings/InitData.h"
 #include "settings/Settings.h"
 #include "settings/TextTable.h"
 

@@ -3,16 +3,15 @@
 // --data-dir, through the real CUSBDriver.
 
 #include "Commands.h"
+#include "HexText.h"
 #include "ProfileJson.h"
 
 #include "device/ReportFrame.h"
 #include "device/USBDriver.h"
-#include "model/ApplyProfile.h"
-#include "model/DeviceRead.h"
+#include "model/InitData.h"
 #include "platform/MessageBox.h"
 #include "platform/Platform.h"
 #include "platform/SystemMouse.h"
-#include "settings/InitData.h"
 #include "settings/Settings.h"
 #include "settings/TextTable.h"
 #include "sim/VirtualHidLibrary.h"
@@ -22,6 +21,9 @@
 #include "store/MacroList.h"
 #include "store/MacroStore.h"
 #include "store/ProfileStore.h"
+#include "sync/ApplyProfile.h"
+#include "sync/DeviceRead.h"
+#include "sync/OpenReceiver.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -31,16 +33,6 @@
 #include <vector>
 
 namespace {
-
-std::string Hex(const uint8_t* data, size_t length) {
-    static const char digits[] = "0123456789abcdef";
-    std::string out;
-    for (size_t i = 0; i < length; ++i) {
-        out += digits[data[i] >> 4];
-        out += digits[data[i] & 0xF];
-    }
-    return out;
-}
 
 // The program's start-up as far as a read or an apply needs it: settings and
 // texts, the data folder, the macro library, the profiles, and a driver open
@@ -74,7 +66,7 @@ public:
         m_receiver = OpenLocalReceiver(opts);
         m_driver =
             std::make_unique<CUSBDriver>(std::make_unique<sim::VirtualHidLibrary>(m_receiver));
-        if (!m_driver->InitDriver() || !m_driver->OpenDevice())
+        if (!m_driver->InitDriver() || !OpenReceiver(*m_driver))
             throw CommandError("no receiver found");
         m_receiver->ResetCounters();
         m_ctx.pDriver = m_driver.get();

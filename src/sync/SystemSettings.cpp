@@ -1,4 +1,4 @@
-#include "model/SystemSettings.h"
+#include "sync/SystemSettings.h"
 
 #include "settings/Log.h"
 

@@ -1,11 +1,11 @@
 // The writer of an apply against the virtual receiver: what reaches the
 // device for each request, and every way a step fails.
 
-#include "model/ApplyProfile.h"
+#include "sync/ApplyProfile.h"
 
 #include "model/MemoryMap.h"
-#include "model/SyncFixture.h"
 #include "store/MacroList.h"
+#include "sync/SyncFixture.h"
 
 namespace {
 

@@ -2,13 +2,13 @@
 // memory image, without the device's pauses), the macros it brings into the
 // library, its failures, and the worker against the virtual receiver.
 
-#include "model/DeviceRead.h"
+#include "sync/DeviceRead.h"
 
 #include "model/KeyCodes.h"
 #include "model/MacroEncoding.h"
 #include "model/MemoryMap.h"
-#include "model/SyncFixture.h"
 #include "store/MacroList.h"
+#include "sync/SyncFixture.h"
 
 #include <functional>
 #include <thread>

@@ -1,9 +1,9 @@
 // The apply worker: requests in posting order, the progress window, the
 // messages the user sees, and a clean stop.
 
-#include "model/ApplyWorker.h"
+#include "sync/ApplyWorker.h"
 
-#include "model/SyncFixture.h"
+#include "sync/SyncFixture.h"
 
 #include <condition_variable>
 #include <filesystem>

@@ -1,7 +1,7 @@
 // The pointer settings of an apply: only what differs is set, each change
 // is announced.
 
-#include "model/SystemSettings.h"
+#include "sync/SystemSettings.h"
 
 #include <gtest/gtest.h>
 

@@ -1,14 +1,14 @@
-#include "model/ApplyProfile.h"
+#include "sync/ApplyProfile.h"
 
 #include "model/KeyCodes.h"
 #include "model/MacroEncoding.h"
 #include "model/MemoryMap.h"
 #include "model/SensorCatalogue.h"
-#include "model/SystemSettings.h"
 #include "platform/Platform.h"
 #include "settings/Log.h"
 #include "settings/Settings.h"
 #include "store/MacroList.h"
+#include "sync/SystemSettings.h"
 
 #include <algorithm>
 #include <array>
@@ -39,9 +39,10 @@ constexpr int32_t kCodeProfileSwitch = 9;
 
 class Writer {
 public:
-    Writer(EventPoster* w, CUSBDriver& d, const ProfileRecord& p, uint32_t msg, uint32_t flag,
-           uint32_t data, platform::SystemMouse& mouse)
-        : m_w(w), m_d(d), m_p(p), m_nMsg(msg), m_nFlag(flag), m_nData(data), m_mouse(mouse) {}
+    Writer(EventPoster* w, CUSBDriver& d, const ProfileRecord& p, const ActiveSensor& sensor,
+           uint32_t msg, uint32_t flag, uint32_t data, platform::SystemMouse& mouse)
+        : m_w(w), m_d(d), m_p(p), m_sensor(sensor), m_nMsg(msg), m_nFlag(flag), m_nData(data),
+          m_mouse(mouse) {}
 
     int Run();
 
@@ -60,7 +61,7 @@ private:
             m_w->Post(m_nMsg, uintptr_t(percent), 0);
     }
     int SensorLevels() const {
-        return pSensorCfg ? std::clamp(pSensorCfg->nLevels, 0, kDpiLevels) : 0;
+        return m_sensor.cfg ? std::clamp(m_sensor.cfg->nLevels, 0, kDpiLevels) : 0;
     }
 
     bool Keys();
@@ -79,6 +80,7 @@ private:
     bool m_bWindow = false;
     CUSBDriver& m_d;
     const ProfileRecord& m_p;
+    const ActiveSensor m_sensor;
     uint32_t m_nMsg, m_nFlag, m_nData;
     platform::SystemMouse& m_mouse;
 };
@@ -212,7 +214,7 @@ bool Writer::DpiEntries() {
             return true;
         std::vector<uint8_t> bytes, xs, ys;
         for (int i = 0; i < levels; ++i) {
-            const auto entry = memmap::EncodeDpiEntry(g_nCurSensor, m_p.DpiLevel[i]);
+            const auto entry = memmap::EncodeDpiEntry(m_sensor.id, m_p.DpiLevel[i]);
             bytes.insert(bytes.end(), entry.begin(), entry.end());
             xs.push_back(entry[0]);
             ys.push_back(entry[1]);
@@ -227,7 +229,7 @@ bool Writer::DpiEntries() {
     }
     const int i = int(m_nData);
     return Passed(
-        Write(memmap::DpiLevelAddr(i), memmap::EncodeDpiEntry(g_nCurSensor, m_p.DpiLevel[i])));
+        Write(memmap::DpiLevelAddr(i), memmap::EncodeDpiEntry(m_sensor.id, m_p.DpiLevel[i])));
 }
 
 bool Writer::DpiCount() {
@@ -355,14 +357,17 @@ int ApplyProfile(EventPoster* progressWnd, CUSBDriver* driver, const ProfileReco
     // take are replaced before the first write, and a request that would
     // still carry one is refused before it writes anything, so the device is
     // never left half-written by a value that could be checked first.
+    // The window thread may switch the sensor meanwhile; this request checks
+    // and encodes for the sensor that was active when it started.
+    const ActiveSensor sensor = ActiveSensorNow();
     ProfileRecord safe = *profile;
-    const DeviceSanitizeResult checked = SanitizeProfileForDevice(safe);
+    const DeviceSanitizeResult checked = SanitizeProfileForDevice(safe, sensor);
     if ((checked.nUnfixable & nFlag) != 0 && g_opt.GoWithNoDev == 0) {
         WriteLog("ApplyProfile: nFlag=0x%x refused, groups 0x%x hold values the mouse cannot take",
                  unsigned(nFlag), unsigned(checked.nUnfixable & nFlag));
         return 0;
     }
-    Writer writer(progressWnd, *driver, safe, nMsg, nFlag, nData,
+    Writer writer(progressWnd, *driver, safe, sensor, nMsg, nFlag, nData,
                   mouse ? *mouse : platform::OsSystemMouse());
     return writer.Run();
 }

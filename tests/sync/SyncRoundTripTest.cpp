@@ -2,10 +2,10 @@
 // macro library and another profile: every field the device holds comes back
 // as it was, for every kind of key function.
 
-#include "model/ApplyProfile.h"
-#include "model/DeviceRead.h"
-#include "model/SyncFixture.h"
 #include "store/MacroList.h"
+#include "sync/ApplyProfile.h"
+#include "sync/DeviceRead.h"
+#include "sync/SyncFixture.h"
 
 namespace {
 

@@ -7,8 +7,6 @@
 #include "model/CoreFixture.h"
 
 #include "device/USBDriver.h"
-#include "model/ApplyProfile.h"
-#include "model/DeviceRead.h"
 #include "platform/MessageBox.h"
 #include "platform/SystemMouse.h"
 #include "settings/Log.h"
@@ -16,6 +14,8 @@
 #include "sim/VirtualReceiver.h"
 #include "store/AppDataDir.h"
 #include "store/HeadlessMacroTree.h"
+#include "sync/ApplyProfile.h"
+#include "sync/DeviceRead.h"
 
 #include <algorithm>
 #include <atomic>

@@ -1,4 +1,4 @@
-#include "model/DeviceRead.h"
+#include "sync/DeviceRead.h"
 
 #include "model/DevMacroNames.h"
 #include "model/KeyCodes.h"
@@ -12,6 +12,7 @@
 #include "settings/Settings.h"
 #include "store/MacroLibrary.h"
 #include "store/MacroList.h"
+#include "store/ProfileDefaults.h"
 #include "store/ProfileStore.h"
 
 #include <algorithm>
@@ -110,7 +111,7 @@ void MergeDeviceMacro(StMacro& device, MacroTree* tree) {
         WriteLog("add macro to list faile..");
 }
 
-void ReadDpiLevels(ProfileRecord& p, const uint8_t* basic) {
+void ReadDpiLevels(ProfileRecord& p, const uint8_t* basic, const ActiveSensor& sensor) {
     for (DpiLevelRecord& level : p.DpiLevel)
         level.bDisabled = 1;
     const int n = memmap::DecodeDpiLevelCount(basic[memmap::kAddrDpiCount]);
@@ -120,10 +121,10 @@ void ReadDpiLevels(ProfileRecord& p, const uint8_t* basic) {
         DpiLevelRecord& level = p.DpiLevel[i];
         level.crColor = memmap::DecodeColourEntry(basic + memmap::DpiColourAddr(i));
         level.bDisabled = 0;
-        memmap::DecodeDpiEntry(basic + entry, level);
+        memmap::DecodeDpiEntry(sensor, basic + entry, level);
         if (level.nDpiX == 0) {
             WriteLog("wrong dpi(%x): Data[%d]=0x%x, Data[%d]=0x%x",
-                     unsigned(pSensorCfg ? pSensorCfg->nSensor : 0), entry, basic[entry], entry + 2,
+                     unsigned(sensor.cfg ? sensor.cfg->nSensor : 0), entry, basic[entry], entry + 2,
                      basic[entry + 2]);
             bWrongDpi = true;
         }
@@ -144,6 +145,7 @@ bool ReadDeviceMacro(DevMemorySource& src, CfgReadCtx& ctx, int slot, uint32_t c
         return false;
     StMacro m;
     HdMacro_To_StMacro(m, events, size_t(kMacroEventsBytes));
+    m.dwID = MakeProfileId();
     text::CopyToField(m.szName, kMacroNameChars, memmap::MacroBlockName(names[slot]));
     m.wRepeatCount = 1;
     const uint8_t repeat = uint8_t(code >> 16);
@@ -217,6 +219,9 @@ int ReadDevCfg(ProfileRecord& p, CfgReadCtx& ctx, DevMemorySource& src) {
     uint8_t basic[kBasicBufferBytes] = {};
     uint8_t combo[kComboBufferBytes] = {};
     uint8_t names[memmap::kKeySlots][kNameEntryBytes] = {};
+    // The window thread may switch the sensor meanwhile; this read decodes
+    // for the sensor that was active when it started.
+    const ActiveSensor sensor = ActiveSensorNow();
 
     // 1, 2: addresses 0x00..0x9F.
     for (int addr = 0; addr < kBasicBytes; addr += kBasicReadBytes) {
@@ -278,7 +283,7 @@ int ReadDevCfg(ProfileRecord& p, CfgReadCtx& ctx, DevMemorySource& src) {
         WriteLog("DPI level %d from the device is out of range, -1 taken", curLevel);
         g_nCurDpiLevel = -1;
     }
-    if (pSensorCfg && pSensorCfg->bShowLOD) {
+    if (sensor.cfg && sensor.cfg->bShowLOD) {
         const uint8_t lod = basic[memmap::kAddrLod];
         WriteLog("LOD=%d", lod);
         if (lod == 1 || lod == 2)
@@ -288,7 +293,7 @@ int ReadDevCfg(ProfileRecord& p, CfgReadCtx& ctx, DevMemorySource& src) {
     }
 
     // 9: DPI levels.
-    ReadDpiLevels(p, basic);
+    ReadDpiLevels(p, basic, sensor);
 
     // 10: keys of key mode 0, macros merged on the way.
     for (int i = 0; i < kKeysPerMode; ++i) {
@@ -318,13 +323,7 @@ int ReadDevCfg(ProfileRecord& p, CfgReadCtx& ctx, DevMemorySource& src) {
         memmap::ByteToLevel(memmap::kBrightBytes, basic[memmap::kAddrDpiLight + 2]);
 
     // 12: logo light; switched off, only its mode changes.
-    p.LogoLight.nMode = basic[memmap::kAddrLogoModeBright];
-    if (p.LogoLight.nMode != 0) {
-        p.LogoLight.nSpeed = basic[memmap::kAddrLogoSpeed];
-        p.LogoLight.nBright =
-            memmap::ByteToLevel(memmap::kBrightBytes, basic[memmap::kAddrLogoModeBright + 2]);
-        p.LogoLight.crColor = memmap::DecodeColourEntry(basic + memmap::kAddrLogoColour);
-    }
+    memmap::DecodeLogoLight(basic + memmap::kAddrLogoColour, p.LogoLight);
 
     // 13: main light.
     if (g_opt.ShowMainEffect != 0) {

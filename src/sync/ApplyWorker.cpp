@@ -1,12 +1,12 @@
-#include "model/ApplyWorker.h"
+#include "sync/ApplyWorker.h"
 
-#include "model/DeviceRead.h"
 #include "platform/MessageBox.h"
 #include "platform/Platform.h"
 #include "settings/Log.h"
 #include "settings/Settings.h"
 #include "settings/TextTable.h"
 #include "store/ProfileStore.h"
+#include "sync/DeviceRead.h"
 
 using settings::WriteLog;
 
@@ -109,7 +109,10 @@ void ApplyThread(ApplyCtx* ctx) {
     }
 }
 
-void PostApply(uint32_t nFlag, uint32_t nData) {
+namespace {
+
+// The queue behind PostApply.
+void QueueApply(uint32_t nFlag, uint32_t nData) {
     ApplyCtx& ctx = g_ApplyCtx;
     {
         std::lock_guard lock(ctx.mtx);
@@ -128,6 +131,8 @@ void PostApply(uint32_t nFlag, uint32_t nData) {
     g_ApplyCtx.cvRequest.notify_one();
 }
 
+} // namespace
+
 void InitApply(EventPoster* mainWnd, CUSBDriver* driver, WindowFinder* finder,
                platform::SystemMouse* mouse) {
     StopApply();
@@ -145,6 +150,7 @@ void InitApply(EventPoster* mainWnd, CUSBDriver* driver, WindowFinder* finder,
     ctx.bExit = false;
     ctx.bBusy = false;
     ctx.worker = std::thread(ApplyThread, &ctx);
+    SetApplyQueue(QueueApply);
 }
 
 void StopApply() {

@@ -1,4 +1,4 @@
-#include "settings/InitData.h"
+#include "model/InitData.h"
 
 #include "common/TestUtil.h"
 #include "model/SensorCatalogue.h"

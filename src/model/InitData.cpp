@@ -1,4 +1,4 @@
-#include "settings/InitData.h"
+#include "model/InitData.h"
 
 #include "model/SensorCatalogue.h"
 #include "settings/IniFile.h"
@@ -61,7 +61,7 @@ bool InitData(const std::u16string& exeDir) {
     const std::u16string cfgPath = exeDir + u"cfg.ini";
     g_opt.n3325Setp200 = int32_t(IniFile::Load(cfgPath).GetInt(u"OPT", u"3325Setp200", 0));
     BuildSensorDpiTables();
-    if (!LoadCfg(cfgPath) || !pSensorCfg)
+    if (!LoadCfg(cfgPath) || LoadSensorCfg(cfgPath) != 1 || !pSensorCfg)
         return false;
 
     LayoutKeyButtons(*pSensorCfg);

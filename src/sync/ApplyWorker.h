@@ -9,9 +9,9 @@
 
 #include "device/DeviceEvents.h"
 #include "device/USBDriver.h"
-#include "model/ApplyProfile.h"
 #include "model/ApplyRequest.h"
 #include "platform/SystemMouse.h"
+#include "sync/ApplyProfile.h"
 
 #include <chrono>
 #include <condition_variable>
