@@ -225,7 +225,7 @@ int CMsgDlg::ShowMessage(const char16_t* textKey, HWND owner) {
 int CMsgDlg::ShowMessageText(const std::wstring& text, HWND owner) {
     // What the window tells the user also goes to the log, so a user's log
     // shows why start-up stopped or an operation was refused.
-    WriteLog("Message: %s", LogText(U(text)).c_str());
+    settings::WriteLog("Message: %s", settings::LogText(U(text)).c_str());
     CMsgDlg dlg;
     dlg.m_nKind = kMessage;
     dlg.m_strMsg = text;
