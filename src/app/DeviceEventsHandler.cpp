@@ -224,6 +224,7 @@ LRESULT CTarvelDlg::OnDeviceBehavior(WPARAM wParam, LPARAM lParam) {
         OnDpiLevelEvent(level);
         if (m_pAdvDlg && cur != first) {
             ++g_nResync;
+            WriteLog("OnDeviceBehavior: profile 0 is read again when it is chosen");
             return 1;
         }
         if (m_pAdvDlg)
@@ -234,6 +235,7 @@ LRESULT CTarvelDlg::OnDeviceBehavior(WPARAM wParam, LPARAM lParam) {
     // 0 needs reading again.
     if (cur != first) {
         ++g_nResync;
+        WriteLog("OnDeviceBehavior: profile 0 is read again when it is chosen");
         return 1;
     }
 
