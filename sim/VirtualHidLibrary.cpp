@@ -11,6 +11,7 @@ namespace {
 constexpr uint32_t kErrorGenFailure = 31;
 constexpr uint32_t kErrorDeviceNotConnected = 1167;
 constexpr uint32_t kErrorInvalidHandle = 6;
+constexpr uint32_t kErrorOperationAborted = 995;
 
 struct InterfaceInfo {
     int number; // mi_0N
@@ -124,29 +125,49 @@ bool VirtualHidLibrary::GetVersionNumber(HidHandle cmd, uint32_t* version) {
     return true;
 }
 
+std::shared_ptr<ReadCancel> VirtualHidLibrary::CancelOf(HidHandle h) const {
+    std::lock_guard lock(m_mtx);
+    auto it = m_handles.find(static_cast<Handle*>(h));
+    if (it == m_handles.end() || (*it)->kind != Kind::Notify)
+        return nullptr;
+    return (*it)->cancel;
+}
+
 bool VirtualHidLibrary::ReadReport(HidHandle notify, uint8_t* buffer, uint32_t length) {
-    if (!IsHandle(notify, Kind::Notify)) {
+    const std::shared_ptr<ReadCancel> cancel = CancelOf(notify);
+    if (!cancel) {
         m_lastError = kErrorInvalidHandle;
         return false;
     }
-    if (!m_receiver->ReadReport(buffer, length)) {
-        m_lastError = kErrorDeviceNotConnected;
+    if (!m_receiver->ReadReport(buffer, length, *cancel)) {
+        m_lastError = m_receiver->Open() ? kErrorOperationAborted : kErrorDeviceNotConnected;
         return false;
     }
     return true;
 }
 
-void VirtualHidLibrary::CancelBlockedRead(HidHandle) {
-    m_receiver->CancelReads();
+// Like the real library's: ends the read in progress on this handle, or the
+// next one when its reader has not reached it yet. Other handles' reads go on.
+void VirtualHidLibrary::CancelBlockedRead(HidHandle notify) {
+    if (const std::shared_ptr<ReadCancel> cancel = CancelOf(notify))
+        m_receiver->CancelReads(*cancel);
 }
 
+// Closing a notification handle ends a read still blocked on it.
 void VirtualHidLibrary::Close(HidHandle handle) {
-    std::lock_guard lock(m_mtx);
-    auto it = m_handles.find(static_cast<Handle*>(handle));
-    if (it == m_handles.end())
-        return;
-    delete *it;
-    m_handles.erase(it);
+    std::shared_ptr<ReadCancel> cancel;
+    {
+        std::lock_guard lock(m_mtx);
+        auto it = m_handles.find(static_cast<Handle*>(handle));
+        if (it == m_handles.end())
+            return;
+        if ((*it)->kind == Kind::Notify)
+            cancel = (*it)->cancel;
+        delete *it;
+        m_handles.erase(it);
+    }
+    if (cancel)
+        m_receiver->CancelReads(*cancel);
 }
 
 } // namespace sim

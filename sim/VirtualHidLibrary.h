@@ -47,8 +47,13 @@ private:
     enum class Kind { Command, Notify };
     struct Handle {
         Kind kind;
+        // The cancels of reads on a notification handle; shared with a read
+        // in progress, which may outlive the handle by a moment.
+        std::shared_ptr<ReadCancel> cancel = std::make_shared<ReadCancel>();
     };
     bool IsHandle(HidHandle h, Kind kind) const;
+    // The cancels of a notification handle; null for anything else.
+    std::shared_ptr<ReadCancel> CancelOf(HidHandle h) const;
 
     std::shared_ptr<VirtualReceiver> m_receiver;
     bool m_loadable = true;

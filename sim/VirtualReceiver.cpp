@@ -82,7 +82,11 @@ VirtualReceiver::VirtualReceiver(std::u16string stateFile)
 }
 
 VirtualReceiver::~VirtualReceiver() {
-    CancelReads();
+    {
+        std::lock_guard lock(m_mtx);
+        m_closing = true;
+    }
+    m_cvReports.notify_all();
 }
 
 void VirtualReceiver::SaveLocked() {
@@ -181,10 +185,26 @@ Report VirtualReceiver::AnswerLocked(const Report& command) {
 }
 
 bool VirtualReceiver::ReadReport(uint8_t* out, size_t length) {
+    return ReadReport(out, length, m_readCancel);
+}
+
+void VirtualReceiver::CancelReads() {
+    CancelReads(m_readCancel);
+}
+
+bool VirtualReceiver::ReadReport(uint8_t* out, size_t length, ReadCancel& cancel) {
     std::unique_lock lock(m_mtx);
-    const uint64_t generation = m_cancelGeneration;
+    // Cancels asked for before this read began and not yet honoured were
+    // meant for it: the caller cancelled before its reader got here.
+    const uint64_t seen = cancel.m_honoured;
     for (;;) {
-        if (m_unplugged || m_cancelGeneration != generation)
+        if (m_closing)
+            return false;
+        if (cancel.m_requested != seen) {
+            cancel.m_honoured = cancel.m_requested;
+            return false;
+        }
+        if (m_unplugged)
             return false;
         if (!m_pending.empty()) {
             const Clock::time_point due = m_pending.front().due;
@@ -194,17 +214,26 @@ bool VirtualReceiver::ReadReport(uint8_t* out, size_t length) {
                 std::memcpy(out, r.data(), std::min(length, kReportSize));
                 return true;
             }
+            ++m_blockedReads;
             m_cvReports.wait_until(lock, due);
+            --m_blockedReads;
         } else {
+            ++m_blockedReads;
             m_cvReports.wait(lock);
+            --m_blockedReads;
         }
     }
 }
 
-void VirtualReceiver::CancelReads() {
+int VirtualReceiver::BlockedReads() const {
+    std::lock_guard lock(m_mtx);
+    return m_blockedReads;
+}
+
+void VirtualReceiver::CancelReads(ReadCancel& cancel) {
     {
         std::lock_guard lock(m_mtx);
-        ++m_cancelGeneration;
+        ++cancel.m_requested;
     }
     m_cvReports.notify_all();
 }

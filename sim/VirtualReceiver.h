@@ -42,6 +42,16 @@ constexpr uint8_t kUnknownCommandResult = 0xFF;
 // Light state bits of event byte 8: DPI, logo and main light.
 constexpr uint8_t kAllLightsOn = 0xE0;
 
+// One reader's cancels. A cancel ends the read in progress on it; when no
+// read is in progress, it ends the next one as soon as it starts, so a reader
+// thread that is slow to reach its read is stopped all the same. Guarded by
+// the receiver it is used with.
+class ReadCancel {
+    friend class VirtualReceiver;
+    uint64_t m_requested = 0; // cancels asked for
+    uint64_t m_honoured = 0;  // cancels a read has returned for
+};
+
 class VirtualReceiver {
 public:
     // `stateFile` empty: memory only. Otherwise the memory is read from it,
@@ -55,10 +65,14 @@ public:
     // The command interface: false when sends fail or the device is unplugged.
     bool SendFeature(const uint8_t* report, size_t length);
     // The notification interface: blocks until a report is available; false
-    // when reads are cancelled (CancelReads) or the device is unplugged.
+    // when the read is cancelled or the device is unplugged.
     bool ReadReport(uint8_t* out, size_t length);
-    // Wakes every blocked ReadReport (it returns false once).
+    // Ends every read in progress; when none is, the next read returns false
+    // at once.
     void CancelReads();
+    // The same for one reader (a notification handle) of its own.
+    bool ReadReport(uint8_t* out, size_t length, ReadCancel& cancel);
+    void CancelReads(ReadCancel& cancel);
     // False while unplugged.
     bool Open() const;
     uint16_t ReleaseNumber() const;
@@ -109,6 +123,8 @@ public:
     void ResetCounters();
     // Every command report received, in order (for tests and benchmarks).
     std::vector<Report> ReceivedReports() const;
+    // Reads blocked now, waiting for a report.
+    int BlockedReads() const;
 
 private:
     struct Pending {
@@ -127,7 +143,9 @@ private:
     Memory m_memory{};
     std::deque<Pending> m_pending;
     std::vector<Report> m_received;
-    uint64_t m_cancelGeneration = 0;
+    ReadCancel m_readCancel; // of ReadReport without a reader of its own
+    int m_blockedReads = 0;
+    bool m_closing = false;
 
     uint16_t m_release = kFactoryRelease;
     uint16_t m_vid = kFactoryVid;

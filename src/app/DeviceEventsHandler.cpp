@@ -215,6 +215,7 @@ LRESULT CTarvelDlg::OnDeviceBehavior(WPARAM wParam, LPARAM lParam) {
     // 0 needs reading again.
     if (cur != first) {
         ++g_nResync;
+        WriteLog("OnDeviceBehavior: profile 0 is read again when it is chosen");
         return 1;
     }
 

@@ -201,6 +201,7 @@ bool CTarvelDlg::PreTranslateMessage(MSG& msg) {
     case VK_SPACE:
     case VK_F1:
         // None of them may close the window or press a button.
+        WriteLog("PreTranslateMessage: key 0x%x ignored", unsigned(msg.wParam));
         return true;
     default:
         return false;

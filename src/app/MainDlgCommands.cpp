@@ -280,8 +280,10 @@ void CTarvelDlg::OnRestore() {
     CMsgDlg question;
     question.m_nKind = CMsgDlg::kQuestion;
     question.m_strMsg = Txt(u"tc_msg5");
-    if (question.DoModal(MessageOwner()) != IDOK || !PreApplyCheck())
+    if (question.DoModal(MessageOwner()) != IDOK || !PreApplyCheck()) {
+        WriteLog("OnRestore: nothing restored");
         return;
+    }
     if (ProfileRecord* cur = g_pCurProfile.load())
         ResetProfileDefaults(*cur);
     RefreshPages();

@@ -5,11 +5,18 @@
 #include "controls/SkinFactory.h"
 #include "controls/SkinWindow.h"
 
+#include <algorithm>
+
 namespace {
 constexpr size_t kMaxLine = 259;
 constexpr int kNoImageSize = 180;
 // notify.png is cut out where it is exactly this colour.
 constexpr COLORREF kNotifyKey = RGB(0x22, 0x20, 0x20);
+// Font heights of the short first and last lines and of the large middle ones.
+constexpr int kSmallHeight = 30;
+constexpr int kLargeHeight = 48;
+// Room kept free at each side of a line.
+constexpr int kSideMargin = 4;
 } // namespace
 
 NotifyBands NotifyLayout(int width, int height, bool hasThirdLine) {
@@ -24,6 +31,19 @@ NotifyBands NotifyLayout(int width, int height, bool hasThirdLine) {
     }
     bands.fourth = {0, next, width, next + line};
     return bands;
+}
+
+int FitLineHeight(int preferred, int smallest, int room, const std::function<int(int)>& widthAt) {
+    const int width = widthAt(preferred);
+    if (width <= room || preferred <= smallest)
+        return preferred;
+    // Text width grows about in step with the font height: start near the
+    // height that fits and step down from there.
+    int height = std::clamp(int(int64_t(preferred) * std::max(room, 0) / width), smallest,
+                            preferred - 1);
+    while (height > smallest && widthAt(height) > room)
+        --height;
+    return height;
 }
 
 uint8_t NotifyFade::Step(bool& hide) {
@@ -52,8 +72,8 @@ BOOL CNotifyDlg::OnInitDialog() {
     ::SetWindowLongW(m_hwnd, GWL_EXSTYLE, ::GetWindowLongW(m_hwnd, GWL_EXSTYLE) | WS_EX_LAYERED);
     if (image)
         ::SetWindowRgn(m_hwnd, RegionFromImage(*m_imgBkg, kNotifyKey, 0).Release(), TRUE);
-    m_fontSmall = MakeFont(30, FW_EXTRABOLD);
-    m_fontLarge = MakeFont(48, FW_EXTRABOLD);
+    m_fontSmall = MakeFont(kSmallHeight, FW_EXTRABOLD);
+    m_fontLarge = MakeFont(kLargeHeight, FW_EXTRABOLD);
     ::ShowWindow(m_hwnd, SW_HIDE);
     return FALSE; // never takes the focus
 }
@@ -129,6 +149,29 @@ bool CNotifyDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& resu
     }
 }
 
+// A DPI value fits the large font; a sentence such as the "connected" text
+// does not, and is drawn smaller rather than cut after a few letters.
+void CNotifyDlg::DrawLargeLine(HDC dc, const std::wstring& text, const RECT& band) {
+    const UINT format = DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS;
+    if (text.empty())
+        return;
+    auto widthAt = [&](int height) {
+        fw::Font font = height == kLargeHeight ? fw::Font() : MakeFont(height, FW_EXTRABOLD);
+        fw::SelectScope select(dc, height == kLargeHeight ? m_fontLarge.Get() : font.Get());
+        SIZE size{};
+        ::GetTextExtentPoint32W(dc, text.c_str(), int(text.size()), &size);
+        return int(size.cx);
+    };
+    const int room = band.right - band.left - 2 * kSideMargin;
+    const int height = FitLineHeight(kLargeHeight, kSmallHeight / 2, room, widthAt);
+    if (height == kLargeHeight) {
+        DrawTextIn(dc, text, band, m_fontLarge.Get(), m_clrText, format);
+        return;
+    }
+    const fw::Font fitted = MakeFont(height, FW_EXTRABOLD);
+    DrawTextIn(dc, text, band, fitted.Get(), m_clrText, format);
+}
+
 void CNotifyDlg::Paint(HDC dc, const RECT& rc) {
     if (HasImage()) {
         DrawImage(dc, m_imgBkg.get(), 0, 0, rc.right, rc.bottom);
@@ -140,8 +183,8 @@ void CNotifyDlg::Paint(HDC dc, const RECT& rc) {
     const NotifyBands bands = NotifyLayout(rc.right, rc.bottom, third);
     const UINT format = DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS;
     DrawTextIn(dc, m_strLine[0], bands.first, m_fontSmall.Get(), m_clrText, format);
-    DrawTextIn(dc, m_strLine[1], bands.second, m_fontLarge.Get(), m_clrText, format);
+    DrawLargeLine(dc, m_strLine[1], bands.second);
     if (third)
-        DrawTextIn(dc, m_strLine[2], bands.third, m_fontLarge.Get(), m_clrText, format);
+        DrawLargeLine(dc, m_strLine[2], bands.third);
     DrawTextIn(dc, m_strLine[3], bands.fourth, m_fontSmall.Get(), m_clrText, format);
 }

@@ -9,6 +9,7 @@
 #include "framework/SkinDialog.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 // The bands the lines are drawn in: a third of the height each without a third
@@ -17,6 +18,12 @@ struct NotifyBands {
     RECT first, second, third, fourth;
 };
 NotifyBands NotifyLayout(int width, int height, bool hasThirdLine);
+
+// The font height for a large line: `preferred` when the text fits `room`
+// pixels at it, else the largest smaller one that fits, but not below
+// `smallest` (the line is then cut with an ellipsis). `widthAt(height)`
+// measures the text at a font height.
+int FitLineHeight(int preferred, int smallest, int room, const std::function<int(int)>& widthAt);
 
 // The opacity sequence: ShowNotify restarts it at the start opacity; each
 // step tick applies the current opacity and then lowers it by 10, hiding the
@@ -75,6 +82,7 @@ protected:
 private:
     void OnTimer(UINT_PTR id);
     void ApplyOpacity(uint8_t opacity);
+    void DrawLargeLine(HDC dc, const std::wstring& text, const RECT& band);
 
     std::wstring m_strLine[4];
     fw::Image m_imgBkg;

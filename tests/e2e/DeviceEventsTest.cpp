@@ -70,15 +70,17 @@ TEST(DeviceEvents, DpiButtonShowsTheNotificationAndFollowsOnProfileZeroOnly) {
 
     // With another profile current the page stays, profile 0 is marked for
     // reading again, and the notification still shows.
-    ASSERT_TRUE(run.Click(IDC_MAIN_PRO1 + 1));
-    Pause(300);
+    ASSERT_TRUE(run.SelectProfile(1)) << run.Log();
     const int selections = run.LogCount("CAdvDlg::SelectLevel");
+    constexpr char kLeftForLater[] = "OnDeviceBehavior: profile 0 is read again";
+    const int leftForLater = run.LogCount(kLeftForLater);
     ASSERT_TRUE(run.Control("dpi"));
     const DWORD end2 = ::GetTickCount() + 3000;
     while (!::IsWindowVisible(notify) && int(::GetTickCount() - end2) < 0)
         Pause(10);
     EXPECT_TRUE(::IsWindowVisible(notify));
-    Pause(300);
+    // The window has handled the event to its end before the selections count.
+    ASSERT_TRUE(run.WaitLogCount(kLeftForLater, leftForLater + 1, 3000)) << run.Log();
     EXPECT_EQ(run.LogCount("CAdvDlg::SelectLevel"), selections);
 }
 
@@ -88,14 +90,17 @@ TEST(DeviceEvents, OtherDevicesAreLeftAloneAndUnplugEndsTheProgramWithTheStoreSa
     ASSERT_TRUE(run.WaitReady()) << run.Log();
     HWND main = run.Main();
 
-    // A mouse of another maker, and a broadcast without interface name.
-    SendDeviceChange(main, DBT_DEVICEARRIVAL,
-                     L"\\\\?\\USB#VID_046D&PID_C077#5&1&0#{a5dcbf10-6530-11d2-901f-00c04fb951ed}");
+    // A mouse of another maker, and a broadcast without interface name. Both
+    // are sent: each call returns once the window's handler has.
+    ASSERT_NE(SendDeviceChange(
+                  main, DBT_DEVICEARRIVAL,
+                  L"\\\\?\\USB#VID_046D&PID_C077#5&1&0#{a5dcbf10-6530-11d2-901f-00c04fb951ed}"),
+              0);
     DEV_BROADCAST_HDR volume{sizeof volume, DBT_DEVTYP_VOLUME, 0};
     DWORD_PTR result = 0;
-    ::SendMessageTimeoutW(main, WM_DEVICECHANGE, DBT_DEVICEARRIVAL,
-                          reinterpret_cast<LPARAM>(&volume), SMTO_NORMAL, 5000, &result);
-    Pause(200);
+    ASSERT_NE(::SendMessageTimeoutW(main, WM_DEVICECHANGE, DBT_DEVICEARRIVAL,
+                                    reinterpret_cast<LPARAM>(&volume), SMTO_NORMAL, 5000, &result),
+              0);
     EXPECT_EQ(run.LogCount("Device IN"), 0) << run.Log();
     EXPECT_TRUE(run.Running());
 
@@ -163,8 +168,7 @@ TEST(DeviceEvents, ReceiverPluggedBackIsReopenedAndTakesAnApply) {
         EXPECT_EQ(replugged.find(layout) != std::string::npos, c.sensor != 0x3325) << log;
 
         // Apply reaches the receiver through the new handles.
-        ASSERT_TRUE(run.Click(IDC_MAIN_PRO1 + 1));
-        Pause(300);
+        ASSERT_TRUE(run.SelectProfile(1)) << run.Log();
         ASSERT_TRUE(run.Click(IDC_MAIN_APPLY));
         HWND progress = run.WaitWindow(L"MyProgressDlg..", nullptr, 3000);
         ASSERT_NE(progress, nullptr);

@@ -266,6 +266,13 @@ int TarvelRun::LogCount(const std::string& needle) const {
     return n;
 }
 
+bool TarvelRun::WaitLogCount(const std::string& needle, int count, int ms) {
+    const DWORD end = ::GetTickCount() + DWORD(ms);
+    while (LogCount(needle) < count && int(::GetTickCount() - end) < 0)
+        Pause(50);
+    return LogCount(needle) >= count;
+}
+
 bool TarvelRun::Control(const std::string& command, std::string* reply) {
     return SendVirtualControl(m_state, command, reply);
 }
@@ -291,6 +298,12 @@ bool TarvelRun::Click(int controlId) {
     ::PostMessageW(btn, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4));
     ::PostMessageW(btn, WM_LBUTTONUP, 0, MAKELPARAM(4, 4));
     return true;
+}
+
+bool TarvelRun::SelectProfile(int index, int ms) {
+    const std::string taken = "nInx=" + std::to_string(index);
+    const int before = LogCount(taken);
+    return Click(IDC_MAIN_PRO1 + index) && WaitLogCount(taken, before + 1, ms);
 }
 
 HWND TarvelRun::WaitWindow(const wchar_t* title, const wchar_t* cls, int ms) {

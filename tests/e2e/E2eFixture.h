@@ -51,6 +51,8 @@ public:
     bool WaitLog(const std::string& needle, int ms);
     // How often `needle` occurs in the log since Start.
     int LogCount(const std::string& needle) const;
+    // Waits until `needle` occurs at least `count` times.
+    bool WaitLogCount(const std::string& needle, int count, int ms);
 
     // The receiver's control pipe (see VirtualControl.h).
     bool Control(const std::string& command, std::string* reply = nullptr);
@@ -60,6 +62,9 @@ public:
     // A click on the main window's button with `controlId`, as the mouse
     // would give it (button down and up over it).
     bool Click(int controlId);
+    // Clicks profile button `index` and waits until the window made that
+    // profile the current one.
+    bool SelectProfile(int index, int ms = 5000);
     // A top-level window of the program other than the main and notification
     // windows whose title or class matches, waited for up to `ms`.
     HWND WaitWindow(const wchar_t* title, const wchar_t* cls, int ms);

@@ -68,12 +68,6 @@ HWND WaitFileDialog(TarvelRun& run, int ms) {
     return dlg;
 }
 
-bool WaitLogCount(TarvelRun& run, const std::string& needle, int count, int ms) {
-    const DWORD end = ::GetTickCount() + DWORD(ms);
-    while (run.LogCount(needle) < count && int(::GetTickCount() - end) < 0)
-        Pause(50);
-    return run.LogCount(needle) >= count;
-}
 
 } // namespace
 
@@ -92,7 +86,7 @@ TEST(MainWindow, FinishedConfigurationReadersDoNotPileUp) {
     for (int i = 0; i < kEvents; ++i) {
         ASSERT_TRUE(run.Control("config"));
         // One read per event, each to its end before the next event.
-        ASSERT_TRUE(WaitLogCount(run, "ReadCurCfgThread Exit", 2 + i, 15000)) << run.Log();
+        ASSERT_TRUE(run.WaitLogCount("ReadCurCfgThread Exit", 2 + i, 15000)) << run.Log();
     }
     const std::vector<int> counts = ReaderCounts(run.Log());
     ASSERT_EQ(counts.size(), size_t(kEvents + 1)) << run.Log();
@@ -128,8 +122,7 @@ TEST(MainWindow, ImportDuringAReadIsRefusedBeforeTheFileDialog) {
     // Slow answers keep the next read going for several seconds.
     ASSERT_TRUE(run.Control("latency 40"));
     ASSERT_TRUE(run.Control("config"));
-    ASSERT_TRUE(WaitLogCount(run, "ReadCurCfgThread Start", 2, 5000));
-    Pause(300);
+    ASSERT_TRUE(run.WaitLogCount("ReadCurCfgThread Start", 2, 5000));
     ASSERT_EQ(run.LogCount("ReadCurCfgThread Exit"), 1) << "the read ended too soon";
 
     ::PostMessageW(run.Main(), WM_MENU_CHOICE, 2, 0);
@@ -143,6 +136,6 @@ TEST(MainWindow, ImportDuringAReadIsRefusedBeforeTheFileDialog) {
     EXPECT_EQ(run.Log().find("ImportProfile:"), std::string::npos);
 
     ASSERT_TRUE(run.Control("latency 0"));
-    EXPECT_TRUE(WaitLogCount(run, "ReadCurCfgThread Exit", 2, 30000));
+    EXPECT_TRUE(run.WaitLogCount("ReadCurCfgThread Exit", 2, 30000));
     EXPECT_TRUE(run.Exit());
 }

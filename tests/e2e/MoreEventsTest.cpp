@@ -49,8 +49,11 @@ TEST(MoreEvents, TrayStartKeepsTheWindowHiddenUntilTheTrayIconIsClicked) {
     ASSERT_TRUE(run.Start());
     HWND main = WaitStarted(run);
     ASSERT_NE(main, nullptr) << run.Log();
-    // The read's end repaints the pages; the window must still stay hidden.
-    Pause(500);
+    // The read's end repaints the pages; the window must still stay hidden
+    // once it has handled that (a sent message returns after the handler).
+    ASSERT_TRUE(run.WaitLog("OnSyncOk", 10000)) << run.Log();
+    DWORD_PTR result = 0;
+    ASSERT_NE(::SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result), 0);
     EXPECT_FALSE(::IsWindowVisible(main));
 
     ::PostMessageW(main, WM_TRAYICON, 0, WM_LBUTTONUP);

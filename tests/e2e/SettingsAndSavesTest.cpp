@@ -15,15 +15,6 @@ namespace {
 
 constexpr char kSaveFailedLine[] = "MessageBox(Tarvel): The settings could not be saved.";
 
-bool WaitLogCount(TarvelRun& run, const std::string& needle, int count, int ms) {
-    const DWORD end = ::GetTickCount() + DWORD(ms);
-    do {
-        if (run.LogCount(needle) >= count)
-            return true;
-        Pause(50);
-    } while (int(::GetTickCount() - end) < 0);
-    return false;
-}
 
 // A click right after start-up is now and then lost under Wine: the click is
 // given again until the progress dialog shows that the Apply was taken.
@@ -35,7 +26,7 @@ bool ApplyAndWait(TarvelRun& run, int round) {
         progress = run.WaitWindow(L"MyProgressDlg..", nullptr, 3000);
     }
     return progress && run.WaitGone(progress, 20000) &&
-           WaitLogCount(run, "Apply Over", round, 5000);
+           run.WaitLogCount("Apply Over", round, 5000);
 }
 
 } // namespace
@@ -67,7 +58,7 @@ TEST(SettingsAndSaves, AFailedSaveIsToldOnce) {
     // The same failure again: the worker's and the window's saves of the
     // second Apply have both failed before anything is checked.
     ASSERT_TRUE(ApplyAndWait(run, 2)) << run.Log();
-    ASSERT_TRUE(WaitLogCount(run, "Save pro: WriteFile err=", 4, 5000)) << run.Log();
+    ASSERT_TRUE(run.WaitLogCount("Save pro: WriteFile err=", 4, 5000)) << run.Log();
     EXPECT_EQ(run.WaitWindow(L"TarvelMsgTopWindow", nullptr, 500), nullptr);
     // The exit saves fail once more and say nothing: a message would hold it.
     ASSERT_TRUE(run.Exit());

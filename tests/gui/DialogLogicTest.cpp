@@ -192,6 +192,34 @@ TEST(NotifyLayout, ThirdsWithoutAThirdLineQuartersWithOne) {
     EXPECT_EQ(four.fourth.right, 300);
 }
 
+// A large line keeps its height when the text fits the band and otherwise
+// takes the largest height that fits, down to a floor.
+TEST(NotifyLayout, LargeLinesShrinkToFitTheirBand) {
+    struct Case {
+        const char* name;
+        int chars;    // the text's length; each character is 0.6 of the height wide
+        int room;     // the band's width
+        int expected; // font height
+    };
+    const Case cases[] = {
+        {"a DPI value keeps the large font", 4, 280, 48},
+        {"exactly fitting keeps it", 10, 288, 48},
+        {"a sentence shrinks", 24, 280, 19},
+        {"a little too long shrinks a little", 11, 288, 43},
+        {"too long even at the floor stops there", 80, 280, 15},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto widthAt = [&](int height) { return c.chars * height * 6 / 10; };
+        const int height = FitLineHeight(48, 15, c.room, widthAt);
+        EXPECT_EQ(height, c.expected);
+        if (height > 15 && height < 48) {
+            EXPECT_LE(widthAt(height), c.room);
+            EXPECT_GT(widthAt(height + 1), c.room);
+        }
+    }
+}
+
 TEST(NotifyFade, StepsFrom200DownTo20ThenHides) {
     NotifyFade fade;
     std::vector<int> applied;

@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <future>
 #include <numeric>
 #include <thread>
 
@@ -226,17 +228,102 @@ TEST(VirtualReceiver, AnswersKeepTheirOrderAndLatency) {
     EXPECT_EQ(out[1], CMD_GET_POWER);
 }
 
-TEST(VirtualReceiver, CancelWakesABlockedRead) {
-    VirtualReceiver rx;
-    std::atomic<int> result{-1};
-    std::thread reader([&] {
-        uint8_t out[17];
-        result = rx.ReadReport(out, 17) ? 1 : 0;
-    });
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    rx.CancelReads();
+// Runs `read` on a thread of its own while `meanwhile` runs on this one. The
+// read must end within a couple of seconds; one still blocked then is ended
+// by `unblock`, so a lost cancel fails the test instead of hanging it.
+struct ReadOutcome {
+    bool endedSoon;
+    bool result;
+};
+ReadOutcome RunRead(const std::function<bool()>& read, const std::function<void()>& meanwhile,
+                    const std::function<void()>& unblock) {
+    std::promise<bool> done;
+    std::future<bool> ended = done.get_future();
+    std::thread reader([&] { done.set_value(read()); });
+    meanwhile();
+    const bool soon = ended.wait_for(std::chrono::seconds(2)) == std::future_status::ready;
+    if (!soon)
+        unblock();
     reader.join();
-    EXPECT_EQ(result, 0);
+    return {soon, ended.get()};
+}
+
+void WaitForBlockedReads(const VirtualReceiver& rx, int count) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (rx.BlockedReads() != count && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::yield();
+    EXPECT_EQ(rx.BlockedReads(), count);
+}
+
+// A cancel ends the read in progress or, when the reader has not reached its
+// read yet, the next read as soon as it starts: a caller joins its reader
+// right after cancelling and must not wait for ever. One cancel ends one read.
+TEST(VirtualReceiver, CancelEndsTheReadInProgressOrElseTheNextOne) {
+    for (const bool cancelFirst : {false, true}) {
+        SCOPED_TRACE(cancelFirst ? "cancel, then read" : "read blocked, then cancel");
+        VirtualReceiver rx;
+        if (cancelFirst)
+            rx.CancelReads();
+        uint8_t out[17];
+        const ReadOutcome read = RunRead(
+            [&] { return rx.ReadReport(out, 17); },
+            [&] {
+                if (!cancelFirst) {
+                    WaitForBlockedReads(rx, 1);
+                    rx.CancelReads();
+                }
+            },
+            [&] { rx.CancelReads(); });
+        EXPECT_TRUE(read.endedSoon);
+        EXPECT_FALSE(read.result);
+        EXPECT_EQ(Exchange(rx, CMD_GET_STATE)[1], CMD_GET_STATE);
+    }
+}
+
+// Through the HID binding a cancel belongs to its notification handle, as on
+// Windows: it waits for that handle's next read, leaves other handles' reads
+// alone, and dies with the handle. Closing a handle ends a read blocked on it.
+TEST(VirtualHidLibrary, CancelBelongsToItsNotificationHandle) {
+    auto rx = std::make_shared<VirtualReceiver>();
+    rx->SetLatency(std::chrono::milliseconds(0));
+    sim::VirtualHidLibrary lib(rx);
+    ASSERT_TRUE(lib.Load());
+    auto openNotify = [&] {
+        return lib.OpenHidDevice(0xFF01, 0, u"VID_25a7&PID_fa92", nullptr, nullptr, 0, 0, 0, 0, 0);
+    };
+    const device::Report state = device::FrameCommand(device::MakeCommandRecord(CMD_GET_STATE));
+    uint8_t out[17];
+
+    HidHandle a = openNotify();
+    HidHandle b = openNotify();
+    ASSERT_TRUE(a && b);
+    lib.CancelBlockedRead(a); // nobody reads a yet
+    ASSERT_TRUE(rx->SendFeature(state.data(), state.size()));
+    EXPECT_TRUE(lib.ReadReport(b, out, 17)); // b was not cancelled
+    const ReadOutcome cancelled = RunRead([&] { return lib.ReadReport(a, out, 17); }, [] {},
+                                          [&] { lib.CancelBlockedRead(a); });
+    EXPECT_TRUE(cancelled.endedSoon);
+    EXPECT_FALSE(cancelled.result);
+    EXPECT_EQ(lib.LastError(), 995u); // aborted, not unplugged
+
+    // A cancel left on a closed handle reaches no later handle.
+    lib.CancelBlockedRead(a);
+    lib.Close(a);
+    HidHandle c = openNotify();
+    ASSERT_TRUE(rx->SendFeature(state.data(), state.size()));
+    EXPECT_TRUE(lib.ReadReport(c, out, 17));
+
+    const ReadOutcome closed = RunRead(
+        [&] { return lib.ReadReport(b, out, 17); },
+        [&] {
+            WaitForBlockedReads(*rx, 1);
+            lib.Close(b);
+        },
+        [&] { rx->SetUnplugged(true); });
+    EXPECT_TRUE(closed.endedSoon);
+    EXPECT_FALSE(closed.result);
+    lib.Close(c);
+    EXPECT_EQ(lib.OpenHandles(), 0u);
 }
 
 // --- the state file ------------------------------------------------------------------
