@@ -70,6 +70,8 @@ void CLedDlg::MakeLight(Light& light, int which, const led::LightPlace& place, i
     combo.left = place.selector.left;
     combo.top = place.selector.top;
     combo.parentBkg = m_imgPage.get();
+    // Wider than the button so the longer effect names fit in the menu.
+    combo.menuWidth = 130;
     if (light.effect.Create(combo)) {
         for (const led::EffectItem& item : items)
             light.effect.AddItem(0, uint32_t(item.mode), Txt(item.key));
