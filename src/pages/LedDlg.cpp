@@ -34,7 +34,17 @@ void ShowWindowIf(HWND hwnd, bool show) {
 
 } // namespace
 
-CLedDlg::CLedDlg() : CSkinPage(L"led_nr.png") {}
+CLedDlg::CLedDlg() : CSkinPage(L"led_nr.png") {
+    // The selectors know their effects before (and without) their windows, so
+    // device events select in them either way.
+    const bool altMain = !Txt(u"tc_led_eft1").empty();
+    for (const led::EffectItem& item : led::MainEffects(altMain))
+        m_main.effect.AddItem(0, uint32_t(item.mode), Txt(item.key));
+    for (const led::EffectItem& item : led::LogoEffects())
+        m_logo.effect.AddItem(0, uint32_t(item.mode), Txt(item.key));
+    m_main.effect.SetCurList(0);
+    m_logo.effect.SetCurList(0);
+}
 
 BOOL CLedDlg::OnInitDialog() {
     CSkinPage::OnInitDialog();
@@ -61,9 +71,6 @@ BOOL CLedDlg::OnInitDialog() {
 }
 
 void CLedDlg::MakeLight(Light& light, int which, const led::LightPlace& place, int speedSteps) {
-    const bool altMain = which == kMain && !Txt(u"tc_led_eft1").empty();
-    const std::vector<led::EffectItem> items =
-        which == kMain ? led::MainEffects(altMain) : led::LogoEffects();
     ComboBtnArgs combo;
     combo.parent = m_hwnd;
     combo.id = which == kMain ? kIdMainEffect : kIdLogoEffect;
@@ -73,9 +80,6 @@ void CLedDlg::MakeLight(Light& light, int which, const led::LightPlace& place, i
     // Wider than the button so the longer effect names fit in the menu.
     combo.menuWidth = 130;
     if (light.effect.Create(combo)) {
-        for (const led::EffectItem& item : items)
-            light.effect.AddItem(0, uint32_t(item.mode), Txt(item.key));
-        light.effect.SetCurList(0);
         PageHost* host = Host();
         light.effect.SetChangeCheck([host] { return !host || host->PreApplyCheck(); });
     }
@@ -116,6 +120,8 @@ void CLedDlg::MakeLight(Light& light, int which, const led::LightPlace& place, i
     colour.colour = 0xFFFFFF;
     // The page's colour editor sets the colour; a double click is a click.
     colour.canPick = false;
+    // The editor's target is framed in the skin's accent colour.
+    colour.frameColour = RGB(0, 174, 255);
     light.colour.Create(colour);
 
     light.made = true;

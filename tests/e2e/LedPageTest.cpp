@@ -20,9 +20,12 @@ namespace {
 constexpr int kIdRed = 257;
 constexpr int kIdMainEffect = 271;
 constexpr int kIdMainSpeed = 273;
+constexpr int kIdLogoEffect = 288;
 constexpr uint32_t kMemoryBytes = 0x2000;
 // The product's places of the controls (page coordinates).
 constexpr POINT kGrid{87, 391};
+constexpr POINT kSpectrum{710, 384};
+constexpr POINT kLogoColour{77 + 63 + 15, 41 + 170 + 99 + 15};
 
 bool WaitFor(const std::function<bool()>& done, int ms = 5000) {
     const DWORD end = ::GetTickCount() + DWORD(ms);
@@ -94,6 +97,13 @@ struct DeviceLight {
     bool operator==(const DeviceLight&) const = default;
 };
 
+LightRecord LogoOnDevice(TarvelRun& run) {
+    const std::vector<uint8_t> image = run.Peek(0, kMemoryBytes);
+    if (image.size() != kMemoryBytes)
+        return LightRecord{-1, -1, -1, 0, {}};
+    return DecodeDevice(image, ProfileRecord{}).LogoLight;
+}
+
 DeviceLight MainOnDevice(TarvelRun& run) {
     const std::vector<uint8_t> image = run.Peek(0, kMemoryBytes);
     if (image.size() != kMemoryBytes)
@@ -123,9 +133,12 @@ protected:
         }));
     }
 
-    // Opens the main effect selector and picks item `index`.
+    // Opens an effect selector and picks item `index`.
     void PickMainEffect(TarvelRun& run, int index, const std::string& shot = {}) {
-        HWND combo = ::GetDlgItem(m_page, kIdMainEffect);
+        PickEffect(run, kIdMainEffect, index, shot);
+    }
+    void PickEffect(TarvelRun& run, int id, int index, const std::string& shot = {}) {
+        HWND combo = ::GetDlgItem(m_page, id);
         ASSERT_TRUE(combo);
         ClickAt(CentreOf(combo));
         HWND menu = run.WaitWindow(nullptr, KELMO_MENU_CLASS, 3000);
@@ -190,6 +203,31 @@ TEST_F(LedPage, ChangesReachTheDeviceAtOnceWithApplyNow) {
         << std::string(ItemText(m_page, kIdRed).begin(), ItemText(m_page, kIdRed).end());
     EXPECT_TRUE(WaitFor([&] { return MainOnDevice(run).colour == 0xB86EFFu; }))
         << MainOnDevice(run);
+
+    // A colour taken from the spectrum is the one the fields then show.
+    ClickAt(OnScreen(m_page, kSpectrum.x + 60, kSpectrum.y + 20));
+    auto fields = [&] {
+        uint32_t colour = 0;
+        for (int i = 0; i < 3; ++i)
+            colour |= uint32_t(std::stoi(ItemText(m_page, kIdRed + i))) << (8 * i);
+        return colour;
+    };
+    EXPECT_TRUE(WaitFor([&] { return fields() != 0xB86EFFu; }));
+    EXPECT_TRUE(WaitFor([&] { return MainOnDevice(run).colour == fields(); }))
+        << MainOnDevice(run) << " fields 0x" << std::hex << fields();
+
+    // The logo light: steady, made the editor's target, given a preset
+    // colour; only the logo light is written.
+    const int logoRequests = run.LogCount("Set LED, inx=0x1");
+    PickEffect(run, kIdLogoEffect, 0);
+    EXPECT_TRUE(WaitFor([&] { return LogoOnDevice(run).nMode == 1; }));
+    EXPECT_EQ(run.LogCount("Set LED, inx=0x1"), logoRequests + 1);
+    const DeviceLight mainBefore = MainOnDevice(run);
+    ClickAt(OnScreen(m_page, kLogoColour.x, kLogoColour.y));
+    ClickGrid(0, 5); // (255, 241, 0)
+    EXPECT_TRUE(WaitFor([&] { return (LogoOnDevice(run).crColor & 0xFFFFFF) == 0x00F1FFu; }));
+    EXPECT_EQ(MainOnDevice(run), mainBefore);
+    EXPECT_EQ(ItemText(m_page, kIdRed + 1), L"241");
     EXPECT_TRUE(Screenshot("led-page-edited"));
 
     // The device refuses to answer: the change is refused with a message and
@@ -205,6 +243,8 @@ TEST_F(LedPage, ChangesReachTheDeviceAtOnceWithApplyNow) {
     ASSERT_TRUE(run.WaitGone(message, 3000));
     ASSERT_TRUE(run.Control("sendfail 0"));
     EXPECT_EQ(MainOnDevice(run), before);
+    EXPECT_EQ(LogoOnDevice(run).crColor & 0xFFFFFF, 0x00F1FFu);
+    EXPECT_EQ(ItemText(m_page, kIdRed + 1), L"241"); // the page kept the stored colour
 
     ASSERT_TRUE(run.Exit());
     const std::vector<ProfileRecord> stored = run.StoredProfiles();
@@ -213,7 +253,9 @@ TEST_F(LedPage, ChangesReachTheDeviceAtOnceWithApplyNow) {
     EXPECT_EQ(light.nMode, 2);
     EXPECT_EQ(light.nSpeed, 3);
     EXPECT_EQ(light.nBright, 10);
-    EXPECT_EQ(light.crColor & 0xFFFFFF, 0xB86EFFu);
+    EXPECT_EQ(light.crColor & 0xFFFFFF, mainBefore.colour);
+    EXPECT_EQ(stored[0].LogoLight.nMode, 1);
+    EXPECT_EQ(stored[0].LogoLight.crColor & 0xFFFFFF, 0x00F1FFu);
 }
 
 TEST_F(LedPage, WithoutApplyNowChangesWaitForApply) {
