@@ -218,13 +218,14 @@ void CLedDlg::StoreToProfile(ProfileRecord& profile) {
 void CLedDlg::Commit(uint32_t mask) {
     if (!mask)
         return;
-    EditCurrentProfile([&](ProfileRecord& profile) {
+    const bool stored = EditCurrentProfile([&](ProfileRecord& profile) {
         if (mask & LED_MAIN)
             StoreLight(kMain, profile.MainLight);
         if (mask & LED_LOGO)
             StoreLight(kLogo, profile.LogoLight);
     });
-    if (g_opt.ApplyNow)
+    // Without a current profile there is nothing the device could be given.
+    if (stored && g_opt.ApplyNow)
         PostApply(APPLY_LED, mask);
 }
 
@@ -492,8 +493,9 @@ void CLedDlg::DrawContent(HDC dc) {
     DrawTextIn(dc, Txt(u"tc_adv_str12"), {grid.x, grid.y - 30, grid.x + 300, grid.y - 10},
                m_fontTitle.Get(), text, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
     const settings::Rect& first = m_layout.fields[0];
-    DrawTextIn(dc, Txt(u"tc_adv_str13"), {first.left, first.top - 40, first.left + 300, first.top - 20},
-               m_fontTitle.Get(), text, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
+    DrawTextIn(dc, Txt(u"tc_adv_str13"),
+               {first.left, first.top - 40, first.left + 300, first.top - 20}, m_fontTitle.Get(),
+               text, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
     for (int i = 0; i < 3; ++i) {
         const settings::Rect& rc = m_layout.fields[i];
         DrawTextIn(dc, kChannel[i], {rc.left - 40, rc.top, rc.left - 10, rc.bottom}, font, text,

@@ -74,7 +74,7 @@ uint32_t ColourOf(int red, int green, int blue) {
 
 const std::array<uint32_t, kGridColumns * kGridRows>& GridColours() {
     using settings::Rgb;
-    static const std::array<uint32_t, kGridColumns * kGridRows> colours = {
+    static const std::array<uint32_t, kGridColumns* kGridRows> colours = {
         Rgb(255, 0, 0),     Rgb(228, 0, 127),   Rgb(232, 56, 40),   Rgb(234, 85, 20),
         Rgb(243, 152, 0),   Rgb(255, 241, 0),   Rgb(248, 182, 45),  Rgb(143, 195, 31),
         Rgb(0, 255, 0),     Rgb(46, 167, 224),  Rgb(3, 110, 184),   Rgb(23, 42, 136),

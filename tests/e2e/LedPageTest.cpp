@@ -115,8 +115,8 @@ DeviceLight MainOnDevice(TarvelRun& run) {
 }
 
 std::ostream& operator<<(std::ostream& os, const DeviceLight& l) {
-    return os << "mode " << l.mode << " speed " << l.speed << " bright " << l.bright
-              << " colour 0x" << std::hex << l.colour << std::dec;
+    return os << "mode " << l.mode << " speed " << l.speed << " bright " << l.bright << " colour 0x"
+              << std::hex << l.colour << std::dec;
 }
 
 class LedPage : public testing::Test {

@@ -27,7 +27,10 @@ TEST(LedRules, EffectListsInSelectorOrder) {
         const char16_t* thirdKey;
     } cases[] = {
         {"main", led::MainEffects(false), {1, 2, 3, 0}, u"tc_led_mode1", u"tc_led_mode4"},
-        {"main, product texts", led::MainEffects(true), {1, 2, 3, 0}, u"tc_led_eft1",
+        {"main, product texts",
+         led::MainEffects(true),
+         {1, 2, 3, 0},
+         u"tc_led_eft1",
          u"tc_led_eft3"},
         {"logo", led::LogoEffects(), {1, 2, 3, 0}, u"tc_led_mode1", u"tc_led_mode3"},
     };
@@ -49,11 +52,9 @@ TEST(LedRules, OptionRecordsDecideWhatAnEffectShows) {
         int mode;
         led::Visibility shown; // speed, brightness, colour
     } cases[] = {
-        {1, {false, true, true}},
-        {2, {true, true, true}},
-        {3, {true, true, false}},
-        {0, {false, false, false}},
-        {7, {false, false, false}}, // unknown effect: nothing beyond the selector
+        {1, {false, true, true}},    {2, {true, true, true}},    {3, {true, true, false}},
+        {0, {false, false, false}},  {7, {false, false, false}}, // unknown effect: nothing beyond
+                                                                 // the selector
         {-1, {false, false, false}},
     };
     for (const auto& c : cases) {
@@ -86,9 +87,15 @@ TEST(LedRules, ColourFieldsReadAndCorrect) {
         int value;
         const wchar_t* corrected; // null: the text stays
     } cases[] = {
-        {L"0", 0, nullptr},       {L"255", 255, nullptr},  {L"256", 255, L"255"},
-        {L"300", 255, L"255"},    {L"", 0, nullptr},       {L"abc", 0, nullptr},
-        {L"12x", 12, nullptr},    {L"007", 7, nullptr},    {L" 40", 40, nullptr},
+        {L"0", 0, nullptr},
+        {L"255", 255, nullptr},
+        {L"256", 255, L"255"},
+        {L"300", 255, L"255"},
+        {L"", 0, nullptr},
+        {L"abc", 0, nullptr},
+        {L"12x", 12, nullptr},
+        {L"007", 7, nullptr},
+        {L" 40", 40, nullptr},
         {L"99999999999999999999", 255, L"255"}, // no overflow on a long paste
     };
     for (const auto& c : cases) {
@@ -121,9 +128,13 @@ TEST(LedRules, GridColoursAndSquares) {
         settings::Point pt;
         std::optional<int> square;
     } cases[] = {
-        {{87, 391}, 0},           {{111, 415}, 0},  {{112, 391}, std::nullopt}, // the gap
-        {{123, 391}, 1},          {{87 + 8 * 36, 391 + 64}, 26},
-        {{86, 391}, std::nullopt}, {{87, 391 + 25}, std::nullopt},
+        {{87, 391}, 0},
+        {{111, 415}, 0},
+        {{112, 391}, std::nullopt}, // the gap
+        {{123, 391}, 1},
+        {{87 + 8 * 36, 391 + 64}, 26},
+        {{86, 391}, std::nullopt},
+        {{87, 391 + 25}, std::nullopt},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.pt.x << "," << c.pt.y);
@@ -151,8 +162,8 @@ TEST(LedRules, LayoutFollowsTheAnchorPoints) {
         opt.ShowMainEffect = c.showMain;
         opt.ptRGBEdit = {620, 384};
         const led::Layout layout = led::MakeLayout(opt);
-        EXPECT_EQ(layout.logo.selector, (settings::Rect{c.logoAt.x, c.logoAt.y, c.logoAt.x + 87,
-                                                        c.logoAt.y + 20}));
+        EXPECT_EQ(layout.logo.selector,
+                  (settings::Rect{c.logoAt.x, c.logoAt.y, c.logoAt.x + 87, c.logoAt.y + 20}));
         EXPECT_EQ(layout.logo.speed.left, c.logoAt.x + 63);
         EXPECT_EQ(layout.logo.speed.top, c.logoAt.y + 68);
         EXPECT_EQ(layout.logo.colour.bottom, c.logoAt.y + 129);
