@@ -1,28 +1,97 @@
 #pragma once
-// CLedDlg: the lighting page. For now a read-only view of the current
-// profile's main and logo lights.
+// CLedDlg: the lighting page. It edits the main and the logo light of the
+// current profile: for each an effect selector, brightness and speed sliders
+// and a colour button; one colour editor (three number fields, a spectrum and
+// a grid of preset colours) colours whichever colour button is its target.
+// Every change goes straight into the current profile and, with ApplyNow, to
+// the device; a change the main window's ready check refuses is dropped.
 
+#include "controls/ColorSwatch.h"
+#include "controls/ComboBtn.h"
+#include "controls/PngSlider.h"
 #include "model/ProfileRecord.h"
+#include "pages/LedRules.h"
 #include "pages/SkinPage.h"
+
+#include <cstdint>
 
 class CLedDlg : public CSkinPage {
 public:
+    // Control ids.
+    static constexpr UINT kIdRed = 257, kIdGreen = 258, kIdBlue = 259;
+    static constexpr UINT kIdMainEffect = 271, kIdMainBright = 272, kIdMainSpeed = 273;
+    static constexpr UINT kIdLogoEffect = 288, kIdLogoBright = 289, kIdLogoSpeed = 290;
+    // Colour button indexes (and colour editor targets).
+    static constexpr int kMain = 0, kLogo = 1, kNoTarget = -1;
+
     CLedDlg();
 
+    BOOL OnInitDialog() override;
     void ShowProfile(const ProfileRecord& profile) override;
-    // The logo and main light events select their effects.
+    void StoreToProfile(ProfileRecord& profile) override;
+    // The logo and main light events select the reported effect.
     void OnDeviceEvent(const PageEvent& event) override;
-    // Selects the effect of the logo light and of the main light (0 off).
+    bool OnCommand(WPARAM wParam, LPARAM lParam) override;
+    bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+    // Selects an effect in a selector and shows that light's controls for
+    // it (0 off), as the device's light events do.
     void SelectLogoEffect(int mode);
     void SelectMainEffect(int mode);
 
-    int LogoEffect() const { return m_logo.nMode; }
-    int MainEffect() const { return m_main.nMode; }
+    int LogoEffect() const;
+    int MainEffect() const;
+    int Target() const { return m_nTarget; }
 
 protected:
     void DrawContent(HDC dc) override;
 
 private:
-    LightRecord m_main{};
-    LightRecord m_logo{};
+    // One light's controls.
+    struct Light {
+        CComboBtn effect;
+        CPngSliderBar bright, speed;
+        CColorBtnDlg colour;
+        bool shown = false; // ShowMainEffect / ShowLogoEffect
+        bool made = false;  // its controls were created
+        led::Visibility visible;
+    };
+
+    void MakeLight(Light& light, int which, const led::LightPlace& place, int speedSteps);
+    void MakeFields();
+    Light& LightOf(int which) { return which == kMain ? m_main : m_logo; }
+    const settings::LedOption (&OptionsOf(int which) const)[4];
+    int EffectOf(const Light& light) const;
+    void SelectEffect(int which, int mode);
+    // Shows or hides the light's controls for its effect and sets its sliders
+    // to the profile's values.
+    void ApplyVisibility(int which);
+    void SetSliders(int which, const LightRecord& light);
+    // Writes the lights named in `mask` (LED_MAIN, LED_LOGO) from the
+    // controls into the current profile and, with ApplyNow, asks for them to
+    // be written to the device.
+    void Commit(uint32_t mask);
+    void StoreLight(int which, LightRecord& light) const;
+
+    void OnEffectPicked(int which);
+    void OnSliderReleased(UINT id);
+    void OnFieldChanged(int field);
+    void OnColourClicked(int which);
+    void OnPagePressed(POINT pt);
+    void PickColour(uint32_t colour);
+    void SetTarget(int which);
+    bool TargetUsable() const;
+    // Writes a colour into the three fields without treating it as typed.
+    void ShowInFields(uint32_t colour);
+
+    Light m_main, m_logo;
+    HWND m_hwndField[3]{};
+    led::Layout m_layout{};
+    int m_nTarget = kMain;
+    bool m_bQuiet = false; // the fields are being written by the page
+    fw::Image m_imgPage;   // the page's area of led_nr.png
+    fw::Image m_imgSpectrum;
+    fw::Image m_imgThumb, m_imgDot;
+    fw::Brush m_brField;
+    fw::Font m_fontLabel;
 };
