@@ -450,7 +450,10 @@ const OptKeyInfo* OptKeys(size_t* count) {
 }
 
 bool LoadCfg(const std::u16string& path) {
-    const IniFile ini = IniFile::Load(path);
+    return LoadCfg(IniFile::Load(path));
+}
+
+bool LoadCfg(const IniFile& ini) {
     OptSettings& o = g_opt;
     const int32_t setp200 = o.n3325Setp200;
     SetDefaults(o);
