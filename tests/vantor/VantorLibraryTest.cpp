@@ -401,12 +401,12 @@ TEST_F(VantorTest, UnplugAndPlugAreAnnouncedToTheWindowsOfTheProcess) {
     HWND window = CreateWindowW(wc.lpszClassName, L"", WS_OVERLAPPED, 0, 0, 10, 10, nullptr,
                                 nullptr, wc.hInstance, nullptr);
     ASSERT_NE(window, nullptr);
+    OpenBoth(); // the receiver, and with it its control pipe, is there from now
     // Notices an earlier test's receiver posted may still be on their way to
     // this window: let them arrive before counting.
     const auto pending = [this] { return Control("notices"); };
     ASSERT_TRUE(AllNoticesDelivered(pending));
     g_notices.clear();
-    OpenBoth();
 
     const std::wstring tail = L"#TARVEL0001#{a5dcbf10-6530-11d2-901f-00c04fb951ed}";
     const struct {
