@@ -20,7 +20,6 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -30,9 +29,7 @@ struct Setup {
         platform::SetMessageBoxSink([](const std::u16string&, const std::u16string&) {});
         platform::SetClockPauses(false); // new ids without the pause between them
         // A product with the 0x3325 sensor and its lift-off setting.
-        const auto tmp = FuzzTempDir();
-        const auto dir = tmp / ("tarvel-devread-fuzz-" + std::to_string(getpid()));
-        std::filesystem::create_directories(dir);
+        const auto dir = OwnFuzzDir("tarvel-devread-fuzz");
         std::ofstream(dir / "cfg.ini", std::ios::binary | std::ios::trunc)
             << "[OPT]\r\nSensor=0x3325\r\nShowMainEffect=1\r\n"
                "[SENSOR_1]\r\nSensor=0x3325\r\nDM=6\r\nShowLOD=1\r\n";
@@ -40,14 +37,8 @@ struct Setup {
         settings::g_opt.Debug = 0;
         g_MacroList.SetOwnership(kListOwnsElements);
         SetAppDataDir(text::FromUtf8(dir.string() + "/"));
-        base = dir;
         library = dir / "Mac";
     }
-    ~Setup() {
-        std::error_code ec;
-        std::filesystem::remove_all(base, ec);
-    }
-    std::filesystem::path base;
     std::filesystem::path library; // where the device's macros are added
 };
 

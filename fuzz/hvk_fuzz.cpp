@@ -27,14 +27,7 @@ namespace {
 fs::path g_base;
 
 void Setup() {
-    std::string tmpl = (FuzzTempDir() / "hvk_fuzz.XXXXXX").string();
-    if (!mkdtemp(tmpl.data()))
-        std::abort();
-    g_base = tmpl;
-    std::atexit([] {
-        std::error_code ec;
-        fs::remove_all(g_base, ec);
-    });
+    g_base = OwnFuzzDir("hvk_fuzz");
     fs::create_directories(g_base / "data");
     SetAppDataDir((g_base / "data").u16string());
     platform::SetMessageBoxSink([](const std::u16string&, const std::u16string&) {});

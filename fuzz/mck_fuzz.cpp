@@ -24,14 +24,7 @@ namespace {
 fs::path g_base; // holds in/ (the imported file) and data/ (the data folder)
 
 void Setup() {
-    std::string tmpl = (FuzzTempDir() / "mck_fuzz.XXXXXX").string();
-    if (!mkdtemp(tmpl.data()))
-        std::abort();
-    g_base = tmpl;
-    std::atexit([] {
-        std::error_code ec;
-        fs::remove_all(g_base, ec);
-    });
+    g_base = OwnFuzzDir("mck_fuzz");
     SetAppDataDir((g_base / "data").u16string());
     platform::SetMessageBoxSink([](const std::u16string&, const std::u16string&) {});
     platform::SetClockPauses(false); // new ids without the pause between them

@@ -140,11 +140,15 @@ BOOL CALLBACK CollectOwnWindow(HWND hwnd, LPARAM lParam) {
 // lParam points at the notice) and in order. Only this process's windows are
 // told: the receiver is virtual to this process alone. The notices go out
 // from a thread of their own, so the control pipe answers at once while a
-// window's handler takes its seconds.
+// window's handler takes its seconds. There is one such thread for the
+// process, whatever the number of receivers: windows hear of every receiver's
+// comings and goings in the order they happened.
 class DeviceNotices {
 public:
-    DeviceNotices() {
-        std::thread([this] { Run(); }).detach();
+    // The process's notices; never destroyed, as its thread runs to the end.
+    static DeviceNotices& OfProcess() {
+        static DeviceNotices* notices = new DeviceNotices;
+        return *notices;
     }
 
     void Post(WPARAM event, std::wstring interfaceName) {
@@ -155,20 +159,33 @@ public:
         m_cv.notify_one();
     }
 
+    // Notices posted and not yet delivered to every window (the one being
+    // sent counts): 0 once the windows have been told all there is.
+    size_t Pending() {
+        std::lock_guard lock(m_mutex);
+        return m_queue.size() + (m_sending ? 1 : 0);
+    }
+
 private:
     struct Notice {
         WPARAM event;
         std::wstring name;
     };
 
+    DeviceNotices() {
+        std::thread([this] { Run(); }).detach();
+    }
+
     void Run() {
         for (;;) {
             Notice notice;
             {
                 std::unique_lock lock(m_mutex);
+                m_sending = false;
                 m_cv.wait(lock, [this] { return !m_queue.empty(); });
                 notice = std::move(m_queue.front());
                 m_queue.pop_front();
+                m_sending = true;
             }
             Send(notice);
         }
@@ -195,6 +212,7 @@ private:
     std::mutex m_mutex;
     std::condition_variable m_cv;
     std::deque<Notice> m_queue;
+    bool m_sending = false;
 };
 
 // The claim on the state file for this process (see StateClaim.h); a tool
@@ -316,14 +334,14 @@ private:
         // on a notification handle fails as it does when a receiver is pulled.
         gone.clear();
         if (wasPlugged)
-            m_notices.Post(DBT_DEVICEREMOVECOMPLETE, UsbInterfaceName());
+            DeviceNotices::OfProcess().Post(DBT_DEVICEREMOVECOMPLETE, UsbInterfaceName());
     }
 
     void Plug() {
         if (m_receiver.Open())
             return;
         m_receiver.SetUnplugged(false);
-        m_notices.Post(DBT_DEVICEARRIVAL, UsbInterfaceName());
+        DeviceNotices::OfProcess().Post(DBT_DEVICEARRIVAL, UsbInterfaceName());
     }
 
     // Another receiver, told apart by its product id, is only plugged in
@@ -380,7 +398,6 @@ private:
     std::unique_ptr<sim::StateClaim> m_claim;
     sim::VirtualReceiver m_receiver;
     const std::wstring m_controlPipe;
-    DeviceNotices m_notices;
     std::mutex m_mutex;
     unsigned m_generation = 0;
     WORD m_productId = 0; // 0: from the environment
@@ -442,6 +459,10 @@ std::string VirtualDevice::Execute(const std::string& line) {
              r.SetResultCode(uint8_t(a[0]));
          })},
         {"sendfail", "sendfail <0|1>", {1}, ok([&](const Args& a) { r.SetSendsFail(a[0] != 0); })},
+        {"notices",
+         "notices",
+         {},
+         [&](const Args&) { return "ok " + std::to_string(DeviceNotices::OfProcess().Pending()); }},
         {"reports",
          "reports",
          {},

@@ -23,6 +23,8 @@
 //   sendfail <0|1>       feature reports fail to send
 //   reports              "ok <n>": feature reports received so far
 //   peek <addr> <n>      "ok <hex bytes>": n bytes (1-256) of device memory
+//   notices              "ok <n>": device notices of the process's receivers
+//                        not yet delivered to every window (0: all told)
 //
 // Numbers are decimal or 0x-prefixed hexadecimal. Each command is answered
 // with one line, "ok" (possibly followed by a value) or "error <reason>".

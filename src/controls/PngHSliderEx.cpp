@@ -138,13 +138,7 @@ void CPngHSliderBarEx::SetValues(int thumb, const uint32_t* values, int count) {
 
 bool CPngHSliderBarEx::SetScalePos(int thumb, const int* places, int count) {
     CPngHSliderEx& t = Thumb(thumb);
-    const bool matches = t.m_pos.SetScale(places, count);
-    if (!matches) {
-        settings::WriteLog("CPngSlider::SetScalePos: %d places for %d positions", count,
-                           t.m_pos.Count());
-        platform::ShowMessageBox(u"CPngSlider::SetScalePos  dwScale and Range unmatch!",
-                                 u"Warning");
-    }
+    const bool matches = t.SetScale(places, count);
     t.Placed();
     Redraw();
     return matches;

@@ -85,13 +85,7 @@ void CPngSliderBar::SetValues(const uint32_t* values, int count) {
 }
 
 bool CPngSliderBar::SetScalePos(const int* places, int count) {
-    const bool matches = m_thumb.m_pos.SetScale(places, count);
-    if (!matches) {
-        settings::WriteLog("CPngSlider::SetScalePos: %d places for %d positions", count,
-                           m_thumb.m_pos.Count());
-        platform::ShowMessageBox(u"CPngSlider::SetScalePos  dwScale and Range unmatch!",
-                                 u"Warning");
-    }
+    const bool matches = m_thumb.SetScale(places, count);
     m_thumb.Placed();
     Redraw();
     return matches;

@@ -2,6 +2,7 @@
 
 #include "controls/SkinFactory.h"
 #include "controls/SkinWindow.h"
+#include "platform/MessageBox.h"
 #include "settings/Log.h"
 
 #include <windowsx.h>
@@ -247,6 +248,17 @@ void CSliderThumbBase::SnapToPlace() {
     ::SetWindowPos(m_hwnd, nullptr, Place() - ThumbWidth() / 2, Top(), 0, 0,
                    SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     ::InvalidateRect(m_hwnd, nullptr, FALSE);
+}
+
+bool CSliderThumbBase::SetScale(const int* places, int count) {
+    const bool matches = m_pos.SetScale(places, count);
+    if (!matches) {
+        settings::WriteLog("CPngSlider::SetScalePos: %d places for %d positions", count,
+                           m_pos.Count());
+        platform::ShowMessageBox(u"CPngSlider::SetScalePos  dwScale and Range unmatch!",
+                                 u"Warning");
+    }
+    return matches;
 }
 
 void CSliderThumbBase::OnPaint() {

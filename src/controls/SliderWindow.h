@@ -111,6 +111,9 @@ public:
     int Place() const;
     // Puts the thumb on the place of its current position.
     void SnapToPlace();
+    // Gives the positions their places on the bar; a count that is not the
+    // number of positions is logged and warned about, and false.
+    bool SetScale(const int* places, int count);
 
 protected:
     bool CreateThumb(CSliderBarBase& bar, bool visible);

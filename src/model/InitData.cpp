@@ -58,10 +58,11 @@ bool InitData(const std::u16string& exeDir) {
     std::memset(g_KeyTable, 0, sizeof g_KeyTable);
     ResetSensorCatalogue();
 
-    const std::u16string cfgPath = exeDir + u"cfg.ini";
-    g_opt.n3325Setp200 = int32_t(IniFile::Load(cfgPath).GetInt(u"OPT", u"3325Setp200", 0));
+    // One read of the file serves the options and the sensor sections.
+    const IniFile ini = IniFile::Load(exeDir + u"cfg.ini");
+    g_opt.n3325Setp200 = int32_t(ini.GetInt(u"OPT", u"3325Setp200", 0));
     BuildSensorDpiTables();
-    if (!LoadCfg(cfgPath) || LoadSensorCfg(cfgPath) != 1 || !pSensorCfg)
+    if (!LoadCfg(ini) || LoadSensorCfg(ini) != 1 || !pSensorCfg)
         return false;
 
     LayoutKeyButtons(*pSensorCfg);

@@ -13,20 +13,14 @@ namespace {
 
 // Hardware codes (low byte = kind).
 constexpr uint32_t kHwDisabled = 0x000000;
-constexpr uint32_t kHwCombo = 0x000005;
 constexpr uint32_t kHwRepeatClick = 0x04;
-constexpr uint32_t kHwMacro = 0x06;
 constexpr uint32_t kFunRepeatClick = 0x80000A4;
 constexpr uint32_t kFunKeyboardRead = 0x2000000;
 constexpr uint32_t kFunMacro = 0x5000000;
 constexpr uint32_t kFunCustomKey = 0x80000AD;
 constexpr uint32_t kFunDoubleClick = 0x1000016;
 
-// Combination events.
-constexpr uint8_t kEvPress = 0x80;
-constexpr uint8_t kEvRelease = 0x40;
-constexpr uint8_t kEvModifier = 0;
-constexpr uint8_t kEvKey = 1;
+// A combination event of a consumer (media) usage.
 constexpr uint8_t kEvConsumer = 2;
 constexpr size_t kComboEventBytes = 3;
 
@@ -144,29 +138,6 @@ uint8_t ComboByte(uint32_t combo, int i) {
     return uint8_t(combo >> (8 * i));
 }
 
-std::u16string ComboText(uint32_t combo) {
-    const uint8_t mods = ComboByte(combo, 0);
-    std::u16string out;
-    auto add = [&out](const std::u16string& part) {
-        if (!out.empty())
-            out += u" + ";
-        out += part;
-    };
-    // Left and right modifiers show alike here.
-    if (mods & (kModLCtrl | kModRCtrl))
-        add(KeyName(0x11));
-    if (mods & (kModLAlt | kModRAlt))
-        add(KeyName(0x12));
-    if (mods & (kModLShift | kModRShift))
-        add(KeyName(0x10));
-    if (mods & (kModLWin | kModRWin))
-        add(u"Win");
-    for (int i = 1; i <= 3; ++i)
-        if (ComboByte(combo, i) != 0)
-            add(KeyName(ComboByte(combo, i)));
-    return out;
-}
-
 std::u16string MacroText(const KeyInfo& key) {
     const std::u16string& label = settings::Text(u"tc_msg25");
     if (IsDeviceMacroId(key.dwMacroID))
@@ -208,6 +179,63 @@ void PutEvent(uint8_t* out, size_t& pos, uint8_t event, uint8_t code, uint8_t th
 }
 
 } // namespace
+
+namespace {
+
+// The modifier kinds in the order a combination text shows them; each kind has
+// a left-hand and a right-hand bit in the modifier byte.
+struct ModifierKind {
+    uint8_t left;
+    uint8_t right;
+    const char16_t* name;
+};
+constexpr ModifierKind kModifierKinds[] = {
+    {kModLCtrl, kModRCtrl, u"Ctrl"},
+    {kModLAlt, kModRAlt, u"Alt"},
+    {kModLShift, kModRShift, u"Shift"},
+    {kModLWin, kModRWin, u"Win"},
+};
+
+} // namespace
+
+uint8_t ModifierKindBits(uint8_t bit) {
+    for (const ModifierKind& k : kModifierKinds)
+        if (bit & (k.left | k.right))
+            return uint8_t(k.left | k.right);
+    return 0;
+}
+
+int ModifierKindCount(uint8_t mods) {
+    int count = 0;
+    for (const ModifierKind& k : kModifierKinds)
+        count += (mods & (k.left | k.right)) ? 1 : 0;
+    return count;
+}
+
+std::u16string ComboText(uint8_t mods, const uint8_t (&keys)[3], ModifierNaming naming) {
+    std::u16string out;
+    auto add = [&out](std::u16string_view part) {
+        if (!out.empty())
+            out += u" + ";
+        out += part;
+    };
+    if (naming == ModifierNaming::Generic) {
+        for (const ModifierKind& k : kModifierKinds)
+            if (mods & (k.left | k.right))
+                add(k.name);
+    } else {
+        for (const ModifierKind& k : kModifierKinds)
+            if (mods & k.left)
+                add(u"L-" + std::u16string(k.name));
+        for (const ModifierKind& k : kModifierKinds)
+            if (mods & k.right)
+                add(u"R-" + std::u16string(k.name));
+    }
+    for (uint8_t key : keys)
+        if (key != 0)
+            add(KeyName(key));
+    return out;
+}
 
 uint16_t ConsumerUsage(uint32_t function) {
     const ConsumerKey* c = FindConsumerByFunction(function);
@@ -392,8 +420,11 @@ std::u16string KeyInfoText(const KeyInfo& key) {
     const uint32_t function = key.dwFunID & 0xFFFFFF;
     if (category == kCatMacro)
         return MacroText(key);
-    if (category == kCatKeyboard)
-        return ComboText(key.stCombo);
+    if (category == kCatKeyboard) {
+        const uint8_t keys[3] = {ComboByte(key.stCombo, 1), ComboByte(key.stCombo, 2),
+                                 ComboByte(key.stCombo, 3)};
+        return ComboText(ComboByte(key.stCombo, 0), keys, ModifierNaming::Generic);
+    }
     if (function == 0xA4)
         return settings::Text(u"tc_fire");
     if (category == kCatExtra) {

@@ -11,12 +11,8 @@
 
 namespace {
 
-// Event types.
-constexpr uint8_t kTypeModifier = 0;
-constexpr uint8_t kTypeKey = 1;
-constexpr uint8_t kTypeMouse = 4;
-constexpr uint8_t kPress = 0x80;
-constexpr uint8_t kRelease = 0x40;
+// The event type of a mouse button, beside kEvModifier and kEvKey.
+constexpr uint8_t kEvMouse = 4;
 // The device cannot time shorter pauses; a 3 ms event delay reads back as 0.
 constexpr uint32_t kMinEventDelay = 3;
 
@@ -27,19 +23,19 @@ struct VkCode {
 };
 // Virtual key -> device; several keys share a device code.
 constexpr VkCode kToDevice[] = {
-    {0x11, kTypeModifier, 0x01}, {0xA2, kTypeModifier, 0x01}, {0x10, kTypeModifier, 0x02},
-    {0xA0, kTypeModifier, 0x02}, {0x12, kTypeModifier, 0x04}, {0xA4, kTypeModifier, 0x04},
-    {0x5B, kTypeModifier, 0x08}, {0x5C, kTypeModifier, 0x08}, {0xA3, kTypeModifier, 0x10},
-    {0xA1, kTypeModifier, 0x20}, {0xA5, kTypeModifier, 0x40}, {0xF0, kTypeMouse, 0x01},
-    {0xF1, kTypeMouse, 0x02},    {0xF2, kTypeMouse, 0x04},    {0xF4, kTypeMouse, 0x08},
-    {0xF3, kTypeMouse, 0x10},
+    {0x11, kEvModifier, 0x01}, {0xA2, kEvModifier, 0x01}, {0x10, kEvModifier, 0x02},
+    {0xA0, kEvModifier, 0x02}, {0x12, kEvModifier, 0x04}, {0xA4, kEvModifier, 0x04},
+    {0x5B, kEvModifier, 0x08}, {0x5C, kEvModifier, 0x08}, {0xA3, kEvModifier, 0x10},
+    {0xA1, kEvModifier, 0x20}, {0xA5, kEvModifier, 0x40}, {0xF0, kEvMouse, 0x01},
+    {0xF1, kEvMouse, 0x02},    {0xF2, kEvMouse, 0x04},    {0xF4, kEvMouse, 0x08},
+    {0xF3, kEvMouse, 0x10},
 };
 // Device -> virtual key, one key per device code.
 constexpr VkCode kFromDevice[] = {
-    {0xA2, kTypeModifier, 0x01}, {0xA0, kTypeModifier, 0x02}, {0xA4, kTypeModifier, 0x04},
-    {0x5B, kTypeModifier, 0x08}, {0xA3, kTypeModifier, 0x10}, {0xA1, kTypeModifier, 0x20},
-    {0xA5, kTypeModifier, 0x40}, {0xF0, kTypeMouse, 0x01},    {0xF1, kTypeMouse, 0x02},
-    {0xF2, kTypeMouse, 0x04},    {0xF4, kTypeMouse, 0x08},    {0xF3, kTypeMouse, 0x10},
+    {0xA2, kEvModifier, 0x01}, {0xA0, kEvModifier, 0x02}, {0xA4, kEvModifier, 0x04},
+    {0x5B, kEvModifier, 0x08}, {0xA3, kEvModifier, 0x10}, {0xA1, kEvModifier, 0x20},
+    {0xA5, kEvModifier, 0x40}, {0xF0, kEvMouse, 0x01},    {0xF1, kEvMouse, 0x02},
+    {0xF2, kEvMouse, 0x04},    {0xF4, kEvMouse, 0x08},    {0xF3, kEvMouse, 0x10},
 };
 
 void ToDevice(uint16_t vk, uint8_t& type, uint8_t& code) {
@@ -50,12 +46,12 @@ void ToDevice(uint16_t vk, uint8_t& type, uint8_t& code) {
             return;
         }
     }
-    type = kTypeKey;
+    type = kEvKey;
     code = vk <= 0xFF ? VkToHid(uint8_t(vk)) : 0;
 }
 
 uint16_t FromDevice(uint8_t type, uint8_t code) {
-    if (type == kTypeKey)
+    if (type == kEvKey)
         return HidToVk(code);
     for (const VkCode& c : kFromDevice)
         if (c.type == type && c.code == code)
@@ -77,10 +73,10 @@ size_t StMacro_To_HdMacro(const StMacro* macro, uint8_t* out) {
             break;
         uint8_t type, code;
         ToDevice(step.wVk, type, code);
-        if (type == kTypeKey && code == 0)
+        if (type == kEvKey && code == 0)
             settings::WriteLog("StMacro_To_HdMacro: get wrong hid");
         const uint32_t delay = std::max(uint32_t{step.dwDelay}, kMinEventDelay);
-        block[p] = uint8_t(type | (step.wPress ? kPress : kRelease));
+        block[p] = uint8_t(type | (step.wPress ? kEvPress : kEvRelease));
         block[p + 1] = code;
         block[p + 2] = 0;
         block[p + 3] = uint8_t(delay >> 8);
@@ -121,7 +117,7 @@ void HdMacro_To_StMacro(StMacro& macro, const uint8_t* data, size_t length) {
             break;
         }
         const uint8_t type = e[0] & 7;
-        if (type == kTypeModifier || type == kTypeKey || type == kTypeMouse) {
+        if (type == kEvModifier || type == kEvKey || type == kEvMouse) {
             step.wVk = FromDevice(type, e[1]);
             if (step.wVk == 0)
                 settings::WriteLog("HdMacro_To_StMacro: convert err, i=%d, nHid=%x", i, e[1]);

@@ -151,9 +151,8 @@ int FindCode(const SensorDpiTable& t, uint32_t from, uint32_t count, uint8_t cod
     return -1;
 }
 
-} // namespace
-
-void BuildSensorDpiTables() {
+// Fills g_SensorDpiTable from scratch.
+void FillSensorDpiTables() {
     std::memset(g_SensorDpiTable, 0, sizeof(g_SensorDpiTable));
 
     SensorDpiTable& t3050 = g_SensorDpiTable[0];
@@ -203,6 +202,25 @@ void BuildSensorDpiTables() {
     AddIndexedSteps(t3370, 50, 10000, 50);
     for (int32_t dpi = 10100, k = 0; dpi <= 19000; dpi += 100, ++k)
         AddStep(t3370, dpi, uint8_t(100 + k));
+}
+
+} // namespace
+
+void BuildSensorDpiTables() {
+    // The tables depend on the 3325 step setting alone: each variant is
+    // filled once per process and copied after.
+    static std::mutex lock;
+    static SensorDpiTable built[2][kSensorSlots];
+    static bool have[2] = {};
+    const int variant = settings::g_opt.n3325Setp200 != 0 ? 1 : 0;
+    std::lock_guard guard(lock);
+    if (have[variant]) {
+        std::memcpy(g_SensorDpiTable, built[variant], sizeof(g_SensorDpiTable));
+        return;
+    }
+    FillSensorDpiTables();
+    std::memcpy(built[variant], g_SensorDpiTable, sizeof(g_SensorDpiTable));
+    have[variant] = true;
 }
 
 SensorDpiTable* FindSensorDpiTable(uint32_t sensorId) {

@@ -83,6 +83,8 @@ const int32_t* GetDefaultDpiLevels(uint32_t sensorId);
 
 // Reads SENSOR_1..SENSOR_25 of `path`; 1 success, 0 failure.
 int LoadSensorCfg(const std::u16string& path);
+// The same from a file already read.
+int LoadSensorCfg(const settings::IniFile& ini);
 
 // Reads K1_m..K16_m of `section` into `keys` (a working array the caller
 // clears once before mode 0); returns the number of lines accepted.

@@ -303,13 +303,16 @@ int LoadSensorKeys(const std::u16string& section, int mode, const std::u16string
 }
 
 int LoadSensorCfg(const std::u16string& path) {
+    return LoadSensorCfg(settings::IniFile::Load(path));
+}
+
+int LoadSensorCfg(const settings::IniFile& ini) {
     // Every load starts from untouched slots, so a repeated load (tests, a
     // second InitData) neither warns about its own earlier sensors nor keeps
     // values of sections that are gone.
     std::memset(g_SensorCfg, 0, sizeof(g_SensorCfg));
     SetActiveSensor(uint32_t(settings::g_opt.Sensor), nullptr);
 
-    const settings::IniFile ini = settings::IniFile::Load(path);
     for (int n = 1; n <= kSensorSlots; ++n) {
         const std::u16string section = text::Widen("SENSOR_" + std::to_string(n));
         const int32_t sensorId = ReadInt(ini, section, "Sensor", 0);

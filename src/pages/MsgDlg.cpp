@@ -5,7 +5,7 @@
 #include "controls/SkinFactory.h"
 #include "controls/SkinWarning.h"
 #include "controls/SkinWindow.h"
-#include "model/KeyNames.h"
+#include "model/KeyCodes.h"
 #include "settings/Log.h"
 #include "settings/Settings.h"
 
@@ -17,77 +17,44 @@ using settings::g_opt;
 
 namespace {
 
-struct ModifierName {
-    uint8_t bit;
-    const char16_t* name;
-};
-// The order the combination text shows them in.
-constexpr ModifierName kModifierNames[] = {
-    {0x01, u"L-Ctrl"}, {0x04, u"L-Alt"}, {0x02, u"L-Shift"}, {0x08, u"L-Win"},
-    {0x10, u"R-Ctrl"}, {0x40, u"R-Alt"}, {0x20, u"R-Shift"}, {0x80, u"R-Win"},
-};
-// Both sides of one modifier kind.
-constexpr uint8_t kCtrlBits = 0x11, kShiftBits = 0x22, kAltBits = 0x44, kWinBits = 0x88;
-
 // The modifier bit a virtual key sets, 0 for other keys.
 uint8_t ModifierBit(uint32_t vk) {
     switch (vk) {
     case VK_SHIFT:
     case VK_LSHIFT:
-        return 0x02;
+        return kModLShift;
     case VK_RSHIFT:
-        return 0x20;
+        return kModRShift;
     case VK_CONTROL:
     case VK_LCONTROL:
-        return 0x01;
+        return kModLCtrl;
     case VK_RCONTROL:
-        return 0x10;
+        return kModRCtrl;
     case VK_MENU:
     case VK_LMENU:
-        return 0x04;
+        return kModLAlt;
     case VK_RMENU:
-        return 0x40;
+        return kModRAlt;
     case VK_LWIN:
-        return 0x08;
+        return kModLWin;
     case VK_RWIN:
-        return 0x80;
+        return kModRWin;
     default:
         return 0;
     }
 }
 
-uint8_t KindBits(uint8_t bit) {
-    for (uint8_t kind : {kCtrlBits, kShiftBits, kAltBits, kWinBits})
-        if (bit & kind)
-            return kind;
-    return 0;
-}
-
 } // namespace
 
 int ComboParts(const KeyCombo& combo) {
-    int parts = 0;
-    for (uint8_t kind : {kCtrlBits, kShiftBits, kAltBits, kWinBits})
-        parts += (combo.mods & kind) ? 1 : 0;
+    int parts = ModifierKindCount(combo.mods);
     for (uint8_t key : combo.keys)
         parts += key ? 1 : 0;
     return parts;
 }
 
 std::u16string ComboText(const KeyCombo& combo) {
-    std::u16string text;
-    auto add = [&](const std::u16string& part) {
-        if (!text.empty())
-            text += u" + ";
-        text += part;
-    };
-    for (const auto& m : kModifierNames)
-        if (combo.mods & m.bit)
-            add(m.name);
-    for (uint8_t key : combo.keys)
-        if (key)
-            add(KeyName(key));
-    return text;
+    return ComboText(combo.mods, combo.keys, ModifierNaming::Sided);
 }
 
 uint32_t RefineKey(uint32_t vk, LPARAM lParam) {
@@ -124,7 +91,7 @@ bool CaptureKey(KeyCombo& combo, KeyCaptureMemory& memory, uint32_t vk, bool up,
         // With the check boxes the modifiers come from them, not the keyboard.
         if (checkBoxes)
             return false;
-        if (combo.mods & KindBits(modBit))
+        if (combo.mods & ModifierKindBits(modBit))
             combo = {};
     }
     if (tick / 1000 - memory.prevPressTick / 1000 >= 1)

@@ -35,17 +35,21 @@ std::string ToUtf8(std::u16string_view s) {
     return out;
 }
 
+int Utf8TrailBytes(unsigned char lead) {
+    return lead < 0x80             ? 0
+           : (lead & 0xE0) == 0xC0 ? 1
+           : (lead & 0xF0) == 0xE0 ? 2
+           : (lead & 0xF8) == 0xF0 ? 3
+                                   : -1;
+}
+
 std::u16string FromUtf8(std::string_view s) {
     std::u16string out;
     out.reserve(s.size());
     size_t i = 0;
     while (i < s.size()) {
         unsigned char b = static_cast<unsigned char>(s[i]);
-        int extra = b < 0x80             ? 0
-                    : (b & 0xE0) == 0xC0 ? 1
-                    : (b & 0xF0) == 0xE0 ? 2
-                    : (b & 0xF8) == 0xF0 ? 3
-                                         : -1;
+        int extra = Utf8TrailBytes(b);
         char32_t c = extra == 0   ? b
                      : extra == 1 ? (b & 0x1F)
                      : extra == 2 ? (b & 0x0F)

@@ -7,6 +7,9 @@
 namespace text {
 
 std::string ToUtf8(std::u16string_view s);
+// The continuation bytes a UTF-8 sequence starting with `lead` has (0 to 3);
+// -1 for a byte that starts none.
+int Utf8TrailBytes(unsigned char lead);
 // Ill-formed sequences become U+FFFD.
 std::u16string FromUtf8(std::string_view s);
 // Latin-1 / ASCII widening, for literals and numbers.

@@ -31,11 +31,7 @@ bool IsValidUtf8(std::string_view bytes) {
     size_t i = 0;
     while (i < bytes.size()) {
         unsigned char b = static_cast<unsigned char>(bytes[i]);
-        int extra = b < 0x80             ? 0
-                    : (b & 0xE0) == 0xC0 ? 1
-                    : (b & 0xF0) == 0xE0 ? 2
-                    : (b & 0xF8) == 0xF0 ? 3
-                                         : -1;
+        int extra = text::Utf8TrailBytes(b);
         if (extra < 0 || i + size_t(extra) >= bytes.size())
             return false;
         for (int k = 1; k <= extra; ++k)

@@ -8,7 +8,9 @@
 
 #include <cstddef>
 #include <cstring>
+#include <iterator>
 #include <string>
+#include <vector>
 
 namespace settings {
 
@@ -288,10 +290,11 @@ void Error(const char16_t* text) {
     platform::ShowMessageBox(text, u"Error");
 }
 
-// Reads one key into its field. Returns whether the key held a value.
-bool ReadKey(const IniFile& ini, const OptKeyInfo& k, OptSettings& o) {
+// Reads one key, named `name` in the file, into its field. Returns whether
+// the key held a value.
+bool ReadKey(const IniFile& ini, const OptKeyInfo& k, const std::u16string& name,
+             OptSettings& o) {
     char* field = reinterpret_cast<char*>(&o) + k.offset;
-    const std::u16string name = text::Widen(k.name);
     std::optional<std::u16string> raw = ini.Find(kSection, name);
     const bool given = raw && !raw->empty();
 
@@ -450,15 +453,26 @@ const OptKeyInfo* OptKeys(size_t* count) {
 }
 
 bool LoadCfg(const std::u16string& path) {
-    const IniFile ini = IniFile::Load(path);
+    return LoadCfg(IniFile::Load(path));
+}
+
+bool LoadCfg(const IniFile& ini) {
     OptSettings& o = g_opt;
     const int32_t setp200 = o.n3325Setp200;
     SetDefaults(o);
     o.n3325Setp200 = setp200;
 
+    // The names as the file reader takes them, widened once per process.
+    static const std::vector<std::u16string> names = [] {
+        std::vector<std::u16string> wide;
+        for (const OptKeyInfo& k : kOptKeys)
+            wide.push_back(text::Widen(k.name));
+        return wide;
+    }();
     bool msgColourGiven[3] = {};
-    for (const OptKeyInfo& k : kOptKeys) {
-        bool given = ReadKey(ini, k, o);
+    for (size_t n = 0; n < std::size(kOptKeys); ++n) {
+        const OptKeyInfo& k = kOptKeys[n];
+        bool given = ReadKey(ini, k, names[n], o);
         if (k.offset == offsetof(OptSettings, Debug))
             InitLog();
         for (int i = 0; i < 3; ++i)

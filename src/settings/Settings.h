@@ -11,6 +11,8 @@ constexpr int kKeysPerMode = 16;
 
 namespace settings {
 
+class IniFile;
+
 struct Rect {
     int32_t left, top, right, bottom;
     int32_t Width() const { return right - left; }
@@ -117,6 +119,8 @@ extern OptSettings g_opt;
 // values are logged and replaced by their defaults; the sensor sections are
 // read by the caller (InitData). Always true.
 bool LoadCfg(const std::u16string& path);
+// The same from a file already read.
+bool LoadCfg(const IniFile& ini);
 
 // The derived values that InitData computes after LoadCfg.
 struct MacroLimits {

@@ -200,6 +200,26 @@ bool IsMarkupStart(std::u16string_view s, size_t pos) {
     return next == u'!' || next == u'?' || next == u'/' || IsNameStart(next);
 }
 
+// Markup that holds no elements and is passed over up to its closing text:
+// comments, CDATA sections and processing instructions.
+struct SkippedMarkup {
+    std::u16string_view open;
+    std::u16string_view close;
+    const char16_t* problem; // when nothing closes it
+};
+constexpr SkippedMarkup kSkippedMarkup[] = {
+    {u"<!--", u"-->", u"comment not ended"},
+    {u"<![CDATA[", u"]]>", u"CDATA section not ended"},
+    {u"<?", u"?>", u"processing instruction not ended"},
+};
+
+const SkippedMarkup* SkippedMarkupAt(std::u16string_view s, size_t pos) {
+    for (const SkippedMarkup& markup : kSkippedMarkup)
+        if (StartsAt(s, pos, markup.open))
+            return &markup;
+    return nullptr;
+}
+
 // The end of a "<!...>" declaration such as DOCTYPE: the ">" outside quotes
 // and outside an internal subset in brackets. npos when it is not ended.
 size_t DeclarationEnd(std::u16string_view s, size_t pos) {
@@ -526,20 +546,13 @@ void XmlDocument::Index() {
     std::vector<size_t> open;
     size_t pos = 0;
     while ((pos = s.find(u'<', pos)) != std::u16string_view::npos) {
-        if (StartsAt(s, pos, u"<!--")) {
-            size_t end = s.find(u"-->", pos + 4);
+        if (const SkippedMarkup* markup = SkippedMarkupAt(s, pos)) {
+            size_t end = s.find(markup->close, pos + markup->open.size());
             if (end == std::u16string_view::npos) {
-                AddProblem(u"comment not ended", pos);
+                AddProblem(markup->problem, pos);
                 break;
             }
-            pos = end + 3;
-        } else if (StartsAt(s, pos, u"<![CDATA[")) {
-            size_t end = s.find(u"]]>", pos + 9);
-            if (end == std::u16string_view::npos) {
-                AddProblem(u"CDATA section not ended", pos);
-                break;
-            }
-            pos = end + 3;
+            pos = end + markup->close.size();
         } else if (StartsAt(s, pos, u"<!")) {
             size_t end = DeclarationEnd(s, pos);
             if (end == std::u16string_view::npos) {
@@ -547,13 +560,6 @@ void XmlDocument::Index() {
                 break;
             }
             pos = end + 1;
-        } else if (StartsAt(s, pos, u"<?")) {
-            size_t end = s.find(u"?>", pos + 2);
-            if (end == std::u16string_view::npos) {
-                AddProblem(u"processing instruction not ended", pos);
-                break;
-            }
-            pos = end + 2;
         } else if (StartsAt(s, pos, u"</")) {
             size_t nameEnd = pos + 2;
             while (nameEnd < s.size() && !IsBlank(s[nameEnd]) && s[nameEnd] != u'>' &&

@@ -434,40 +434,54 @@ uint32_t ImportMacroFile(MacroTree* tree, MacroTree::Item target, const std::u16
     return record.dwID;
 }
 
-bool RenameMacroItem(MacroTree* tree, MacroTree::Item item, std::u16string newName) {
-    if (!tree || !item || tree->IsFolder(item) || !IsValidMacroName(newName))
-        return false;
-    if (FindChild(*tree, tree->Parent(item), newName, item)) {
+namespace {
+
+// The paths of `item` under its present name and under `newName`, the item's
+// text left as it is. False, with the user told, when a sibling already has
+// the name, a path cannot be built, or the new path names another file or
+// folder that exists.
+bool RenamePaths(MacroTree& tree, MacroTree::Item item, const std::u16string& newName,
+                 std::u16string& oldPath, std::u16string& newPath) {
+    if (FindChild(tree, tree.Parent(item), newName, item)) {
         store::ShowStoreMessage(settings::Text(u"tc_macro_msg8"));
         return false;
     }
-    const std::u16string oldText = tree->ItemText(item);
-    std::u16string oldPath, newPath;
-    bool built = TreeItem_To_FilePath(item, *tree, oldPath);
-    tree->SetItemText(item, newName);
-    built = built && TreeItem_To_FilePath(item, *tree, newPath);
+    const std::u16string oldText = tree.ItemText(item);
+    bool built = TreeItem_To_FilePath(item, tree, oldPath);
+    tree.SetItemText(item, newName);
+    built = built && TreeItem_To_FilePath(item, tree, newPath);
+    tree.SetItemText(item, oldText);
     if (!built) {
-        tree->SetItemText(item, oldText);
         store::ShowStoreMessage(u"Rename failed.");
         return false;
     }
     std::error_code ec;
-    // A macro never saved has no file yet; only an existing file moves. A
-    // name whose file name another macro already uses is refused.
     if (newPath != oldPath && fs::exists(fs::path(newPath), ec) &&
         !fs::equivalent(fs::path(newPath), fs::path(oldPath), ec)) {
-        tree->SetItemText(item, oldText);
         store::ShowStoreMessage(settings::Text(u"tc_macro_msg8"));
         return false;
     }
+    return true;
+}
+
+} // namespace
+
+bool RenameMacroItem(MacroTree* tree, MacroTree::Item item, std::u16string newName) {
+    if (!tree || !item || tree->IsFolder(item) || !IsValidMacroName(newName))
+        return false;
+    std::u16string oldPath, newPath;
+    if (!RenamePaths(*tree, item, newName, oldPath, newPath))
+        return false;
+    // A macro never saved has no file yet; only an existing file moves.
+    std::error_code ec;
     if (fs::exists(fs::path(oldPath), ec)) {
         fs::rename(fs::path(oldPath), fs::path(newPath), ec);
         if (ec) {
-            tree->SetItemText(item, oldText);
             store::ShowStoreMessage(store::FormatNumber("Rename failed. err=0x%llx", ec.value()));
             return false;
         }
     }
+    tree->SetItemText(item, newName);
     const uint32_t id = tree->ItemMacroId(item) & kMacroIdMask;
     {
         auto lock = g_MacroList.Lock();
@@ -484,26 +498,11 @@ bool RenameMacroItem(MacroTree* tree, MacroTree::Item item, std::u16string newNa
 bool RenameFolderItem(MacroTree* tree, MacroTree::Item item, std::u16string newName, int macroDir) {
     if (!tree || !item || !tree->IsFolder(item) || !IsValidMacroName(newName))
         return false;
-    if (FindChild(*tree, tree->Parent(item), newName, item)) {
-        store::ShowStoreMessage(settings::Text(u"tc_macro_msg8"));
-        return false;
-    }
-    const std::u16string oldText = tree->ItemText(item);
     std::u16string oldPath, newPath;
-    bool built = TreeItem_To_FilePath(item, *tree, oldPath);
-    tree->SetItemText(item, newName);
-    built = built && TreeItem_To_FilePath(item, *tree, newPath);
-    tree->SetItemText(item, oldText);
-    if (!built) {
-        store::ShowStoreMessage(u"Rename failed.");
+    if (!RenamePaths(*tree, item, newName, oldPath, newPath))
         return false;
-    }
     const fs::path oldDir(oldPath), newDir(newPath);
     std::error_code ec;
-    if (fs::exists(newDir, ec) && !fs::equivalent(newDir, oldDir, ec)) {
-        store::ShowStoreMessage(settings::Text(u"tc_macro_msg8"));
-        return false;
-    }
     // The picture is named after its folder, so it moves first.
     const fs::path oldPng = oldDir / (oldDir.filename().u16string() + u".png");
     const fs::path newPng = oldDir / (newDir.filename().u16string() + u".png");

@@ -31,9 +31,6 @@ constexpr uint32_t kFinalProgressMs = 500;
 constexpr int kTableChunk = 8;
 constexpr int kBlockChunk = 10;
 
-// Hardware code kinds (low byte) the keys step writes data for.
-constexpr uint32_t kCodeCombo = 5;
-constexpr uint32_t kCodeMacro = 6;
 // Matrix code of the profile switch key.
 constexpr int32_t kCodeProfileSwitch = 9;
 
@@ -176,7 +173,7 @@ bool Writer::Keys() {
 // The macro block or the combination data of one key.
 bool Writer::KeyData(int position, const KeyInfo& key, int k, int32_t code, int32_t& matrixEntry) {
     bool ok = true;
-    if ((uint32_t(code) & 0xFF) == kCodeMacro) {
+    if ((uint32_t(code) & 0xFF) == kHwMacro) {
         // The macro may have left the library since its code was made.
         StMacro macro;
         if (!CopyMacroById(key.dwMacroID, macro))
@@ -190,7 +187,7 @@ bool Writer::KeyData(int position, const KeyInfo& key, int k, int32_t code, int3
         // The macro sits in the block of the key's own slot; the code says which.
         matrixEntry = int32_t(uint32_t(k) << 8 | uint32_t(code));
         ok = Write(memmap::MacroBlockAddr(k), block, length);
-    } else if ((uint32_t(code) & 0xFF) == kCodeCombo) {
+    } else if ((uint32_t(code) & 0xFF) == kHwCombo) {
         uint8_t data[kComboDataMax + 1] = {};
         const size_t n = ComboToDevice(key, data);
         data[n] = memmap::BlockCheck(data, n);

@@ -340,4 +340,32 @@ TEST_F(KeyCodesTest, DisplayTexts) {
             << std::hex << c.key.dwFunID << " " << c.key.stCombo;
 }
 
+TEST_F(KeyCodesTest, ComboTextNamesModifiersInEitherStyle) {
+    struct Case {
+        uint8_t mods;
+        uint8_t keys[3];
+        const char16_t* generic;
+        const char16_t* sided;
+    } cases[] = {
+        {0, {}, u"", u""},
+        {kModLCtrl | kModRCtrl, {}, u"Ctrl", u"L-Ctrl + R-Ctrl"},
+        {kModLWin | kModLShift | kModLAlt | kModLCtrl,
+         {'A'},
+         u"Ctrl + Alt + Shift + Win + A",
+         u"L-Ctrl + L-Alt + L-Shift + L-Win + A"},
+        {kModRShift | kModLCtrl,
+         {0, 'B', 'C'},
+         u"Ctrl + Shift + B + C",
+         u"L-Ctrl + R-Shift + B + C"},
+        {kModRWin | kModRAlt, {0x70}, u"Alt + Win + F1", u"R-Alt + R-Win + F1"},
+        {0, {'X', 'Y', 'Z'}, u"X + Y + Z", u"X + Y + Z"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(text::ToUtf8(ComboText(c.mods, c.keys, ModifierNaming::Generic)),
+                  text::ToUtf8(c.generic));
+        EXPECT_EQ(text::ToUtf8(ComboText(c.mods, c.keys, ModifierNaming::Sided)),
+                  text::ToUtf8(c.sided));
+    }
+}
+
 } // namespace

@@ -1,6 +1,12 @@
+#include "platform/Platform.h"
 #include "platform/Text.h"
 
 #include <gtest/gtest.h>
+
+#include <atomic>
+#include <string>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -38,5 +44,37 @@ TEST(TextTest, FixedFieldsAreAlwaysTerminated) {
     char16_t unterminated[3] = {u'x', u'y', u'z'};
     EXPECT_EQ(text::FromField(unterminated, 3), u"xyz");
 }
+
+#ifndef _WIN32
+// The converter of a code page is kept and shared by every thread: each
+// conversion starts from the initial shift state, and two never use one
+// converter at once.
+TEST(CodePageToUtf16, SharedConvertersStartEveryConversionAfresh) {
+    const struct {
+        unsigned codePage;
+        std::string bytes;
+        std::u16string text;
+    } cases[] = {
+        {50220, "\x1b$B\x30\x21", u"\u4E9C"}, // ends shifted into two-byte characters
+        {50220, "AB", u"AB"},                  // so this would read as one of those
+        {1252, "\x80\xE9", u"\u20AC\u00E9"},
+        {932, "\x82\xA0", u"\u3042"},
+    };
+    std::atomic<int> wrong{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t)
+        threads.emplace_back([&] {
+            for (int round = 0; round < 100; ++round)
+                for (const auto& c : cases) {
+                    std::u16string out;
+                    if (!platform::CodePageToUtf16(c.codePage, c.bytes, out) || out != c.text)
+                        ++wrong;
+                }
+        });
+    for (std::thread& t : threads)
+        t.join();
+    EXPECT_EQ(wrong.load(), 0);
+}
+#endif
 
 } // namespace

@@ -265,7 +265,7 @@ protected:
             [&](ProfileRecord& r) { bytes.append(reinterpret_cast<const char*>(&r), sizeof r); });
         return bytes;
     }
-    testutil::WindowRecorder mainWnd;
+    testutil::RecordingPoster mainWnd;
     testutil::TempDir m_files;
 };
 

@@ -338,7 +338,7 @@ TEST_F(ApplyProfileTest, NothingWithoutDeviceProfileOrId) {
 }
 
 TEST_F(ApplyProfileTest, ProgressAndSystemSettings) {
-    testutil::WindowRecorder window;
+    testutil::RecordingPoster window;
     // Two settings differ from the system's: double-click time and acceleration.
     p.nDblClickTime = 700;
     p.bEnhancePrecision = 0;

@@ -41,7 +41,8 @@ public:
         std::lock_guard lock(m_mtx);
         return int(m_titles.size());
     }
-    std::shared_ptr<testutil::WindowRecorder> window = std::make_shared<testutil::WindowRecorder>();
+    std::shared_ptr<testutil::RecordingPoster> window =
+        std::make_shared<testutil::RecordingPoster>();
     int m_nFoundOnLook = 0;
 
 private:
@@ -65,7 +66,7 @@ protected:
     }
     void Idle() { ASSERT_TRUE(WaitApplyIdle(std::chrono::seconds(10))); }
 
-    testutil::WindowRecorder mainWnd;
+    testutil::RecordingPoster mainWnd;
     ProgressFinder finder;
 };
 

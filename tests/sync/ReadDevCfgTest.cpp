@@ -272,7 +272,7 @@ TEST_F(ReadDevCfgTest, WorkerWithoutDeviceEndsAtOnce) {
 // Two workers against the virtual receiver: the second asks the first to give
 // up while it reads the macro names, then reads the whole device itself.
 TEST_F(ReadDevCfgTest, SecondWorkerAbortsTheFirst) {
-    testutil::WindowRecorder window;
+    testutil::RecordingPoster window;
     ctx.pMainWnd = &window;
     receiver->WriteMemory(0x00, {2, 0x53}); // 500 Hz
     ProfileRecord first = Profile(0);

@@ -42,7 +42,7 @@ protected:
     }
 
     testutil::MessageRecorder boxes;
-    testutil::WindowRecorder mainWnd;
+    testutil::RecordingPoster mainWnd;
 };
 
 TEST_F(SensorSwitchTest, SwitchDuringApplies) {

@@ -6,6 +6,7 @@
 
 #include "model/CoreFixture.h"
 
+#include "common/RecordingPoster.h"
 #include "device/USBDriver.h"
 #include "platform/MessageBox.h"
 #include "platform/SystemMouse.h"
@@ -72,34 +73,6 @@ private:
     mutable std::mutex m_mtx;
     std::vector<std::string> m_log;
     std::vector<std::string> m_boxes;
-};
-
-// A window that records what is posted to it.
-class WindowRecorder : public EventPoster {
-public:
-    struct Message {
-        uint32_t msg;
-        uintptr_t wParam;
-        intptr_t lParam;
-    };
-    bool IsWindow() const override { return m_bWindow; }
-    void Post(uint32_t msg, uintptr_t wParam, intptr_t lParam) override {
-        std::lock_guard lock(m_mtx);
-        m_messages.push_back({msg, wParam, lParam});
-    }
-    std::vector<Message> Messages() const {
-        std::lock_guard lock(m_mtx);
-        return m_messages;
-    }
-    void Clear() {
-        std::lock_guard lock(m_mtx);
-        m_messages.clear();
-    }
-    std::atomic<bool> m_bWindow{true};
-
-private:
-    mutable std::mutex m_mtx;
-    std::vector<Message> m_messages;
 };
 
 // One command-7 report: where it wrote and what.

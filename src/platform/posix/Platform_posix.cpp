@@ -14,6 +14,9 @@
 #include <fstream>
 #include <iconv.h>
 #include <limits.h>
+#include <map>
+#include <memory>
+#include <mutex>
 #include <sys/time.h>
 #include <thread>
 #include <unistd.h>
@@ -144,6 +147,33 @@ std::string CharsetForCodePage(unsigned cp) {
         return "CP" + std::to_string(cp);
     }
 }
+
+// An open converter from one code page; a converter carries shift state
+// between calls, so one conversion uses it at a time.
+struct Converter {
+    std::mutex lock;
+    iconv_t cd = reinterpret_cast<iconv_t>(-1);
+    bool Usable() const { return cd != reinterpret_cast<iconv_t>(-1); }
+    ~Converter() {
+        if (Usable())
+            iconv_close(cd);
+    }
+};
+
+// The converter of `codePage`, opened on first use and kept for the process:
+// opening one costs more than converting a settings file. A code page iconv
+// does not know is remembered as such.
+Converter& ConverterFor(unsigned codePage) {
+    static std::mutex mapLock;
+    static std::map<unsigned, std::unique_ptr<Converter>> converters;
+    std::lock_guard<std::mutex> guard(mapLock);
+    std::unique_ptr<Converter>& slot = converters[codePage];
+    if (!slot) {
+        slot = std::make_unique<Converter>();
+        slot->cd = iconv_open("UTF-16LE", CharsetForCodePage(codePage).c_str());
+    }
+    return *slot;
+}
 } // namespace
 
 bool CodePageToUtf16(unsigned codePage, std::string_view bytes, std::u16string& out) {
@@ -152,9 +182,13 @@ bool CodePageToUtf16(unsigned codePage, std::string_view bytes, std::u16string& 
         out = text::FromUtf8(bytes);
         return true;
     }
-    iconv_t cd = iconv_open("UTF-16LE", CharsetForCodePage(codePage).c_str());
-    if (cd == reinterpret_cast<iconv_t>(-1))
+    Converter& converter = ConverterFor(codePage);
+    if (!converter.Usable())
         return false;
+    std::lock_guard<std::mutex> guard(converter.lock);
+    iconv_t cd = converter.cd;
+    // Back to the initial shift state, whatever the last conversion ended in.
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
     std::string input(bytes);
     char* in = input.data();
     size_t inLeft = input.size();
@@ -177,7 +211,6 @@ bool CodePageToUtf16(unsigned codePage, std::string_view bytes, std::u16string& 
         }
         break;
     }
-    iconv_close(cd);
     size_t produced = result.size() - outLeft;
     out.resize(produced / 2);
     for (size_t i = 0; i < out.size(); ++i)
