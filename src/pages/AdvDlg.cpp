@@ -7,74 +7,18 @@
 #include "device/DeviceEvents.h"
 #include "model/ApplyRequest.h"
 #include "model/SensorCatalogue.h"
-#include "pages/MsgDlg.h"
+#include "pages/AdvPlaces.h"
 #include "settings/Log.h"
 #include "settings/Settings.h"
 #include "sync/DeviceRead.h"
 
 #include <algorithm>
 #include <cwchar>
+#include <utility>
 
 using settings::g_opt;
 using settings::WriteLog;
-
-namespace {
-
-constexpr int kThumbW = 18;      // slider1.png / slider2.png
-constexpr int kBarW = 315, kBarH = 20;
-constexpr int kCheck = 16, kRadio = 18;
-constexpr int kLabelW = 130; // room for a label left of a control
-
-POINT Pt(const settings::Point& p) {
-    return POINT{p.x, p.y};
-}
-
-RECT At(POINT p, int w, int h) {
-    return RECT{p.x, p.y, p.x + w, p.y + h};
-}
-
-// Where the pointer controls go, around ptMoveSpeed (the pointer speed slider).
-POINT DblClickAt() {
-    return {g_opt.ptMoveSpeed.x, g_opt.ptMoveSpeed.y - 260};
-}
-POINT WheelAt() {
-    return {g_opt.ptMoveSpeed.x, g_opt.ptMoveSpeed.y - 170};
-}
-POINT OneScreenAt() {
-    return {g_opt.ptMoveSpeed.x, g_opt.ptMoveSpeed.y - 130};
-}
-POINT PrecisionAt() {
-    return {g_opt.ptMoveSpeed.x, g_opt.ptMoveSpeed.y - 90};
-}
-// The DPI light selector at ptDpiEft, its two sliders (one shown at a time)
-// below it.
-POINT LightSliderAt() {
-    return {g_opt.ptDpiEft.x, g_opt.ptDpiEft.y + 40};
-}
-POINT Lod2At() {
-    return {g_opt.ptLOD.x + 100, g_opt.ptLOD.y};
-}
-
-void Show(HWND hwnd, bool visible) {
-    if (hwnd)
-        ::ShowWindow(hwnd, visible ? SW_SHOWNA : SW_HIDE);
-}
-
-bool Visible(HWND hwnd) {
-    return hwnd && (::GetWindowLongW(hwnd, GWL_STYLE) & WS_VISIBLE) != 0;
-}
-
-void MoveTo(HWND hwnd, const RECT& rc) {
-    if (hwnd)
-        ::SetWindowPos(hwnd, nullptr, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top,
-                       SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-uint32_t Kept(const std::optional<uint32_t>& held, uint32_t shown) {
-    return held ? *held : shown;
-}
-
-} // namespace
+using namespace adv;
 
 CAdvDlg::CAdvDlg() : CSkinPage(L"adv_nr.png") {}
 
@@ -119,8 +63,7 @@ bool CAdvDlg::MakeCheck(CPngBtn& btn, UINT id, const wchar_t* normal, const wcha
                              nullptr, nullptr, at.x, at.y, at.x + w, at.y + h) == 1;
 }
 
-bool CAdvDlg::MakeSlider(CPngSliderBar& bar, UINT id, const uint32_t* values, int count,
-                         POINT at) {
+bool CAdvDlg::MakeSlider(CPngSliderBar& bar, UINT id, const uint32_t* values, int count, POINT at) {
     SliderBarArgs args;
     args.parentBkg = m_imgPage.get();
     args.parent = m_hwnd;
@@ -174,6 +117,10 @@ void CAdvDlg::BuildControls() {
     MakeSlider(m_sldSpeed, IDC_ADV_SPEED, kPointerSpeeds, 11, Pt(g_opt.ptMoveSpeed));
     m_lblWheel = MakeLabel(IDC_ADV_WHEEL + 1000);
     m_lblSpeed = MakeLabel(IDC_ADV_SPEED + 1000);
+    // The values right of their sliders.
+    for (const auto& [label, at] :
+         {std::pair{m_lblWheel, WheelAt()}, std::pair{m_lblSpeed, Pt(g_opt.ptMoveSpeed)}})
+        MoveTo(label, {at.x + kBarW + 10, at.y, at.x + kBarW + 50, at.y + kBarH});
     MakeCheck(m_chkOneScreen, IDC_ADV_ONESCREEN, L"check_nr.png", L"check_dn.png", OneScreenAt());
     MakeCheck(m_chkPrecision, IDC_ADV_PRECISION, L"check_nr.png", L"check_dn.png", PrecisionAt());
 
@@ -243,10 +190,9 @@ void CAdvDlg::ApplySensorLayout() {
             m_steps.push_back(uint32_t(table->dpi[i]));
     }
     // Without steps there is nothing a level slider could show.
-    m_nLevels = pSensorCfg && !m_steps.empty() ? std::clamp(pSensorCfg->nLevels, 0, kDpiLevels)
-                                               : 0;
-    WriteLog("CAdvDlg::ApplySensorLayout: sensor 0x%x, %d levels, %d steps",
-             unsigned(g_nCurSensor), m_nLevels, int(m_steps.size()));
+    m_nLevels = pSensorCfg && !m_steps.empty() ? std::clamp(pSensorCfg->nLevels, 0, kDpiLevels) : 0;
+    WriteLog("CAdvDlg::ApplySensorLayout: sensor 0x%x, %d levels, %d steps", unsigned(g_nCurSensor),
+             m_nLevels, int(m_steps.size()));
     if (!m_bBuilt)
         return;
     const int n = int(m_steps.size());
@@ -303,8 +249,7 @@ void CAdvDlg::PlaceLevelRows() {
     const RECT toggle = XYToggleRect(bar, rowH, m_nLevels);
     if (m_btnXY.Hwnd()) {
         MoveTo(m_btnXY.Hwnd(), toggle);
-        m_btnXY.SetBackground(
-            CropImage(m_imgPage.get(), toggle.left, toggle.top, kCheck, kCheck));
+        m_btnXY.SetBackground(CropImage(m_imgPage.get(), toggle.left, toggle.top, kCheck, kCheck));
     }
     Show(m_btnXY.Hwnd(), xy && m_nLevels > 0);
 }
@@ -351,12 +296,12 @@ void CAdvDlg::ShowProfile(const ProfileRecord& p) {
         SetLabel(m_lblWheel, Kept(m_heldWheel, m_sldWheel.GetValue()));
 
     m_cmbLight.SelectCode(uint32_t(p.DpiLight.nMode));
-    const ShownValue bright = ShowValue(m_sldBright.Thumb().Positions().Values().data(), 10,
-                                        p.DpiLight.nBright);
+    const ShownValue bright =
+        ShowValue(m_sldBright.Thumb().Positions().Values().data(), 10, p.DpiLight.nBright);
     m_sldBright.SetPos(bright.slider);
     m_heldBright = bright.held;
-    const ShownValue lspeed = ShowValue(m_sldLightSpeed.Thumb().Positions().Values().data(), 5,
-                                        p.DpiLight.nSpeed);
+    const ShownValue lspeed =
+        ShowValue(m_sldLightSpeed.Thumb().Positions().Values().data(), 5, p.DpiLight.nSpeed);
     m_sldLightSpeed.SetPos(lspeed.slider);
     m_heldLightSpeed = lspeed.held;
     ApplyDpiLightVisibility(p.DpiLight.nMode);
@@ -514,289 +459,9 @@ void CAdvDlg::OnDrawItem(const DRAWITEMSTRUCT& item) {
     wchar_t text[32] = {};
     ::GetWindowTextW(item.hwndItem, text, int(std::size(text)));
     const int id = int(item.CtlID);
-    const bool current = m_nSelLevel >= 0 &&
-                         (id == int(IDC_ADV_LABELX0) + m_nSelLevel ||
-                          id == int(IDC_ADV_LABELY0) + m_nSelLevel);
+    const bool current = m_nSelLevel >= 0 && (id == int(IDC_ADV_LABELX0) + m_nSelLevel ||
+                                              id == int(IDC_ADV_LABELY0) + m_nSelLevel);
     DrawTextIn(dc, text, rc, current ? m_fontBold.Get() : TextFont(),
                current ? g_opt.Btn_txt_clr_dn : g_opt.Txt_clr,
                DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-}
-
-// ---------------------------------------------------------------- messages --
-
-bool CAdvDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-    switch (msg) {
-    case WM_SLIDER_SET:
-        OnSliderSet(UINT(LOWORD(lParam)), 1, uint32_t(wParam));
-        result = 0;
-        return true;
-    case WM_HSLIDER_SET:
-        OnSliderSet(UINT(LOWORD(lParam)), HIWORD(lParam), uint32_t(wParam));
-        result = 0;
-        return true;
-    case WM_SLIDER_MOVING:
-        OnSliderMoving(UINT(LOWORD(lParam)), 1, uint32_t(wParam));
-        result = 0;
-        return true;
-    case WM_HSLIDER_MOVING:
-        OnSliderMoving(UINT(LOWORD(lParam)), HIWORD(lParam), uint32_t(wParam));
-        result = 0;
-        return true;
-    case WM_SLIDER_ASK:
-    case WM_HSLIDER_ASK:
-        result = DeviceReady() ? 1 : 0;
-        return true;
-    case WM_COLOR_CHANGED:
-        if (lParam >= kColorQueryFlag && lParam <= kColorQueryFlag + 0xFFFF) {
-            result = DeviceReady() ? 1 : 0;
-        } else {
-            Commit(APPLY_DPI_COLOR, uint32_t(lParam & 0xFF));
-            result = 0;
-        }
-        return true;
-    case WM_DRAWITEM: {
-        const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
-        if (item && item->CtlType == ODT_STATIC) {
-            OnDrawItem(*item);
-            result = TRUE;
-            return true;
-        }
-        break;
-    }
-    default:
-        break;
-    }
-    return CSkinPage::OnMessage(msg, wParam, lParam, result);
-}
-
-void CAdvDlg::OnSliderMoving(UINT id, int thumb, uint32_t value) {
-    if (id >= IDC_ADV_LEVEL0 && id < IDC_ADV_LEVEL0 + kAdvLevels) {
-        LevelRow& row = m_rows[id - IDC_ADV_LEVEL0];
-        const bool separate = Separate();
-        if (thumb == 2 && separate) {
-            SetLabel(row.labelY, value);
-        } else {
-            SetLabel(row.labelX, value);
-            if (!separate)
-                SetLabel(row.labelY, value);
-        }
-    } else if (id == IDC_ADV_SPEED) {
-        SetLabel(m_lblSpeed, value);
-    } else if (id == IDC_ADV_WHEEL) {
-        SetLabel(m_lblWheel, value);
-    }
-}
-
-void CAdvDlg::OnSliderSet(UINT id, int thumb, uint32_t value) {
-    if (id >= IDC_ADV_LEVEL0 && id < IDC_ADV_LEVEL0 + kAdvLevels) {
-        const int i = int(id - IDC_ADV_LEVEL0);
-        LevelRow& row = m_rows[i];
-        const bool separate = Separate();
-        // What the user moved is no longer the held value; in linked mode
-        // both thumbs moved.
-        if (thumb == 2 && separate) {
-            row.heldY.reset();
-        } else {
-            row.heldX.reset();
-            if (!separate)
-                row.heldY.reset();
-        }
-        OnSliderMoving(id, thumb, value);
-        ShowLevelValues(i, !(thumb == 2 && separate), thumb == 2 || !separate);
-        Commit(APPLY_DPI, uint32_t(i));
-        return;
-    }
-    switch (id) {
-    case IDC_ADV_SPEED:
-        m_heldSpeed.reset();
-        SetLabel(m_lblSpeed, value);
-        Commit(APPLY_SYS, 0);
-        break;
-    case IDC_ADV_WHEEL:
-        m_heldWheel.reset();
-        SetLabel(m_lblWheel, value);
-        Commit(APPLY_SYS, 0);
-        break;
-    case IDC_ADV_DBLCLICK:
-        m_heldDblClick.reset();
-        Commit(APPLY_SYS, 0);
-        break;
-    case IDC_ADV_BRIGHT:
-    case IDC_ADV_LSPEED:
-        if (m_cmbLight.UserValue() == 0 && m_cmbLight.GetSelected() >= 0)
-            break;
-        (id == IDC_ADV_BRIGHT ? m_heldBright : m_heldLightSpeed).reset();
-        Commit(APPLY_LED, LED_DPI);
-        break;
-    default:
-        break;
-    }
-}
-
-bool CAdvDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
-    const UINT id = LOWORD(wParam);
-    if (HIWORD(wParam) != BN_CLICKED)
-        return CSkinPage::OnCommand(wParam, lParam);
-    if (id >= IDC_ADV_CHECK0 && id < IDC_ADV_CHECK0 + kAdvLevels) {
-        OnLevelCheck(int(id - IDC_ADV_CHECK0));
-        return true;
-    }
-    switch (id) {
-    case IDC_ADV_PRECISION:
-    case IDC_ADV_ONESCREEN: {
-        // A refused change is neither shown nor stored.
-        if (!DeviceReady())
-            return true;
-        CPngBtn& box = id == IDC_ADV_PRECISION ? m_chkPrecision : m_chkOneScreen;
-        box.SetCheck(!box.GetCheck());
-        Commit(APPLY_SYS, 0);
-        Redraw();
-        return true;
-    }
-    case IDC_ADV_XY:
-        OnXYToggle();
-        return true;
-    case IDC_ADV_LIGHT:
-        ApplyDpiLightVisibility(int(m_cmbLight.UserValue()));
-        m_nDpiLight = int(m_cmbLight.UserValue());
-        Commit(APPLY_LED, LED_DPI);
-        return true;
-    case IDC_ADV_LOD1:
-    case IDC_ADV_LOD2:
-        if (!LiftOffShown() || !DeviceReady())
-            return true;
-        m_btnLod1.SetCheck(id == IDC_ADV_LOD1);
-        m_btnLod2.SetCheck(id == IDC_ADV_LOD2);
-        Commit(APPLY_LOD, 0);
-        return true;
-    default:
-        return CSkinPage::OnCommand(wParam, lParam);
-    }
-}
-
-void CAdvDlg::OnLevelCheck(int level) {
-    if (level >= m_nLevels)
-        return;
-    CPngBtn& box = m_rows[level].check;
-    const bool leaving = box.GetCheck();
-    if (leaving && !DeviceReady())
-        return;
-    switch (CheckLevelToggle(LevelsOn(), m_nLevels, level)) {
-    case LevelToggle::OutOfOrder:
-        WriteLog("CAdvDlg: level %d may not %s the cycle now", level, leaving ? "leave" : "join");
-        return;
-    case LevelToggle::LastLevel:
-        CMsgDlg::ShowMessage(u"tc_msg28", ::GetAncestor(m_hwnd, GA_ROOT));
-        return;
-    case LevelToggle::Allow:
-        break;
-    }
-    // Joining the cycle changes the device too.
-    if (!leaving && !DeviceReady())
-        return;
-    box.SetCheck(!leaving);
-    Commit(APPLY_DPI_COUNT, 0);
-}
-
-void CAdvDlg::OnXYToggle() {
-    if (!XYSensor() || !DeviceReady())
-        return;
-    const bool separate = !m_btnXY.GetCheck();
-    m_btnXY.SetCheck(separate);
-    for (int i = 0; i < kAdvLevels; ++i) {
-        LevelRow& row = m_rows[i];
-        if (!row.slider.Hwnd())
-            continue;
-        row.slider.SetSeparate(separate);
-        if (i >= m_nLevels)
-            continue;
-        if (!separate) {
-            row.slider.Thumb(2).SetPosition(row.slider.Thumb(1).Positions().Position());
-            row.heldY = row.heldX;
-        }
-        ShowLevelValues(i, true, true);
-    }
-}
-
-// ----------------------------------------------------------------- drawing --
-
-void CAdvDlg::DrawContent(HDC dc) {
-    const settings::Rect& t = g_opt.rcTitle3;
-    DrawTextIn(dc, Txt(u"tc_msg22"), {t.left, t.top, t.left + 400, t.bottom}, m_fontTitle.Get(),
-               g_opt.Txt_clr, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-    if (!m_bBuilt)
-        return;
-    HFONT font = TextFont();
-    const COLORREF clr = g_opt.Txt_clr;
-    // A label right-aligned left of a control at `at`; long texts take two lines.
-    auto labelLeftOf = [&](const std::wstring& text, POINT at, int h, int gap) {
-        RECT rc{at.x - gap - kLabelW, at.y - 10, at.x - gap, at.y + h + 10};
-        UINT format = DT_RIGHT | DT_NOPREFIX;
-        if (text.size() > 23)
-            format |= DT_WORDBREAK | DT_VCENTER;
-        else
-            format |= DT_SINGLELINE | DT_VCENTER;
-        if (text.size() > 23) {
-            // Centre the two lines on the control by measuring them first.
-            RECT calc = rc;
-            HGDIOBJ old = ::SelectObject(dc, font);
-            ::DrawTextW(dc, text.c_str(), int(text.size()), &calc, format | DT_CALCRECT);
-            ::SelectObject(dc, old);
-            const int th = calc.bottom - calc.top;
-            rc.top = at.y + h / 2 - th / 2;
-            rc.bottom = rc.top + th;
-        }
-        DrawTextIn(dc, text, rc, font, clr, format);
-    };
-    auto rightOf = [&](const std::wstring& text, POINT at, int w, int h) {
-        DrawTextIn(dc, text, {at.x + w + 8, at.y - 4, at.x + w + 260, at.y + h + 4}, font, clr,
-                   DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-    };
-    if (g_opt.ShowMsSys != 0) {
-        if (Visible(m_sldSpeed.Hwnd()))
-            labelLeftOf(Txt(u"tc_adv_str2"), Pt(g_opt.ptMoveSpeed), kBarH, 20);
-        if (Visible(m_sldWheel.Hwnd()))
-            labelLeftOf(Txt(u"tc_adv_str3"), WheelAt(), kBarH, 20);
-        if (Visible(m_sldDblClick.Hwnd())) {
-            const POINT d = DblClickAt();
-            labelLeftOf(Txt(u"tc_adv_str1"), d, kBarH, 20);
-            DrawTextIn(dc, Txt(u"tc_msg37"), {d.x, d.y + kBarH + 2, d.x + 150, d.y + kBarH + 20},
-                       font, g_opt.Btn_txt_clr_nr, DT_LEFT | DT_TOP | DT_SINGLELINE);
-            DrawTextIn(dc, Txt(u"tc_msg38"),
-                       {d.x + kBarW - 150, d.y + kBarH + 2, d.x + kBarW, d.y + kBarH + 20}, font,
-                       g_opt.Btn_txt_clr_nr, DT_RIGHT | DT_TOP | DT_SINGLELINE);
-        }
-        if (Visible(m_chkPrecision.Hwnd()))
-            rightOf(Txt(u"tc_adv_str5"), PrecisionAt(), kCheck, kCheck);
-        if (Visible(m_chkOneScreen.Hwnd()))
-            rightOf(Txt(u"tc_adv_str4"), OneScreenAt(), kCheck, kCheck);
-    }
-    const POINT eft = Pt(g_opt.ptDpiEft);
-    if (Visible(m_cmbLight.Hwnd()))
-        labelLeftOf(Txt(u"tc_adv_str14"), eft, 20, 15);
-    if (Visible(m_sldBright.Hwnd()))
-        labelLeftOf(Txt(u"tc_adv_str7"), LightSliderAt(), kBarH, 15);
-    if (Visible(m_sldLightSpeed.Hwnd()))
-        labelLeftOf(Txt(u"tc_adv_str10"), LightSliderAt(), kBarH, 15);
-    if (Visible(m_btnLod1.Hwnd())) {
-        const POINT lod = Pt(g_opt.ptLOD);
-        labelLeftOf(L"LOD", lod, kRadio, 20);
-        rightOf(L"1 mm", lod, kRadio, kRadio);
-        rightOf(L"2 mm", Lod2At(), kRadio, kRadio);
-    }
-    if (Visible(m_btnXY.Hwnd())) {
-        RECT rc;
-        ::GetWindowRect(m_btnXY.Hwnd(), &rc);
-        ::MapWindowPoints(nullptr, m_hwnd, reinterpret_cast<POINT*>(&rc), 2);
-        rightOf(Txt(u"tc_msg19"), {rc.left, rc.top}, kCheck, kCheck);
-    }
-    // The level the mouse uses: a dot right of its value.
-    if (m_nSelLevel >= 0 && m_nSelLevel < m_nLevels && fw::Width(m_imgDpiDot) > 0) {
-        const LevelRow& row = m_rows[m_nSelLevel];
-        RECT rc;
-        if (row.labelX && ::GetWindowRect(row.labelX, &rc)) {
-            ::MapWindowPoints(nullptr, m_hwnd, reinterpret_cast<POINT*>(&rc), 2);
-            DrawImage(dc, m_imgDpiDot.get(), rc.right + 1, (rc.top + rc.bottom) / 2 - 2);
-        }
-    }
 }

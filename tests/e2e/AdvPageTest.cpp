@@ -184,8 +184,7 @@ TEST(AdvPage, WithApplyNowEveryChangeReachesTheMouseAtOnce) {
     const int dpi = adv.MoveLevel(1, 260);
     ASSERT_GT(dpi, 0) << adv.run.Log();
     EXPECT_NE(dpi, start.DpiLevel[1].nDpiX);
-    EXPECT_TRUE(WaitUntil([&] { return adv.Device().DpiLevel[1].nDpiX == dpi; }))
-        << adv.run.Log();
+    EXPECT_TRUE(WaitUntil([&] { return adv.Device().DpiLevel[1].nDpiX == dpi; })) << adv.run.Log();
 
     // Level 3 may not leave the cycle while level 4 is in it; a message-less
     // refusal, told by the log.

@@ -19,16 +19,44 @@ TEST(AdvRules, LevelRowsFollowTheFirstRowAndTheRowSpacing) {
         bool colour, xy;
         RECT slider, swatch, check, labelX, labelY;
     } cases[] = {
-        {0, 48, true, false, {125, 70, 440, 89}, {92, 70, 110, 88}, {61, 71, 77, 87},
-         {450, 70, 490, 89}, {0, 0, 0, 0}},
-        {3, 48, true, false, {125, 214, 440, 233}, {92, 214, 110, 232}, {61, 215, 77, 231},
-         {450, 214, 490, 233}, {0, 0, 0, 0}},
+        {0,
+         48,
+         true,
+         false,
+         {125, 70, 440, 89},
+         {92, 70, 110, 88},
+         {61, 71, 77, 87},
+         {450, 70, 490, 89},
+         {0, 0, 0, 0}},
+        {3,
+         48,
+         true,
+         false,
+         {125, 214, 440, 233},
+         {92, 214, 110, 232},
+         {61, 215, 77, 231},
+         {450, 214, 490, 233},
+         {0, 0, 0, 0}},
         // Without swatches the check box takes the swatch's place.
-        {1, 40, false, false, {125, 110, 440, 129}, {0, 0, 0, 0}, {92, 111, 108, 127},
-         {450, 110, 490, 129}, {0, 0, 0, 0}},
+        {1,
+         40,
+         false,
+         false,
+         {125, 110, 440, 129},
+         {0, 0, 0, 0},
+         {92, 111, 108, 127},
+         {450, 110, 490, 129},
+         {0, 0, 0, 0}},
         // X and Y: two labels, 14 pixels high, the Y one below.
-        {7, 30, true, true, {125, 280, 440, 299}, {92, 280, 110, 298}, {61, 281, 77, 297},
-         {448, 280, 490, 294}, {448, 294, 490, 308}},
+        {7,
+         30,
+         true,
+         true,
+         {125, 280, 440, 299},
+         {92, 280, 110, 298},
+         {61, 281, 77, 297},
+         {448, 280, 490, 294},
+         {448, 294, 490, 308}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.level);
@@ -58,7 +86,7 @@ TEST(AdvRules, LevelsLeaveTheCycleFromTheEndAndJoinItInOrder) {
         {&all6, 6, 2, LevelToggle::OutOfOrder}, // level 4 still in the cycle
         {&all6, 6, 5, LevelToggle::Allow},      // the last one may leave
         {&two, 6, 1, LevelToggle::Allow},
-        {&one, 6, 0, LevelToggle::LastLevel},    // one level always stays
+        {&one, 6, 0, LevelToggle::LastLevel},     // one level always stays
         {&fourOn, 6, 5, LevelToggle::OutOfOrder}, // level 5 is off: 6 may not join
         {&fourOn, 6, 4, LevelToggle::Allow},      // the next in order joins
         {&one, 1, 0, LevelToggle::LastLevel},
@@ -80,7 +108,7 @@ TEST(AdvRules, StoredValuesTheSlidersLackAreHeldNotReplaced) {
         std::optional<uint32_t> held;
     } cases[] = {
         {kPointerSpeeds, 11, 6, 6, std::nullopt},
-        {kPointerSpeeds, 11, 3, 2, 3u},  // between 2 and 4: the earlier
+        {kPointerSpeeds, 11, 3, 2, 3u}, // between 2 and 4: the earlier
         {kPointerSpeeds, 11, 25, 20, 25u},
         {kDblClickTimes, 11, 500, 480, 500u},
         {kDblClickTimes, 11, 200, 200, std::nullopt},
@@ -107,10 +135,8 @@ TEST(AdvRules, DpiLightControlsFollowTheModeAndTheLiftOffPairItsValue) {
         bool showEffect;
         DpiLightVisible now, expected;
     } cases[] = {
-        {1, true, {}, {true, true, false}},
-        {2, true, {}, {true, false, true}},
-        {0, true, both, {true, false, false}},
-        {5, true, both, both}, // unknown modes leave them
+        {1, true, {}, {true, true, false}},      {2, true, {}, {true, false, true}},
+        {0, true, both, {true, false, false}},   {5, true, both, both}, // unknown modes leave them
         {2, false, both, {false, false, false}},
     };
     for (const auto& c : cases) {
