@@ -36,8 +36,9 @@ AdvRowRects LevelRowRects(POINT dpiBar, int rowH, int level, bool showColor, boo
 }
 
 RECT XYToggleRect(POINT dpiBar, int rowH, int levelCount) {
-    const int bottom = dpiBar.y + levelCount * rowH + 15;
-    return {dpiBar.x + 90, bottom - 16, dpiBar.x + 106, bottom};
+    // Just under the last level's row, inside the levels' panel.
+    const int top = dpiBar.y + (levelCount - 1) * rowH + kRowH + 3;
+    return {dpiBar.x + 90, top, dpiBar.x + 106, top + 16};
 }
 
 LevelToggle CheckLevelToggle(const std::vector<bool>& on, int levelCount, int level) {

@@ -43,7 +43,7 @@ struct AdvRowRects {
     RECT labelY; // empty unless the sensor has X and Y values
 };
 AdvRowRects LevelRowRects(POINT dpiBar, int rowH, int level, bool showColor, bool xySensor);
-// The X/Y toggle: a 16 x 16 box under the row after the last level.
+// The X/Y toggle: a 16 x 16 box just under the last level's row.
 RECT XYToggleRect(POINT dpiBar, int rowH, int levelCount);
 
 // The verdict on a click on a level's check box.

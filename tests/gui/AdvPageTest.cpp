@@ -242,6 +242,7 @@ TEST_F(AdvPageWindow, TwoValueSensorsKeepYWithXUnlessSeparate) {
     ::SendMessageW(bar, WM_LBUTTONUP, 0, MAKELPARAM(10, 16));
     guitest::Pump(50);
     p = Current();
+    guitest::SaveShot(m_parent, L"adv_page_xy_separate");
     EXPECT_EQ(p.bXYSeparate, 1);
     EXPECT_EQ(p.DpiLevel[0].nDpiY, 400);
     EXPECT_NE(p.DpiLevel[0].nDpiX, 400);

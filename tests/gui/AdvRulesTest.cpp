@@ -67,7 +67,7 @@ TEST(AdvRules, LevelRowsFollowTheFirstRowAndTheRowSpacing) {
         EXPECT_TRUE(Same(r.labelX, c.labelX));
         EXPECT_TRUE(Same(r.labelY, c.labelY));
     }
-    EXPECT_TRUE(Same(XYToggleRect(bar, 48, 6), {215, 357, 231, 373}));
+    EXPECT_TRUE(Same(XYToggleRect(bar, 48, 6), {215, 332, 231, 348}));
     EXPECT_TRUE(IsXYSensor(0x9800));
     EXPECT_TRUE(IsXYSensor(0x3360));
     EXPECT_FALSE(IsXYSensor(0x3325));
