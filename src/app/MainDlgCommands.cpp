@@ -268,7 +268,15 @@ void CTarvelDlg::OnApply() {
     });
     if (!PagesMayBeLeft())
         return;
-    PostApply(kApplyFull | APPLY_PROGRESS, kApplyAll);
+    // The lift-off distance is part of what Apply writes; without it a
+    // distance chosen with ApplyNow off would never reach the mouse. A
+    // profile without a valid distance leaves the device's as it is.
+    uint32_t flags = kApplyFull | APPLY_PROGRESS;
+    ProfileRecord applied{};
+    if (pSensorCfg && pSensorCfg->bShowLOD != 0 && CSkinPage::CopyCurrentProfile(applied) &&
+        (applied.nLOD == 1 || applied.nLOD == 2))
+        flags |= APPLY_LOD;
+    PostApply(flags, kApplyAll);
     RunApplyProgress(m_hwnd);
     SaveProfiles();
     SaveCurId();
