@@ -276,6 +276,10 @@ public:
         }
         ASSERT_NE(s_owner, nullptr);
         m_owner = s_owner;
+        // The real pointer, wherever an earlier test left it, would hover an
+        // entry of a menu opened under it: park it in the screen's far corner,
+        // away from every anchor these tests use.
+        SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
         SetForegroundWindow(m_owner);
         SetFocus(m_owner);
         m_style.clrFrame = KELMO_FRAME_COLOUR;
