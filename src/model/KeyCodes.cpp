@@ -7,6 +7,7 @@
 #include "settings/TextTable.h"
 
 #include <cstring>
+#include <iterator>
 #include <string_view>
 
 namespace {
@@ -85,6 +86,16 @@ constexpr FunctionText kFunctionTexts[] = {
     {0xAB, u"tc_msg31"},   {0xAC, u"tc_reportsw"}, {0xAD, u"tc_customkey"}, {0xAE, u"tc_rgbsw"},
     {0xB0, u"tc_prosw"},
 };
+// Texts of the extra keys, by function.
+constexpr const char16_t* kExtraKeyTexts[] = {u"tc_ex1", u"tc_ex2", u"tc_ex3", u"tc_ex4",
+                                              u"tc_ex5"};
+
+const FunctionText* FindFunctionText(uint32_t function) {
+    for (const FunctionText& f : kFunctionTexts)
+        if (f.function == function)
+            return &f;
+    return nullptr;
+}
 
 struct UsagePair {
     uint8_t usage;
@@ -427,17 +438,32 @@ std::u16string KeyInfoText(const KeyInfo& key) {
     }
     if (function == 0xA4)
         return settings::Text(u"tc_fire");
-    if (category == kCatExtra) {
-        if (function > 4)
-            return {};
-        const char16_t* keys[] = {u"tc_ex1", u"tc_ex2", u"tc_ex3", u"tc_ex4", u"tc_ex5"};
-        return settings::Text(keys[function]);
-    }
-    for (const FunctionText& f : kFunctionTexts)
-        if (f.function == function)
-            return settings::Text(f.text);
+    if (category == kCatExtra)
+        return function < std::size(kExtraKeyTexts) ? settings::Text(kExtraKeyTexts[function])
+                                                     : std::u16string();
+    if (const FunctionText* f = FindFunctionText(function))
+        return settings::Text(f->text);
     for (const ConsumerKey& c : kConsumerKeys)
         if (c.function == function)
             return TextOr(c.text, c.fallback);
     return {};
+}
+
+bool IsKnownKeyFunction(const KeyInfo& key) {
+    const uint32_t function = key.dwFunID & 0xFFFFFF;
+    switch (KeyCategoryOf(key.dwFunID)) {
+    case kCatKeyboard:
+    case kCatMacro:
+        return true;
+    case kCatApplication:
+    case kCatMedia:
+        return FindConsumerByFunction(key.dwFunID) != nullptr;
+    case kCatMouse:
+    case kCatSpecial:
+        return FindFunctionText(function) != nullptr;
+    case kCatExtra:
+        return function < std::size(kExtraKeyTexts);
+    default:
+        return false;
+    }
 }

@@ -69,3 +69,6 @@ int ModifierKindCount(uint8_t mods);
 
 // The text an assignment is shown with.
 std::u16string KeyInfoText(const KeyInfo& key);
+// Whether some category knows the assignment's function: the keys page can
+// show it (it has a text) and the writer can encode it.
+bool IsKnownKeyFunction(const KeyInfo& key);

@@ -39,36 +39,6 @@ int32_t FixLevel(int32_t level, int32_t fallback, const char* field, int& fixes)
     return fallback;
 }
 
-// Functions of categories 1 and 8 that have a display text, with or without
-// a device code (those without one are written as "no device function").
-constexpr uint32_t kNamedFunctions[] = {0x11, 0x12, 0x13, 0x14, 0x15, 0x16, 0x17,
-                                        0x18, 0xA2, 0xA3, 0xA4, 0xA6, 0xA7, 0xA8,
-                                        0xA9, 0xAA, 0xAB, 0xAC, 0xAD, 0xAE, 0xB0};
-constexpr uint32_t kExtraKeys = 5;
-constexpr uint16_t kNoConsumerUsage = 0xFFFF;
-
-// A function some category knows: the keys page can show it and the writer
-// can encode it.
-bool IsKnownKeyFunction(const KeyInfo& key) {
-    const uint32_t function = key.dwFunID & 0xFFFFFF;
-    switch (KeyCategoryOf(key.dwFunID)) {
-    case kCatKeyboard:
-    case kCatMacro:
-        return true;
-    case kCatApplication:
-    case kCatMedia:
-        return ConsumerUsage(key.dwFunID) != kNoConsumerUsage;
-    case kCatMouse:
-    case kCatSpecial:
-        return std::find(std::begin(kNamedFunctions), std::end(kNamedFunctions), function) !=
-               std::end(kNamedFunctions);
-    case kCatExtra:
-        return function < kExtraKeys;
-    default:
-        return false;
-    }
-}
-
 bool IsSensorStep(const SensorDpiTable& table, int32_t dpi) {
     const uint32_t steps = std::min<uint32_t>(table.nSteps, kMaxDpiSteps);
     return dpi > 0 && std::find(table.dpi, table.dpi + steps, dpi) != table.dpi + steps;
