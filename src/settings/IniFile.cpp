@@ -81,11 +81,9 @@ IniFile IniFile::ParseText(std::u16string_view text) {
     ini.m_sections.push_back({});
     size_t pos = 0;
     while (pos < text.size()) {
-        // A plain scan: a set search costs a call per character, and a
-        // start-up reads cfg.ini more than once.
-        size_t end = pos;
-        while (end < text.size() && text[end] != u'\r' && text[end] != u'\n')
-            ++end;
+        size_t end = text.find_first_of(u"\r\n", pos);
+        if (end == std::u16string_view::npos)
+            end = text.size();
         std::u16string_view line = Trim(text.substr(pos, end - pos));
         pos = end + 1;
         if (line.empty() || line.front() == u';')
