@@ -452,10 +452,6 @@ const OptKeyInfo* OptKeys(size_t* count) {
     return kOptKeys;
 }
 
-bool LoadCfg(const std::u16string& path) {
-    return LoadCfg(IniFile::Load(path));
-}
-
 bool LoadCfg(const IniFile& ini) {
     OptSettings& o = g_opt;
     const int32_t setp200 = o.n3325Setp200;

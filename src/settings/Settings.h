@@ -115,11 +115,9 @@ struct OptSettings {
 
 extern OptSettings g_opt;
 
-// Reads section OPT of `path` (Debug first, then starts the log). Unusable
+// Reads section OPT of `ini` (Debug first, then starts the log). Unusable
 // values are logged and replaced by their defaults; the sensor sections are
 // read by the caller (InitData). Always true.
-bool LoadCfg(const std::u16string& path);
-// The same from a file already read.
 bool LoadCfg(const IniFile& ini);
 
 // The derived values that InitData computes after LoadCfg.
