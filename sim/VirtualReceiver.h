@@ -67,8 +67,9 @@ public:
     // The notification interface: blocks until a report is available; false
     // when the read is cancelled or the device is unplugged.
     bool ReadReport(uint8_t* out, size_t length);
-    // Ends every read in progress; when none is, the next read returns false
-    // at once.
+    // Ends the reads in progress of ReadReport without a ReadCancel of its
+    // own; when none is, the next such read returns false at once. Reads with
+    // their own ReadCancel go on.
     void CancelReads();
     // The same for one reader (a notification handle) of its own.
     bool ReadReport(uint8_t* out, size_t length, ReadCancel& cancel);

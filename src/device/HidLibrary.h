@@ -52,8 +52,9 @@ public:
     // The reason for the last failure (GetLastError on Windows).
     virtual uint32_t LastError() const = 0;
 
-    // What the last OpenHidDevice on this thread looked at and why each
+    // What the last OpenHidDevice of this process looked at and why each
     // interface was passed over, one line per interface; empty when the
-    // library does not tell.
+    // library does not tell. The library keeps one account for the process,
+    // so the caller asks right after its own search.
     virtual std::u16string LastSearchReport() const { return {}; }
 };
