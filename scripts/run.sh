@@ -56,15 +56,10 @@ display=$(cat "$build/.xvfb.display")
 DISPLAY=":$display" /usr/bin/import -window root "$shot"
 echo "run: screenshot $shot"
 # One screenshot a page: the navigation buttons' commands, as clicks send them.
-navi=1011 # IDC_MAIN_NAVI1; the four pages' buttons follow it
+id=1011 # IDC_MAIN_NAVI1; the four pages' buttons follow it in this order
 for page in keys dpi macros lighting; do
-  case $page in
-  keys) id=$navi ;;
-  dpi) id=$((navi + 1)) ;;
-  macros) id=$((navi + 2)) ;;
-  lighting) id=$((navi + 3)) ;;
-  esac
   "$wine_run" "$wmsg" post "$title" 0x111 "$id" 0
+  id=$((id + 1))
   sleep 1 # the page paints on the next pass of the program's message loop
   page_shot=$build/run-page-$page.png
   DISPLAY=":$display" /usr/bin/import -window root "$page_shot"
