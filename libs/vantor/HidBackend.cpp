@@ -108,13 +108,6 @@ void ReportLine(int debugLevel, const std::wstring& text) {
     g_report += L'\n';
 }
 
-std::wstring Lower(std::wstring text) {
-    for (wchar_t& c : text)
-        if (c >= L'A' && c <= L'Z')
-            c = wchar_t(c - L'A' + L'a');
-    return text;
-}
-
 bool ReadCaps(HANDLE device, InterfaceCaps* caps) {
     PHIDP_PREPARSED_DATA preparsed = nullptr;
     if (!HidD_GetPreparsedData(device, &preparsed))
@@ -166,7 +159,7 @@ std::wstring UsbDeviceOf(DEVINST node) {
         wchar_t id[MAX_DEVICE_ID_LEN + 1] = {};
         if (CM_Get_Device_IDW(parent, id, MAX_DEVICE_ID_LEN, 0) != CR_SUCCESS)
             return {};
-        const std::wstring lower = Lower(id);
+        const std::wstring lower = Lowered(id);
         if (lower.rfind(L"usb\\", 0) == 0 && lower.find(L"&mi_") == std::wstring::npos)
             return id;
         node = parent;
@@ -280,7 +273,7 @@ HANDLE HidOpen(const OpenRequest& request) {
         candidates.push_back({itf, caps});
     }
 
-    const std::wstring pattern = Lower(request.pathPattern);
+    const std::wstring pattern = Lowered(request.pathPattern);
     OpenedInterface command;
     if (request.usage == 0 && !candidates.empty() && Registry().LastCommand(pattern, &command)) {
         std::vector<InterfaceIdentity> identities;

@@ -12,12 +12,6 @@ wchar_t Lower(wchar_t c) {
     return c >= L'A' && c <= L'Z' ? wchar_t(c - L'A' + L'a') : c;
 }
 
-std::wstring Lowered(std::wstring text) {
-    for (wchar_t& c : text)
-        c = Lower(c);
-    return text;
-}
-
 bool EqualNoCase(const std::wstring& a, const std::wstring& b) {
     return Lowered(a) == Lowered(b);
 }
@@ -69,6 +63,12 @@ bool ParsePath(const std::wstring& path, PathPlace* place) {
 }
 
 } // namespace
+
+std::wstring Lowered(std::wstring text) {
+    for (wchar_t& c : text)
+        c = Lower(c);
+    return text;
+}
 
 bool PathMatches(const std::wstring& path, const std::wstring& pattern) {
     auto it = std::search(path.begin(), path.end(), pattern.begin(), pattern.end(),

@@ -28,6 +28,10 @@ struct InterfaceCaps {
     USHORT featureLength = 0;
 };
 
+// `text` with its ASCII capitals made small; device paths and ids are
+// compared that way.
+std::wstring Lowered(std::wstring text);
+
 // True when `pattern` occurs in `path`, ASCII letters compared without case.
 // An empty pattern matches every path.
 bool PathMatches(const std::wstring& path, const std::wstring& pattern);

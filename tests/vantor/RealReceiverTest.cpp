@@ -18,6 +18,7 @@
 namespace {
 
 using vantor::InterfaceIdentity;
+using vantor::Lowered;
 
 // Realistic paths: the receiver's vendor collections sit on interface 1 as
 // col01 and col02, its keyboard on interface 0. The instance part starts with
@@ -140,12 +141,6 @@ TEST(BoundedIo, GivesUpOnARequestThatNeverCompletes) {
     }
     CloseHandle(client);
     CloseHandle(server);
-}
-
-std::wstring Lowered(std::wstring s) {
-    for (wchar_t& c : s)
-        c = towlower(c);
-    return s;
 }
 
 // The test program has Vantor.dll beside it, as Tarvel.exe does.
