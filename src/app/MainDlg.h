@@ -13,8 +13,8 @@
 #include "framework/Handles.h"
 #include "framework/SkinDialog.h"
 #include "pages/SkinPage.h"
-#include "sync/DeviceRead.h"
 #include "store/HeadlessMacroTree.h"
+#include "sync/DeviceRead.h"
 
 #include <shellapi.h>
 
@@ -157,5 +157,8 @@ private:
     HDEVNOTIFY m_hDevNotify = nullptr;
     HDEVNOTIFY m_hHidNotify = nullptr; // our receiver's HID interfaces
     bool m_bLinkCheckPending = false;
+    // The user was told that changes wait for a receiver; said once while
+    // it stays away.
+    bool m_bToldNoReceiver = false;
     bool m_bTrayIcon = false;
 };

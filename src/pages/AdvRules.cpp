@@ -10,6 +10,8 @@ constexpr int kRowW = 315, kRowH = 19;
 const uint32_t kPointerSpeeds[11] = {1, 2, 4, 6, 8, 10, 12, 14, 16, 18, 20};
 const uint32_t kDblClickTimes[11] = {900, 830, 760, 690, 620, 550, 480, 410, 340, 270, 200};
 const uint32_t kWheelLines[10] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
+const uint32_t kDpiLightBright[10] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
+const uint32_t kDpiLightSpeeds[5] = {1, 2, 3, 4, 5};
 
 bool IsXYSensor(uint32_t sensor) {
     return sensor == 0x9800 || sensor == 0x3360;
@@ -95,6 +97,16 @@ DpiLightVisible DpiLightVisibility(int mode, bool showEffect, DpiLightVisible no
     default:
         return now;
     }
+}
+
+std::vector<int> LevelsWithNewValues(const ProfileRecord& before, const ProfileRecord& after,
+                                     int levelCount) {
+    std::vector<int> out;
+    for (int i = 0; i < std::clamp(levelCount, 0, kDpiLevels); ++i)
+        if (before.DpiLevel[i].nDpiX != after.DpiLevel[i].nDpiX ||
+            before.DpiLevel[i].nDpiY != after.DpiLevel[i].nDpiY)
+            out.push_back(i);
+    return out;
 }
 
 std::optional<bool> LodOneMm(int32_t stored) {

@@ -4,6 +4,8 @@
 // pointer controls show for a stored value and store for what they show, and
 // which DPI light controls a mode shows. CAdvDlg only moves windows by them.
 
+#include "model/ProfileRecord.h"
+
 #include <windows.h>
 
 #include <cstdint>
@@ -55,10 +57,13 @@ enum class LevelToggle {
 // `on` holds the check boxes of the first `levelCount` levels.
 LevelToggle CheckLevelToggle(const std::vector<bool>& on, int levelCount, int level);
 
-// The values of the pointer sliders, position 1 first.
+// The values of the pointer sliders and the DPI light's sliders, position 1
+// first.
 extern const uint32_t kPointerSpeeds[11];
 extern const uint32_t kDblClickTimes[11];
 extern const uint32_t kWheelLines[10];
+extern const uint32_t kDpiLightBright[10];
+extern const uint32_t kDpiLightSpeeds[5];
 // Slider value shown for a stored value, and when the stored value is not
 // one of the slider's, that value held back so that a commit keeps it until
 // the user moves the slider.
@@ -87,6 +92,11 @@ struct DpiLightVisible {
 // Mode 1 shows brightness, mode 2 speed, mode 0 neither, other modes leave
 // `now`; without the DPI light option everything is hidden.
 DpiLightVisible DpiLightVisibility(int mode, bool showEffect, DpiLightVisible now);
+
+// The levels (below `levelCount`) whose X or Y value differs between two
+// profiles: the ones a change has to write to the device.
+std::vector<int> LevelsWithNewValues(const ProfileRecord& before, const ProfileRecord& after,
+                                     int levelCount);
 
 // The lift-off pair for a stored distance: whether "1 mm" is the checked one,
 // or none to leave the pair as it is.
