@@ -162,11 +162,11 @@ TEST(DeviceEvents, APlugIsOneArrivalWhateverTheMouseAndTheDriverDo) {
             // The mouse is not ready: the user is told, and closes the message.
             ASSERT_TRUE(run.WaitLog("Message: " + std::string("The mouse is not ready"), 15000))
                 << run.Log();
-            HWND message = run.WaitWindow(L"TarvelMsgTopWindow", nullptr, 5000);
+            HWND message = run.WaitMessage();
             ASSERT_NE(message, nullptr);
-            Pause(300); // painted
+            WaitPainted(message);
             EXPECT_TRUE(Screenshot("plug-mouse-asleep"));
-            ::PostMessageW(message, WM_CLOSE, 0, 0);
+            ASSERT_TRUE(run.Answer(message));
         } else {
             ASSERT_TRUE(run.WaitLog("waiting 30 s for its HID interfaces", 15000)) << run.Log();
             ASSERT_TRUE(run.WaitLog("one more reopen", 10000)) << run.Log();
