@@ -5,7 +5,7 @@
 ;
 ; Built by the windows preset's installer target (packaging/CMakeLists.txt):
 ;   makensis -DVERSION=<x.y.z> -DPAYLOAD=<release folder> -DNSH_DIR=<lists>
-;            -DOUTFILE=<setup.exe> [-DCOMPRESSOR=zlib] Tarvel.nsi
+;            -DOUTFILE=<setup.exe> [-DCOMPRESSOR=zlib] [-DEND_WAIT_MS=<ms>] Tarvel.nsi
 ; NSH_DIR holds the lists Payload.cmake writes: files.nsh, unfiles.nsh and
 ; product.nsh (the main window's title, the mutex, the data folder's name).
 ;
@@ -43,7 +43,9 @@ SetCompressor /SOLID lzma
 !define ID_TRAY_EXIT 0x6001
 !define SYNCHRONIZE 0x00100000
 ; How long a running copy gets to save its profiles and end.
+!ifndef END_WAIT_MS
 !define END_WAIT_MS 30000
+!endif
 
 Name "${APP}"
 Caption "${APP} ${VERSION} Setup"

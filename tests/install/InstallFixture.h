@@ -24,7 +24,8 @@ using namespace driver;
 namespace fs = std::filesystem;
 
 // The setup programs: this build's, and an older build of the same program
-// that also shipped a file this build no longer does (kRetiredFile).
+// that also shipped a file this build no longer does (kRetiredFile) and
+// waits only 3 s for a running copy to end.
 fs::path SetupExe();
 fs::path OlderSetupExe();
 constexpr wchar_t kOlderVersion[] = L"0.9.0";

