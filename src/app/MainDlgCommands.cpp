@@ -6,16 +6,16 @@
 #include "app/MainDlg.h"
 #include "app/PopupMenu.h"
 #include "app/resource.h"
-#include "store/ProfileDefaults.h"
-#include "sync/ApplyWorker.h"
 #include "model/SensorCatalogue.h"
 #include "pages/AboutDlg.h"
 #include "pages/MsgDlg.h"
 #include "platform/Text.h"
 #include "settings/Log.h"
 #include "settings/Settings.h"
+#include "store/ProfileDefaults.h"
 #include "store/ProfileFile.h"
 #include "store/ProfileStore.h"
+#include "sync/ApplyWorker.h"
 
 #include <commdlg.h>
 #include <shellapi.h>
@@ -61,6 +61,22 @@ void CTarvelDlg::RefreshPages() {
     for (PageRow& row : m_pages)
         if (row.page)
             row.page->ShowProfile(copy);
+}
+
+bool CTarvelDlg::ReadPowerLevel(int& level) {
+    if (!DeviceOpen())
+        return false;
+    int ok = 0;
+    level = m_usb.GetPowerLevel(&ok);
+    return ok != 0;
+}
+
+bool CTarvelDlg::MacrosChanged(MacroChange change) {
+    bool changed = false;
+    for (PageRow& row : m_pages)
+        if (row.page)
+            changed = row.page->OnMacrosChanged(change) || changed;
+    return changed;
 }
 
 void CTarvelDlg::RoutePageEvent(int kind, int value) {
