@@ -157,7 +157,8 @@ void CKeyDlg::ReadBattery() {
         WriteLog("Wrong nPow=%x", unsigned(level));
         return;
     }
-    WriteLog("CKeyDlg: battery level %d", level);
+    WriteLog("CKeyDlg: battery level %d, powerbar%d.png, %s", level, look->image,
+             settings::LogText(U(look->text)).c_str());
     if (m_sldPower.Hwnd()) {
         if (look->image != m_nPowerImage && fw::Width(m_imgPower[size_t(look->image - 1)]) > 0) {
             m_sldPower.SetBarImage(m_imgPower[size_t(look->image - 1)].get());
@@ -187,6 +188,7 @@ void CKeyDlg::UpdateMarks() {
     if (over == m_nMarked)
         return;
     m_nMarked = over;
+    WriteLog("CKeyDlg: marked key %d", over);
     if (over >= 0)
         m_pMarkDlg->MarkKey(over);
     else if (m_pMarkDlg->HasMarkedPicture())

@@ -26,7 +26,7 @@ enum KeyId : UINT {
     IDC_KEY_MODE0 = 112, // mode buttons 112..114
     IDC_KEY_RATE = 128,  // report-rate slider
     IDC_KEY_POWER = 129, // battery bar
-    IDC_KEY_BTN0 = 144,  // key buttons 144..159
+    IDC_KEY_BTN0 = 192,  // key buttons 192..207
 };
 // Timers of the page and their periods.
 enum KeyTimer : UINT_PTR {
