@@ -96,7 +96,6 @@ void CKeyDlg::MakeModeButton(int i, int rowLeft) {
                         .left = rc.left,
                         .top = rc.top,
                         .parentBkg = Background(),
-                        .bkgOrigin = {rc.left, rc.top},
                         .toggle = true}))
         return;
     btn.SetText(Txt(kTexts[i]), kModeCaption);
@@ -114,8 +113,7 @@ void CKeyDlg::MakeKeyButton(int i) {
                         .pressed = L"keybtn_ov.png",
                         .left = at.left,
                         .top = at.top,
-                        .parentBkg = Background(),
-                        .bkgOrigin = {at.left, at.top}}))
+                        .parentBkg = Background()}))
         return;
     btn.SetUserValue(uint32_t(i));
     if (!KeyEnabled(g_opt.KeyMask, i)) {

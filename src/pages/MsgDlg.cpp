@@ -272,9 +272,17 @@ BOOL CMsgDlg::OnInitDialog() {
             const RECT size{0, 0, kCheckStep - 6, 16};
             const POINT origin{left + i * kCheckStep, kCheckTop};
             CPngBtn& box = m_btnCheck[i];
-            if (!NewSmallPngButton3(&origin, m_imgBkg.get(), m_hwnd, L"Check_nr.png",
-                                    L"Check_nr.png", L"Check_dn.png", &size, box, true, false,
-                                    nullptr, origin.x, origin.y))
+            if (!NewSkinButton({.factory = kSmallPngButton3,
+                                .parent = m_hwnd,
+                                .btn = &box,
+                                .normal = L"Check_nr.png",
+                                .hover = L"Check_nr.png",
+                                .pressed = L"Check_dn.png",
+                                .size = &size,
+                                .left = origin.x,
+                                .top = origin.y,
+                                .parentBkg = m_imgBkg.get(),
+                                .toggle = true}))
                 continue;
             box.SetText(kCheckLabels[i], 22);
             box.SetTextColours(g_opt.Txt_clr, g_opt.Txt_clr, g_opt.Txt_clr);

@@ -23,17 +23,7 @@ void ShapeByImage(HWND dlg, Gdiplus::Bitmap& bkg) {
 void MakeButtons(HWND dlg, Gdiplus::Bitmap* bkg, CPngBtn& close, CPngBtn& ok, CPngBtn& cancel,
                  bool withCancel) {
     const int w = bkg ? int(bkg->GetWidth()) : 0;
-    const POINT closeAt{w - 42, 9};
-    NewSkinButton({.factory = L"NewSmallPngButton3",
-                   .parent = dlg,
-                   .btn = &close,
-                   .normal = L"exit_nr.png",
-                   .hover = L"exit_ov.png",
-                   .pressed = L"exit_ov.png",
-                   .left = closeAt.x,
-                   .top = closeAt.y,
-                   .parentBkg = bkg,
-                   .bkgOrigin = closeAt});
+    NewDialogCloseButton(dlg, close, bkg, POINT{w - 42, 9});
 
     const int top = kFooterTop + 12;
     const int right = w - kButtonMargin;
@@ -47,7 +37,7 @@ void MakeButtons(HWND dlg, Gdiplus::Bitmap* bkg, CPngBtn& close, CPngBtn& ok, CP
     };
     for (Placed& b : buttons) {
         const std::wstring caption = Txt(b.text);
-        NewSkinButton({.factory = L"NewSmallPngButton3",
+        NewSkinButton({.factory = kSmallPngButton3,
                        .parent = dlg,
                        .btn = &b.btn,
                        .normal = L"btn_nr.png",
@@ -56,7 +46,6 @@ void MakeButtons(HWND dlg, Gdiplus::Bitmap* bkg, CPngBtn& close, CPngBtn& ok, CP
                        .left = b.left,
                        .top = top,
                        .parentBkg = bkg,
-                       .bkgOrigin = {b.left, top},
                        .caption = caption.c_str()});
         b.btn.SetTextColours(g_opt.clrMsgBtnTxtNr, g_opt.clrMsgBtnTxtOv, g_opt.clrMsgBtnTxtDn);
     }
