@@ -5,6 +5,7 @@
 // and what it never accepts.
 
 #include "GuiFixture.h"
+#include "PageStandIn.h"
 
 #include "common/TestUtil.h"
 #include "controls/MenuLibrary.h"
@@ -40,30 +41,10 @@ using namespace keys;
 
 namespace {
 
-using Posted = std::vector<std::pair<uint32_t, uint32_t>>;
-Posted g_posted;
-void Record(uint32_t nFlag, uint32_t nData) {
-    g_posted.emplace_back(nFlag, nData);
-}
-
-class FakeHost : public PageHost {
-public:
-    bool PreApplyCheck() override {
-        ++checks;
-        return ready;
-    }
-    void RefreshPages() override {}
-    bool DeviceConnected() override { return connected; }
-    bool ReadPowerLevel(int& out) override {
-        ++reads;
-        out = level;
-        return answers;
-    }
-    void ShowPage(int n) override { shownPage = n; }
-
-    bool ready = true, connected = true, answers = true;
-    int level = 8, checks = 0, reads = 0, shownPage = 0;
-};
+using Posted = guitest::Requests;
+Posted& g_posted = guitest::PostedRequests();
+constexpr auto Record = guitest::RecordRequest;
+using FakeHost = guitest::StandInHost;
 
 // Runs `script` on the window titled `title` (a modal dialog the page opens)
 // once it appears; the page's own call returns when the script ends it.
@@ -565,11 +546,11 @@ TEST_F(KeyPageWindow, HoveringAKeyMarksItOnThePicture) {
     ASSERT_NE(page.MarkDlg(), nullptr);
     RECT rc;
     ::GetWindowRect(Ctl(IDC_KEY_BTN0 + 5), &rc);
-    ::SetCursorPos((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
+    driver::MoveTo(driver::CentreOf(Ctl(IDC_KEY_BTN0 + 5)));
     ::SendMessageW(page.Hwnd(), WM_TIMER, kTimerMarks, 0);
     EXPECT_EQ(page.MarkDlg()->Marked(), 5);
     guitest::SaveShot(m_parent, L"key_page_marked");
-    ::SetCursorPos(rc.right + 300, rc.bottom + 300);
+    driver::MoveTo(POINT{rc.right + 300, rc.bottom + 300});
     ::SendMessageW(page.Hwnd(), WM_TIMER, kTimerMarks, 0);
     EXPECT_EQ(page.MarkDlg()->Marked(), -1);
 }
@@ -654,27 +635,6 @@ TEST_F(KeyPageWindow, RemovedMacrosLeaveEveryProfileButTheMousesOwnStay) {
 
 namespace {
 
-BOOL CALLBACK CollectMenus(HWND hwnd, LPARAM lParam) {
-    wchar_t name[64] = {};
-    ::GetClassNameW(hwnd, name, 64);
-    if (std::wstring(name) == KELMO_MENU_CLASS && ::IsWindowVisible(hwnd))
-        reinterpret_cast<std::vector<HWND>*>(lParam)->push_back(hwnd);
-    return TRUE;
-}
-
-// The open menu windows of this thread: the main list first.
-std::vector<HWND> OpenMenus() {
-    std::vector<HWND> menus;
-    ::EnumThreadWindows(::GetCurrentThreadId(), CollectMenus, reinterpret_cast<LPARAM>(&menus));
-    return menus;
-}
-
-RECT WindowRect(HWND hwnd) {
-    RECT rc{};
-    ::GetWindowRect(hwnd, &rc);
-    return rc;
-}
-
 // What reaches the page's parent: the drag the page asks for.
 std::vector<std::pair<UINT, WPARAM>> g_parentMessages;
 LRESULT CALLBACK ParentSpy(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
@@ -693,17 +653,18 @@ TEST_F(KeyPageWindow, PickerForTheLowestKeyOpensWhollyOnScreen) {
     // The last key 280 pixels above the screen's bottom: room for 13 entries
     // of 20 pixels, not for the 15 the list holds, so it opens above.
     const int screenH = ::GetSystemMetrics(SM_CYFULLSCREEN);
-    const RECT last = WindowRect(Ctl(IDC_KEY_BTN0 + 7));
-    ::SetWindowPos(m_parent, nullptr, 0, screenH - 280 - (last.bottom - WindowRect(m_parent).top),
-                   0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    const RECT last = driver::ScreenRect(Ctl(IDC_KEY_BTN0 + 7));
+    ::SetWindowPos(m_parent, nullptr, 0,
+                   screenH - 280 - (last.bottom - driver::ScreenRect(m_parent).top), 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER);
     for (int key : {0, 7}) {
         SCOPED_TRACE(key);
         page.OpenFunctionPicker(key);
         guitest::Pump(50);
-        const std::vector<HWND> menus = OpenMenus();
+        const std::vector<HWND> menus = driver::OpenMenus();
         ASSERT_EQ(menus.size(), 1u);
-        const RECT menu = WindowRect(menus[0]);
-        const RECT button = WindowRect(Ctl(IDC_KEY_BTN0 + key));
+        const RECT menu = driver::ScreenRect(menus[0]);
+        const RECT button = driver::ScreenRect(Ctl(IDC_KEY_BTN0 + key));
         // The whole main list: the product's 15 entries of 20 pixels in the
         // outline (its extra keys have no ExKey value, so none is offered).
         EXPECT_EQ(menu.bottom - menu.top, 15 * 20 + 2);
@@ -723,11 +684,11 @@ TEST_F(KeyPageWindow, PressingTheBackgroundClosesMenusAndDragsTheMainWindow) {
     ::SetWindowSubclass(m_parent, ParentSpy, 1, 0);
     page.OpenFunctionPicker(2);
     guitest::Pump(50);
-    ASSERT_EQ(OpenMenus().size(), 1u);
+    ASSERT_EQ(driver::OpenMenus().size(), 1u);
     ::SendMessageW(page.Hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(300, 450));
     guitest::Pump(50);
     ::RemoveWindowSubclass(m_parent, ParentSpy, 1);
-    EXPECT_TRUE(OpenMenus().empty());
+    EXPECT_TRUE(driver::OpenMenus().empty());
     ASSERT_EQ(g_parentMessages.size(), 1u);
     EXPECT_EQ(g_parentMessages[0].second, WPARAM(HTCAPTION));
 }
