@@ -2,7 +2,7 @@
 // access, and what its account says: realistic interface lists, each row
 // checking the pick, the access used and the lines of the account.
 
-#include "InterfaceChoice.h"
+#include "device/InterfaceChoice.h"
 
 #include <gtest/gtest.h>
 
@@ -14,10 +14,10 @@
 
 namespace {
 
-using vantor::InterfaceCaps;
-using vantor::InterfaceIdentity;
-using vantor::Kinship;
-using vantor::PresentInterface;
+using device::InterfaceCaps;
+using device::InterfaceIdentity;
+using device::Kinship;
+using device::PresentInterface;
 
 constexpr uint32_t kReadWrite = 0x12019F; // what the program asks for commands
 constexpr uint32_t kRead = 0x120089;      // and for the notifications
@@ -106,7 +106,7 @@ struct Row {
 
 void Check(const Row& row) {
     SCOPED_TRACE(row.name);
-    vantor::OpenRequest request;
+    device::OpenRequest request;
     request.usagePage = row.command ? 0xFF02 : 0xFF01;
     request.usage = row.command ? 2 : 0;
     request.pathPattern = row.pattern;
@@ -114,7 +114,7 @@ void Check(const Row& row) {
                                      : reinterpret_cast<void*>(&AcceptNotify);
     request.access = row.command ? kReadWrite : kRead;
     std::vector<std::pair<std::wstring, uint32_t>> attempts;
-    const vantor::Choice choice = vantor::ChooseInterface(
+    const device::Choice choice = device::ChooseInterface(
         request, row.present, row.pairedWith ? &row.pairedWith->identity : nullptr,
         [&](const InterfaceIdentity& itf, uint32_t access) -> uint32_t {
             attempts.emplace_back(itf.path, access);
@@ -241,7 +241,7 @@ TEST(InterfaceChoice, PicksTheInterfaceTheAccessAndTellsWhy) {
          true,
          L"VID_25a7&PID_fa92",
          {},
-         {{aCmd, kReadWrite, vantor::kErrorSharingViolation}},
+         {{aCmd, kReadWrite, device::kErrorSharingViolation}},
          aCmd,
          0,
          0,
@@ -253,8 +253,8 @@ TEST(InterfaceChoice, PicksTheInterfaceTheAccessAndTellsWhy) {
          true,
          L"VID_25a7&PID_fa92",
          {},
-         {{bCmd, kReadWrite, vantor::kErrorSharingViolation},
-          {bCmd, 0, vantor::kErrorAccessDenied}},
+         {{bCmd, kReadWrite, device::kErrorSharingViolation},
+          {bCmd, 0, device::kErrorAccessDenied}},
          aCmd,
          kReadWrite,
          0,
@@ -264,10 +264,10 @@ TEST(InterfaceChoice, PicksTheInterfaceTheAccessAndTellsWhy) {
          false,
          L"VID_25a7&PID_fa92",
          aCommand,
-         {{aNotify, kRead, vantor::kErrorSharingViolation}},
+         {{aNotify, kRead, device::kErrorSharingViolation}},
          {},
          0,
-         vantor::kErrorSharingViolation,
+         device::kErrorSharingViolation,
          {aNotify + L": cannot open it with access 0x120089, error 0x20 (another program holds "
                     L"it without sharing); its input reports cannot be read"}},
         {"a collection whose capabilities cannot be read",
@@ -288,7 +288,7 @@ TEST(InterfaceChoice, PicksTheInterfaceTheAccessAndTellsWhy) {
          {},
          {},
          0,
-         vantor::kErrorDeviceNotConnected,
+         device::kErrorDeviceNotConnected,
          {L"no interface under VID_25a7&PID_fa99 with usage page 0xff02 was taken",
           L"nothing under VID_25a7&PID_fa99 is present; under vid_25a7:",
           L"present: " + aCmd + L": usage page 0xff02, usage 0x2"}},
@@ -300,7 +300,7 @@ TEST(InterfaceChoice, PicksTheInterfaceTheAccessAndTellsWhy) {
          {},
          {},
          0,
-         vantor::kErrorDeviceNotConnected,
+         device::kErrorDeviceNotConnected,
          {L"present: and 5 more"}},
         {"a wrong vendor id: nothing of it either",
          kA.All(),
@@ -310,7 +310,7 @@ TEST(InterfaceChoice, PicksTheInterfaceTheAccessAndTellsWhy) {
          {},
          {},
          0,
-         vantor::kErrorDeviceNotConnected,
+         device::kErrorDeviceNotConnected,
          {L"nothing under vid_046d is present either"}},
         {"no receiver at all",
          {},
@@ -320,23 +320,23 @@ TEST(InterfaceChoice, PicksTheInterfaceTheAccessAndTellsWhy) {
          {},
          {},
          0,
-         vantor::kErrorDeviceNotConnected,
+         device::kErrorDeviceNotConnected,
          {L"no interface under VID_25a7&PID_fa92 with usage page 0xff01 was taken"}},
     };
     for (const Row& row : rows)
         Check(row);
 
     // The vendor listing stops at ten.
-    vantor::OpenRequest request;
+    device::OpenRequest request;
     request.usagePage = 0xFF02;
     request.usage = 2;
     request.pathPattern = L"VID_25a7&PID_fa99";
-    const vantor::Choice choice =
-        vantor::ChooseInterface(request, many, nullptr, [](const auto&, uint32_t) { return 0u; });
+    const device::Choice choice =
+        device::ChooseInterface(request, many, nullptr, [](const auto&, uint32_t) { return 0u; });
     EXPECT_EQ(
         std::count_if(choice.lines.begin(), choice.lines.end(),
                       [](const std::wstring& l) { return l.rfind(L"present: \\\\", 0) == 0; }),
-        std::ptrdiff_t(vantor::kMaxVendorListing));
+        std::ptrdiff_t(device::kMaxVendorListing));
 }
 
 // How an interface stands to the command interface of the pair, when the
@@ -390,7 +390,7 @@ TEST(InterfaceChoice, KinshipToTheCommandInterface) {
          kA.Notify().identity, Kinship::Unknown},
     };
     for (const auto& row : rows)
-        EXPECT_EQ(vantor::KinshipTo(row.command, row.candidate), row.kinship) << row.name;
+        EXPECT_EQ(device::KinshipTo(row.command, row.candidate), row.kinship) << row.name;
 }
 
 // Of two notification collections that cannot be told from another
@@ -403,11 +403,11 @@ TEST(InterfaceChoice, TheClosestPartnerOrNone) {
     };
     PresentInterface farther = kA.Collection(L"mi_02", 0, kA.Notify().caps);
     PresentInterface farther2 = kA.Collection(L"mi_03", 0, kA.Notify().caps);
-    vantor::OpenRequest request;
+    device::OpenRequest request;
     request.usagePage = 0xFF01;
     request.pathPattern = L"VID_25a7&PID_fa92";
     auto pick = [&](const std::vector<PresentInterface>& present, const PresentInterface& cmd) {
-        const vantor::Choice c = vantor::ChooseInterface(request, present, &cmd.identity,
+        const device::Choice c = device::ChooseInterface(request, present, &cmd.identity,
                                                          [](const auto&, uint32_t) { return 0u; });
         return c.index;
     };
