@@ -13,6 +13,4 @@ constexpr uint8_t CheckByte(const uint8_t* data, size_t length) {
 }
 
 // The complement of a single setting: value and complement add up to 0x55.
-constexpr uint8_t Complement(uint8_t value) {
-    return uint8_t(0x55 - value);
-}
+constexpr uint8_t Complement(uint8_t value) { return uint8_t(0x55 - value); }
