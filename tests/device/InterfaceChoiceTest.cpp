@@ -1,6 +1,7 @@
-// Which HID interface Vantor.dll opens among those a system shows, with which
-// access, and what its account says: realistic interface lists, each row
-// checking the pick, the access used and the lines of the account.
+// Which HID interface Vantor.dll (and the Linux hidraw library) opens among
+// those a system shows, with which access, and what its account says:
+// realistic interface lists in both systems' path forms, each row checking
+// the pick, the access used and the lines of the account.
 
 #include "device/InterfaceChoice.h"
 
@@ -77,6 +78,33 @@ const Receiver kA{L"vid_25a7&pid_fa92", L"8&2d3f1a&0", L"{6c1f2d6e-33a1-11ee-9d5
 // The same model on another port: another container and USB device.
 const Receiver kB{L"vid_25a7&pid_fa92", L"8&9e0c44&0", L"{7a0b9e42-33a1-11ee-9d5b-806e6f6e6963}",
                   L"USB\\VID_25A7&PID_FA92\\5&1A2B3C&0&4"};
+
+// The same receivers as Linux shows them: one hidraw node per USB interface,
+// whose top-level collections count as the interfaces; the USB device and
+// the USB interface (the node's HID device) are known, containers are not.
+struct LinuxReceiver {
+    std::wstring usb; // the USB device's sysfs folder
+    int firstNode;    // its keyboard's node; the receiver's node follows
+
+    PresentInterface Node(int offset, const std::wstring& where, InterfaceCaps caps) const {
+        const std::wstring node = L"/dev/hidraw" + std::to_wstring(firstNode + offset);
+        return {{node + L" (vid_25a7&pid_fa92&" + where + L")", L"", usb,
+                 usb + L"/" + std::to_wstring(offset) + L"/0003:25A7:FA92"},
+                0,
+                std::move(caps)};
+    }
+    PresentInterface Keyboard() const { return Node(0, L"mi_00", kA.Keyboard().caps); }
+    PresentInterface Mouse() const { return Node(1, L"mi_01&col01", kA.Mouse().caps); }
+    PresentInterface Consumer() const { return Node(1, L"mi_01&col02", kA.Consumer().caps); }
+    PresentInterface Notify() const { return Node(1, L"mi_01&col03", kA.Notify().caps); }
+    PresentInterface Command() const { return Node(1, L"mi_01&col04", kA.Command().caps); }
+    std::vector<PresentInterface> All() const {
+        return {Keyboard(), Mouse(), Consumer(), Notify(), Command()};
+    }
+};
+
+const LinuxReceiver kLinuxA{L"/sys/devices/pci0000:00/0000:00:14.0/usb1/1-2", 0};
+const LinuxReceiver kLinuxB{L"/sys/devices/pci0000:00/0000:00:14.0/usb1/1-4", 4};
 
 // A firmware-update collection of the same vendor collection page, with
 // 17-byte input reports of its own id: the program's accept test takes it.
@@ -339,6 +367,68 @@ TEST(InterfaceChoice, PicksTheInterfaceTheAccessAndTellsWhy) {
         std::ptrdiff_t(device::kMaxVendorListing));
 }
 
+// The Linux path form: the pattern finds the collections of the receiver's
+// node, the notification collection is the command collection's sibling on
+// that node, and another receiver's node is told apart by its USB device.
+TEST(InterfaceChoice, LinuxNodesAreChosenAsWindowsInterfaces) {
+    std::vector<PresentInterface> two = kLinuxA.All();
+    for (const PresentInterface& itf : kLinuxB.All())
+        two.push_back(itf);
+    // The vendor collections on a USB interface of their own, after another
+    // receiver's that is listed first.
+    PresentInterface farNotify = kLinuxA.Node(2, L"mi_02", kA.Notify().caps);
+    std::vector<PresentInterface> split = {kLinuxB.Notify(), kLinuxA.Keyboard(), farNotify,
+                                           kLinuxA.Command()};
+    const std::wstring aCmd = kLinuxA.Command().identity.path;
+    const Row rows[] = {
+        {"the command collection of the receiver's node",
+         kLinuxA.All(),
+         true,
+         L"VID_25a7&PID_fa92",
+         {},
+         {},
+         aCmd,
+         kReadWrite,
+         0,
+         {L"/dev/hidraw0 (vid_25a7&pid_fa92&mi_00): usage page 0x1, usage 0x6",
+          L"taken /dev/hidraw1 (vid_25a7&pid_fa92&mi_01&col04): usage page 0xff02, usage 0x2, "
+          L"input none, feature 17 bytes (report 8), container unknown, USB device " +
+              kLinuxA.usb}},
+        {"its notification collection, on the same node",
+         two,
+         false,
+         L"VID_25a7&PID_fa92",
+         kLinuxA.Command(),
+         {},
+         kLinuxA.Notify().identity.path,
+         kRead,
+         0,
+         {kLinuxB.Notify().identity.path + L": belongs to another receiver than " + aCmd}},
+        {"the notification collection on another interface of the same device",
+         split,
+         false,
+         L"VID_25a7&PID_fa92",
+         kLinuxA.Command(),
+         {},
+         farNotify.identity.path,
+         kRead,
+         0,
+         {kLinuxB.Notify().identity.path + L": belongs to another receiver than " + aCmd}},
+        {"a pattern in capitals finds the lower-case ids",
+         kLinuxB.All(),
+         true,
+         L"VID_25A7&PID_FA92",
+         {},
+         {},
+         kLinuxB.Command().identity.path,
+         kReadWrite,
+         0,
+         {}},
+    };
+    for (const Row& row : rows)
+        Check(row);
+}
+
 // How an interface stands to the command interface of the pair, when the
 // system tells the container and USB device and when only the path is known.
 TEST(InterfaceChoice, KinshipToTheCommandInterface) {
@@ -388,6 +478,12 @@ TEST(InterfaceChoice, KinshipToTheCommandInterface) {
          Kinship::Different},
         {"an unparsed path, nothing else known", bare({L"\\\\?\\some#other", L"", L""}),
          kA.Notify().identity, Kinship::Unknown},
+        {"Linux: another collection of the same node", kLinuxA.Command().identity,
+         kLinuxA.Notify().identity, Kinship::Sibling},
+        {"Linux: another node of the same USB device", kLinuxA.Command().identity,
+         kLinuxA.Node(2, L"mi_02", {}).identity, Kinship::SameUsbDevice},
+        {"Linux: another receiver's node", kLinuxA.Command().identity, kLinuxB.Notify().identity,
+         Kinship::Different},
     };
     for (const auto& row : rows)
         EXPECT_EQ(device::KinshipTo(row.command, row.candidate), row.kinship) << row.name;

@@ -344,10 +344,11 @@ bool HidrawLibrary::SetFeature(HidHandle cmd, const uint8_t* report, uint32_t le
     std::vector<uint8_t> padded(std::max<size_t>(length, h->caps.featureLength), 0);
     std::copy(report, report + length, padded.begin());
     std::call_once(h->senderMade, [&h] { h->sender = std::make_unique<BoundedCaller>(); });
-    // The call holds the handle, so the node stays open while it runs.
+    // The node stays open while the call runs: the handle's destructor waits
+    // for its sender before it closes the node.
     const std::optional<int> result = h->sender->Call(
-        [h, padded, send = m_options.sendFeature] {
-            return send(h->fd, padded.data(), padded.size());
+        [fd = h->fd, padded, send = m_options.sendFeature] {
+            return send(fd, padded.data(), padded.size());
         },
         std::chrono::milliseconds(m_options.featureTimeoutMs));
     SetError(result ? ErrorFromErrno(*result) : kHidErrorTimeout);

@@ -37,7 +37,7 @@ public:
     struct Options {
         device::HidrawRoots roots;
         uint32_t featureTimeoutMs = 1000;
-        FeatureSend sendFeature; // empty: the HIDIOCSFEATURE ioctl
+        FeatureSend sendFeature{}; // empty: the HIDIOCSFEATURE ioctl
     };
 
     HidrawLibrary();

@@ -1,5 +1,6 @@
 #include "device/linux/NodeHolders.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <system_error>
@@ -45,11 +46,13 @@ std::vector<NodeHolder> HoldersOf(const std::vector<fs::path>& nodes, const Hidr
             const fs::path target = fs::read_symlink(fd->path(), linkError);
             if (linkError)
                 continue;
+            const int pid = std::atoi(pidText.c_str());
             for (const fs::path& node : wanted) {
-                if (target != node)
-                    continue;
-                holders.push_back({std::atoi(pidText.c_str()), CommandName(process->path()), node});
-                break;
+                const bool listed = std::any_of(holders.begin(), holders.end(), [&](const auto& h) {
+                    return h.pid == pid && h.node == node;
+                });
+                if (target == node && !listed)
+                    holders.push_back({pid, CommandName(process->path()), node});
             }
         }
     }
