@@ -82,9 +82,8 @@ TEST(TarvelctlReal, NoReceiverEndsWithStatus2AndTheReasons) {
             EXPECT_EQ(r.output.rfind("{\"error\": \"no receiver found; is it plugged in?", 0), 0u)
                 << r.output;
             for (const std::string& reason : row.reasons)
-                EXPECT_NE(r.output.find(reason), std::string::npos)
-                    << "missing: " << reason << "\n"
-                    << r.output;
+                EXPECT_NE(r.output.find(reason), std::string::npos) << "missing: " << reason << "\n"
+                                                                    << r.output;
         }
         const Result read =
             tooltest::RunTool("--data-dir " + (dir.Path() / "data").string() + " read", Env(tree));
@@ -157,7 +156,8 @@ TEST(TarvelctlReal, TheMousesOwnEventIsWaitedForAndShown) {
     ::close(writer);
     EXPECT_EQ(r.status, 0) << r.output;
     EXPECT_EQ(r.output, "{\"action\": \"dpi\", \"event\": "
-                        "\"090a0000000001" "02e20000000000000000\", \"messages\": [[2, 1]], "
+                        "\"090a0000000001"
+                        "02e20000000000000000\", \"messages\": [[2, 1]], "
                         "\"dpiLevel\": 2, \"rateCode\": 2}\n");
 
     const Result none = tooltest::RunTool("mouse rate --wait 1", Env(tree));

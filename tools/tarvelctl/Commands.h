@@ -24,9 +24,10 @@ struct NoReceiverError : CommandError {
 };
 
 struct Options {
-    std::u16string exeDir;       // --exe-dir; ends with a path separator
-    std::u16string dataDir;      // --data-dir; ends with a path separator, empty when not given
-    std::u16string virtualState; // --virtual: the virtual receiver's state file, empty when not given
+    std::u16string exeDir;  // --exe-dir; ends with a path separator
+    std::u16string dataDir; // --data-dir; ends with a path separator, empty when not given
+    std::u16string
+        virtualState; // --virtual: the virtual receiver's state file, empty when not given
 };
 
 using Args = std::vector<std::string>;
@@ -40,7 +41,6 @@ struct CommandRegistration {
 
 // Decimal or 0x-prefixed hexadecimal; CommandError when it is neither.
 int64_t ParseNumber(const std::string& s);
-
 
 namespace sim {
 class VirtualReceiver;

@@ -90,7 +90,8 @@ int CmdMem(const Options& opts, const Args& args) {
         // Reading leaves the memory as it is: a running program that serves
         // the receiver reads it out through its control pipe.
         if (!ServedBy(opts).empty()) {
-            const std::vector<uint8_t> data = ReadThroughPipe(opts, uint32_t(address), size_t(length));
+            const std::vector<uint8_t> data =
+                ReadThroughPipe(opts, uint32_t(address), size_t(length));
             json.BeginObject()
                 .Key("data")
                 .String(Hex(data.data(), data.size()))
@@ -195,8 +196,7 @@ void WriteEvent(JsonWriter& json, const uint8_t* event, int dpiLevel, int rateCo
 // The virtual receiver does what the user would do on the mouse. Its event
 // report is taken back from the notification side and shown with the
 // messages it becomes.
-void MouseOnVirtual(const Options& opts, const MouseAction& a, const Args& args,
-                    JsonWriter& json) {
+void MouseOnVirtual(const Options& opts, const MouseAction& a, const Args& args, JsonWriter& json) {
     // A running program that serves this state file takes the action itself,
     // so its window sees the event.
     std::string reply;
@@ -250,9 +250,8 @@ void MouseOnReal(const Options& opts, const MouseAction& a, JsonWriter& json) {
                 break;
             } catch (const NoReceiverError& e) {
                 if (std::chrono::steady_clock::now() >= deadline)
-                    throw NoReceiverError("no receiver was plugged in" + within + "; " +
-                                              NoReceiverHint(),
-                                          e.search);
+                    throw NoReceiverError(
+                        "no receiver was plugged in" + within + "; " + NoReceiverHint(), e.search);
                 platform::SleepMs(500);
             }
         }
@@ -314,7 +313,8 @@ namespace {
 
 const CommandRegistration kFrame("frame", CmdFrame, "frame HEX");
 const CommandRegistration kDecode("decode", CmdDecode, "decode HEX");
-const CommandRegistration kMem("mem", CmdMem, "[--virtual STATE] mem (read ADDR LEN | write ADDR HEX)");
+const CommandRegistration kMem("mem", CmdMem,
+                               "[--virtual STATE] mem (read ADDR LEN | write ADDR HEX)");
 const CommandRegistration kMouse("mouse", CmdMouse,
                                  "[--virtual STATE] mouse (dpi | rate | light FLAG [on|off] | "
                                  "config | unplug | plug) [--wait SECONDS]");

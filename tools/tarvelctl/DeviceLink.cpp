@@ -62,8 +62,8 @@ std::string DescribeFailure(const CUSBDriver::FailedExchange& f, int tries) {
     if (f.skipped)
         return std::string(what) + ": not sent, the receiver had stopped answering";
     if (!f.sent) {
-        std::string text = std::string(what) + ": the report could not be sent, error " +
-                           Hex(f.error);
+        std::string text =
+            std::string(what) + ": the report could not be sent, error " + Hex(f.error);
         if (f.error == kHidErrorTimeout)
             text += " (the receiver did not take it within a second)";
         else if (f.error == kHidErrorDeviceNotConnected)

@@ -17,7 +17,8 @@ std::unique_ptr<HidLibrary> MakeRealLibrary(const Options&) {
 // receiver all that time (its notification reader, the battery level).
 void RefuseBesideTheProgram(const Options&) {
     const std::u16string mutexName = settings::SingleInstanceMutexName();
-    HANDLE mutex = OpenMutexW(SYNCHRONIZE, FALSE, reinterpret_cast<const wchar_t*>(mutexName.c_str()));
+    HANDLE mutex =
+        OpenMutexW(SYNCHRONIZE, FALSE, reinterpret_cast<const wchar_t*>(mutexName.c_str()));
     const std::u16string title = settings::AppTitle();
     HWND window = FindWindowW(nullptr, reinterpret_cast<const wchar_t*>(title.c_str()));
     if (mutex)
