@@ -67,7 +67,13 @@ public:
         g_pCurProfile = cur;
 
         if (device == Device::Open) {
-            m_link = std::make_unique<DeviceLink>(opts);
+            try {
+                m_link = std::make_unique<DeviceLink>(opts);
+            } catch (...) {
+                // No destructor runs for a session that was not made.
+                platform::SetMessageBoxSink({});
+                throw;
+            }
             m_ctx.pDriver = &m_link->Driver();
         }
         m_ctx.pMacroTree = &m_tree;
