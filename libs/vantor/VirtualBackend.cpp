@@ -8,7 +8,7 @@
 
 #include "VirtualBackend.h"
 
-#include "InterfaceChoice.h"
+#include "device/InterfaceChoice.h"
 #include "SearchReport.h"
 #include "Vantor.h"
 #include "VirtualControl.h"
