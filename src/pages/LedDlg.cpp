@@ -189,10 +189,18 @@ void CLedDlg::ShowProfile(const ProfileRecord& profile) {
 void CLedDlg::SetSliders(int which, const LightRecord& light) {
     Light& controls = LightOf(which);
     const int speedSteps = which == kMain ? led::kMainSpeedSteps : led::kLogoSpeedSteps;
+    // A slider that could not be made offers nothing: its value is kept.
+    const auto offered = [](const CPngSliderBar& bar, int steps) {
+        return bar.Hwnd() ? led::StepValues(steps) : std::vector<uint32_t>{};
+    };
+    const uint32_t bright =
+        controls.keptBright.Show(offered(controls.bright, led::kBrightSteps), light.nBright);
+    const uint32_t speed =
+        controls.keptSpeed.Show(offered(controls.speed, speedSteps), light.nSpeed);
     if (controls.bright.Hwnd())
-        controls.bright.Thumb().SetPosition(led::ClampStep(light.nBright, led::kBrightSteps));
+        controls.bright.Thumb().SetPos(bright, false);
     if (controls.speed.Hwnd())
-        controls.speed.Thumb().SetPosition(led::ClampStep(light.nSpeed, speedSteps));
+        controls.speed.Thumb().SetPos(speed, false);
 }
 
 void CLedDlg::StoreLight(int which, LightRecord& light) const {
@@ -202,9 +210,9 @@ void CLedDlg::StoreLight(int which, LightRecord& light) const {
     // A slider moved while the light is off is not taken.
     if (light.nMode != 0) {
         if (controls.bright.Hwnd())
-            light.nBright = int32_t(controls.bright.GetValue());
+            light.nBright = controls.keptBright.Store(controls.bright.GetValue());
         if (controls.speed.Hwnd())
-            light.nSpeed = int32_t(controls.speed.GetValue());
+            light.nSpeed = controls.keptSpeed.Store(controls.speed.GetValue());
     }
     if (controls.colour.Hwnd())
         light.crColor = (light.crColor & 0xFF000000u) | (controls.colour.GetColor() & 0xFFFFFF);
@@ -296,6 +304,9 @@ void CLedDlg::OnSliderReleased(UINT id) {
             SetSliders(which, which == kMain ? profile.MainLight : profile.LogoLight);
         return;
     }
+    // What the user moved is the value from now on.
+    Light& controls = LightOf(which);
+    (id == kIdMainBright || id == kIdLogoBright ? controls.keptBright : controls.keptSpeed).Moved();
     ProfileRecord profile{};
     if (!CopyCurrentProfile(profile))
         return;

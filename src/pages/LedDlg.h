@@ -10,6 +10,7 @@
 #include "controls/ComboBtn.h"
 #include "controls/PngSlider.h"
 #include "model/ProfileRecord.h"
+#include "pages/KeptValue.h"
 #include "pages/LedRules.h"
 #include "pages/SkinPage.h"
 
@@ -52,6 +53,9 @@ private:
         CComboBtn effect;
         CPngSliderBar bright, speed;
         CColorBtnDlg colour;
+        // A stored brightness or speed the slider lacks, kept until the user
+        // moves that slider.
+        KeptValue keptBright, keptSpeed;
         bool shown = false; // ShowMainEffect / ShowLogoEffect
         bool made = false;  // its controls were created
         led::Visibility visible;

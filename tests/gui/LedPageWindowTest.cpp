@@ -5,6 +5,7 @@
 
 #include "GuiFixture.h"
 
+#include "controls/SliderScale.h"
 #include "model/ApplyRequest.h"
 #include "pages/LedDlg.h"
 #include "settings/Settings.h"
@@ -88,6 +89,27 @@ protected:
         ::SendMessageW(m_page.Hwnd(), WM_SLIDER_SET, 0, LPARAM(sliderId));
     }
     HWND Item(UINT id) { return ::GetDlgItem(m_page.Hwnd(), int(id)); }
+    // A press and release on a slider's bar at the place of `step` (1-based)
+    // of its `steps`; the page hears of it once the posts are through.
+    void ClickBar(UINT sliderId, int steps, int step) {
+        HWND bar = Item(sliderId);
+        ASSERT_TRUE(bar);
+        RECT rc{};
+        ::GetClientRect(bar, &rc);
+        const std::vector<int> places = ComputeScale(rc.right, steps);
+        ASSERT_EQ(int(places.size()), steps);
+        const LPARAM at = MAKELPARAM(places[size_t(step - 1)], rc.bottom / 2);
+        ::SendMessageW(bar, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        ::SendMessageW(bar, WM_LBUTTONUP, 0, at);
+        guitest::Pump(30);
+    }
+    // The slider's thumb, in screen coordinates.
+    RECT ThumbRect(UINT sliderId) {
+        RECT rc{};
+        if (HWND thumb = ::GetWindow(Item(sliderId), GW_CHILD))
+            ::GetWindowRect(thumb, &rc);
+        return rc;
+    }
 
     settings::OptSettings m_saved{};
     FakeHost m_host;
@@ -160,17 +182,53 @@ TEST_F(LedPageWindow, AGridColourGoesToTheTargetWhenItIsShown) {
 }
 
 TEST_F(LedPageWindow, SliderReleasesAreStoredOnlyForALightThatIsOnAndAllowed) {
+    // The profile holds main speed 4 and brightness 5, logo speed 2 and
+    // brightness 3.
     const struct {
         const char* name;
         UINT slider;
+        int steps, step;
         int logoMode;
         bool ready;
+        LightRecord main, logo; // stored afterwards (mode, speed, brightness)
         std::vector<Request> requests;
     } cases[] = {
-        {"main brightness", CLedDlg::kIdMainBright, 0, true, {{APPLY_LED, LED_MAIN}}},
-        {"logo speed, logo on", CLedDlg::kIdLogoSpeed, 2, true, {{APPLY_LED, LED_LOGO}}},
-        {"logo brightness, logo off", CLedDlg::kIdLogoBright, 0, true, {}},
-        {"refused", CLedDlg::kIdMainSpeed, 0, false, {}},
+        {"main brightness",
+         CLedDlg::kIdMainBright,
+         led::kBrightSteps,
+         7,
+         0,
+         true,
+         {2, 4, 7, 0x0000FF, {}},
+         {0, 2, 3, 0x00FF00, {}},
+         {{APPLY_LED, LED_MAIN}}},
+        {"logo speed, logo on",
+         CLedDlg::kIdLogoSpeed,
+         led::kLogoSpeedSteps,
+         5,
+         2,
+         true,
+         {2, 4, 5, 0x0000FF, {}},
+         {2, 5, 3, 0x00FF00, {}},
+         {{APPLY_LED, LED_LOGO}}},
+        {"logo brightness, logo off",
+         CLedDlg::kIdLogoBright,
+         led::kBrightSteps,
+         9,
+         0,
+         true,
+         {2, 4, 5, 0x0000FF, {}},
+         {0, 2, 3, 0x00FF00, {}},
+         {}},
+        {"refused",
+         CLedDlg::kIdMainSpeed,
+         led::kMainSpeedSteps,
+         9,
+         0,
+         false,
+         {2, 4, 5, 0x0000FF, {}},
+         {0, 2, 3, 0x00FF00, {}},
+         {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -182,15 +240,46 @@ TEST_F(LedPageWindow, SliderReleasesAreStoredOnlyForALightThatIsOnAndAllowed) {
         }
         Make();
         m_host.ready = c.ready;
-        const ProfileRecord before = Current();
-        Release(c.slider);
-        EXPECT_EQ(m_host.checks, 1);
+        const RECT thumbBefore = ThumbRect(c.slider);
+        ClickBar(c.slider, c.steps, c.step);
+        // The bar asked before it moved and, moved, told the page, which
+        // asked again: the release was handled.
+        EXPECT_EQ(m_host.checks, c.ready ? 2 : 1);
+        EXPECT_EQ(ThumbRect(c.slider).left != thumbBefore.left, c.ready);
         EXPECT_EQ(g_requests, c.requests);
-        // The sliders show the profile, so what is stored is what was there.
         const ProfileRecord after = Current();
-        EXPECT_EQ(std::memcmp(&after.MainLight, &before.MainLight, sizeof(LightRecord)), 0);
-        EXPECT_EQ(std::memcmp(&after.LogoLight, &before.LogoLight, sizeof(LightRecord)), 0);
+        EXPECT_EQ(std::memcmp(&after.MainLight, &c.main, sizeof(LightRecord)), 0);
+        EXPECT_EQ(std::memcmp(&after.LogoLight, &c.logo, sizeof(LightRecord)), 0);
     }
+}
+
+TEST_F(LedPageWindow, StoredValuesTheSlidersLackAreKeptUntilTheSliderIsMoved) {
+    {
+        auto lock = g_ProfileList.Lock();
+        ProfileRecord* p = g_pCurProfile.load();
+        p->MainLight = {2, 15, 4, kMainStart, {}}; // speed past the 10 steps
+        p->LogoLight = {2, 8, 12, kLogoStart, {}}; // speed past 5, brightness past 10
+    }
+    Make();
+    // A colour change stores the main light: its speed stays 15.
+    ClickGrid(0);
+    ASSERT_EQ(g_requests, (std::vector<Request>{{APPLY_LED, LED_MAIN}}));
+    EXPECT_EQ(Current().MainLight.nSpeed, 15);
+    EXPECT_EQ(Current().MainLight.nBright, 4);
+    // Apply stores every page: the logo light keeps its values as well.
+    ProfileRecord applied = Current();
+    m_page.StoreToProfile(applied);
+    EXPECT_EQ(applied.MainLight.nSpeed, 15);
+    EXPECT_EQ(applied.LogoLight.nBright, 12);
+    EXPECT_EQ(applied.LogoLight.nSpeed, 8);
+    // The user moves the main speed slider: now what it shows is stored, and
+    // only for that slider.
+    ClickBar(CLedDlg::kIdMainSpeed, led::kMainSpeedSteps, 3);
+    EXPECT_EQ(Current().MainLight.nSpeed, 3);
+    applied = Current();
+    m_page.StoreToProfile(applied);
+    EXPECT_EQ(applied.MainLight.nSpeed, 3);
+    EXPECT_EQ(applied.LogoLight.nSpeed, 8);
 }
 
 TEST_F(LedPageWindow, ANumberFieldIsCorrectedAndColoursTheTarget) {

@@ -175,10 +175,4 @@ TEST(LedRules, LayoutFollowsTheAnchorPoints) {
     EXPECT_EQ(layout.spectrum, (settings::Point{710, 384}));
 }
 
-TEST(LedRules, StoredStepsOutsideTheSliderShowAtTheNearestEnd) {
-    EXPECT_EQ(led::ClampStep(0, 5), 1);
-    EXPECT_EQ(led::ClampStep(8, 5), 5);
-    EXPECT_EQ(led::ClampStep(3, 5), 3);
-}
-
 } // namespace
