@@ -169,21 +169,23 @@ int CLedDlg::LogoEffect() const {
 }
 
 void CLedDlg::ShowProfile(const ProfileRecord& profile) {
-    for (int which : {kMain, kLogo}) {
-        const LightRecord& light = which == kMain ? profile.MainLight : profile.LogoLight;
-        Light& controls = LightOf(which);
-        if (!controls.effect.SelectCode(uint32_t(light.nMode))) {
-            WriteLog("CLedDlg: unknown effect %d of the %s light", int(light.nMode),
-                     which == kMain ? "main" : "logo");
-            controls.effect.Select(-1);
-        }
-        controls.colour.SetColor(light.crColor & 0xFFFFFF);
-        SetSliders(which, light);
-        ApplyVisibility(which);
-    }
-    if (m_nTarget != kNoTarget)
-        ShowInFields(LightOf(m_nTarget).colour.GetColor());
+    ShowLight(kMain, profile.MainLight);
+    ShowLight(kLogo, profile.LogoLight);
     Redraw();
+}
+
+void CLedDlg::ShowLight(int which, const LightRecord& light) {
+    Light& controls = LightOf(which);
+    if (!controls.effect.SelectCode(uint32_t(light.nMode))) {
+        WriteLog("CLedDlg: unknown effect %d of the %s light", int(light.nMode),
+                 which == kMain ? "main" : "logo");
+        controls.effect.Select(-1);
+    }
+    controls.colour.SetColor(light.crColor & 0xFFFFFF);
+    SetSliders(which, light);
+    ApplyVisibility(which);
+    if (m_nTarget == which)
+        ShowInFields(controls.colour.GetColor());
 }
 
 void CLedDlg::SetSliders(int which, const LightRecord& light) {
@@ -269,15 +271,37 @@ void CLedDlg::SelectMainEffect(int mode) {
 }
 
 void CLedDlg::OnDeviceEvent(const PageEvent& event) {
+    int which;
     if (event.kind == DEV_EVT_LOGO_LIGHT)
-        SelectLogoEffect(event.value);
+        which = kLogo;
     else if (event.kind == DEV_EVT_MAIN_LIGHT)
-        SelectMainEffect(event.value);
+        which = kMain;
+    else
+        return;
+    // The main window has brought the light in the current profile up to
+    // date with the mouse (effect, colour, speed, brightness): show all of
+    // it, or the next change of that light, or Apply, would write the page's
+    // old colour back over the one the mouse reported.
+    ProfileRecord profile{};
+    if (CopyCurrentProfile(profile))
+        ShowLight(which, which == kMain ? profile.MainLight : profile.LogoLight);
+    else
+        SelectEffect(which, event.value);
+    Redraw();
 }
 
 void CLedDlg::OnEffectPicked(int which) {
     // The pick already passed the ready check (the selector's change check).
     const int mode = EffectOf(LightOf(which));
+    // The effect the light already has, picked again, changes nothing: no
+    // start values, nothing written.
+    ProfileRecord profile{};
+    if (CopyCurrentProfile(profile) &&
+        (which == kMain ? profile.MainLight : profile.LogoLight).nMode == mode) {
+        WriteLog("CLedDlg: effect %d of the %s light picked again", mode,
+                 which == kMain ? "main" : "logo");
+        return;
+    }
     if (which == kMain)
         EditCurrentProfile([mode](ProfileRecord& profile) {
             profile.MainLight.nMode = mode;

@@ -67,6 +67,9 @@ private:
     const settings::LedOption (&OptionsOf(int which) const)[4];
     int EffectOf(const Light& light) const;
     void SelectEffect(int which, int mode);
+    // Shows one light of a profile: effect, sliders, colour and, when its
+    // colour button is the editor's target, the number fields.
+    void ShowLight(int which, const LightRecord& light);
     // Shows or hides the light's controls for its effect and sets its sliders
     // to the profile's values.
     void ApplyVisibility(int which);

@@ -310,21 +310,35 @@ TEST_F(LedPageWindow, ANumberFieldIsCorrectedAndColoursTheTarget) {
     }
 }
 
-TEST_F(LedPageWindow, PickingAnEffectSetsItsDefaultsAndPostsOneRequest) {
-    Make();
-    HWND combo = Item(CLedDlg::kIdMainEffect);
-    ASSERT_TRUE(combo);
-    // The selector took the pick (as its menu does) and tells the page.
-    m_page.SelectMainEffect(3);
-    ::SendMessageW(m_page.Hwnd(), WM_COMMAND, MAKEWPARAM(CLedDlg::kIdMainEffect, BN_CLICKED),
-                   LPARAM(combo));
-    const LightRecord main = Current().MainLight;
-    EXPECT_EQ(main.nMode, 3);
-    EXPECT_EQ(main.nSpeed, 6);
-    EXPECT_EQ(main.nBright, 10);
-    EXPECT_EQ(g_requests, (std::vector<Request>{{APPLY_LED, LED_MAIN}}));
-    // Effect 3 shows the speed slider.
-    EXPECT_TRUE(::IsWindowVisible(Item(CLedDlg::kIdMainSpeed)));
+TEST_F(LedPageWindow, PickingAnEffectSetsItsDefaultsAndTheSameOneAgainChangesNothing) {
+    // The main light starts with effect 2, speed 4 and brightness 5.
+    const struct {
+        const char* name;
+        int mode;
+        LightRecord main;
+        std::vector<Request> requests;
+    } cases[] = {
+        {"another effect", 3, {3, 6, 10, 0x0000FF, {}}, {{APPLY_LED, LED_MAIN}}},
+        {"the same effect", 2, {2, 4, 5, 0x0000FF, {}}, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TearDown();
+        SetUp();
+        Make();
+        HWND combo = Item(CLedDlg::kIdMainEffect);
+        ASSERT_TRUE(combo);
+        // The selector took the pick (as its menu does) and tells the page.
+        m_page.SelectMainEffect(c.mode);
+        ::SendMessageW(m_page.Hwnd(), WM_COMMAND, MAKEWPARAM(CLedDlg::kIdMainEffect, BN_CLICKED),
+                       LPARAM(combo));
+        const LightRecord main = Current().MainLight;
+        EXPECT_EQ(std::memcmp(&main, &c.main, sizeof(LightRecord)), 0)
+            << main.nMode << " " << main.nSpeed << " " << main.nBright;
+        EXPECT_EQ(g_requests, c.requests);
+        // Effects 2 and 3 show the speed slider.
+        EXPECT_TRUE(::IsWindowVisible(Item(CLedDlg::kIdMainSpeed)));
+    }
 }
 
 } // namespace
