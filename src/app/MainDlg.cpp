@@ -10,13 +10,13 @@
 #include "device/win32/VantorLibrary.h"
 #include "framework/App.h"
 #include "model/MemoryMap.h"
-#include "sync/ApplyWorker.h"
 #include "model/SensorCatalogue.h"
 #include "pages/MsgDlg.h"
 #include "settings/Log.h"
 #include "settings/Settings.h"
 #include "store/MacroStore.h"
 #include "store/ProfileStore.h"
+#include "sync/ApplyWorker.h"
 #include "sync/OpenReceiver.h"
 
 #include <dbt.h>
@@ -133,6 +133,7 @@ bool CTarvelDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& resu
     case WM_SYNC_OK: {
         WriteLog("OnSyncOk");
         JoinFinishedCfgReads();
+        SetPending(0, false); // profile 0 holds what the mouse has
         const ProfileRecord* cur = g_pCurProfile.load();
         if (cur)
             SetAsCurProfile(cur->dwProfileID);

@@ -13,11 +13,12 @@
 #include "framework/Handles.h"
 #include "framework/SkinDialog.h"
 #include "pages/SkinPage.h"
-#include "sync/DeviceRead.h"
 #include "store/HeadlessMacroTree.h"
+#include "sync/DeviceRead.h"
 
 #include <shellapi.h>
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <list>
@@ -68,6 +69,9 @@ public:
     bool PreApplyCheck() override;
     // Every page shows the current profile again.
     void RefreshPages() override;
+    // Without ApplyNow: the current profile holds changes the mouse does not
+    // have yet.
+    void ProfileEdited() override;
 
     // Device presence and the mouse's own events.
     bool RegisterDevNotify(HWND hwnd);
@@ -103,7 +107,17 @@ private:
     void OnMenuChoice(WPARAM code);
     void ExportProfileFile();
     void ImportProfileFile();
+    // The profile buttons' and the Apply button's captions, with the mark of
+    // changes not yet applied.
     void RefreshProfileCaptions();
+    // Changes not yet applied, per profile button (only without ApplyNow).
+    void SetPending(int index, bool pending);
+    bool CurrentPending() const;
+    std::wstring WithPendingMark(const std::wstring& caption, int index) const;
+    // Before the program ends on the user's word: with changes not yet
+    // applied, asks whether to apply them. False when the user stays (Cancel,
+    // or Yes and the apply did not go through).
+    bool MayEnd();
     void StartCfgRead();
     void StopCfgReads();
     void JoinFinishedCfgReads();
@@ -157,5 +171,6 @@ private:
     HDEVNOTIFY m_hDevNotify = nullptr;
     HDEVNOTIFY m_hHidNotify = nullptr; // our receiver's HID interfaces
     bool m_bLinkCheckPending = false;
+    std::array<bool, 5> m_bPending{};
     bool m_bTrayIcon = false;
 };

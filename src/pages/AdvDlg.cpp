@@ -338,7 +338,7 @@ bool CAdvDlg::DeviceReady() {
 }
 
 void CAdvDlg::Commit(uint32_t nFlag, uint32_t nData) {
-    EditCurrentProfile([this](ProfileRecord& p) { StoreToProfile(p); });
+    StoreEdit([this](ProfileRecord& p) { StoreToProfile(p); });
     WriteLog("CAdvDlg: committed, flag 0x%x data %u%s", unsigned(nFlag), unsigned(nData),
              g_opt.ApplyNow ? " posted" : "");
     if (g_opt.ApplyNow != 0)

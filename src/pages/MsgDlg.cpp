@@ -10,6 +10,7 @@
 #include "settings/Settings.h"
 
 #include <cwchar>
+#include <vector>
 
 using settings::g_opt;
 
@@ -183,7 +184,7 @@ bool CMsgDlg::CheckSkin() {
 }
 
 int CMsgDlg::Kind() const {
-    return m_nKind >= kTextInput && m_nKind <= kQuestion ? m_nKind : kMessage;
+    return m_nKind >= kTextInput && m_nKind <= kChoice ? m_nKind : kMessage;
 }
 
 int CMsgDlg::ShowMessage(const char16_t* textKey, HWND owner) {
@@ -198,6 +199,17 @@ int CMsgDlg::ShowMessageText(const std::wstring& text, HWND owner) {
     dlg.m_nKind = kMessage;
     dlg.m_strMsg = text;
     return int(dlg.DoModal(owner));
+}
+
+int CMsgDlg::AskChoice(const std::wstring& text, HWND owner) {
+    settings::WriteLog("Question: %s", settings::LogText(U(text)).c_str());
+    CMsgDlg dlg;
+    dlg.m_nKind = kChoice;
+    dlg.m_strMsg = text;
+    const INT_PTR answer = dlg.DoModal(owner);
+    const int choice = answer == IDYES || answer == IDNO ? int(answer) : IDCANCEL;
+    settings::WriteLog("Answer: %s", choice == IDYES ? "yes" : choice == IDNO ? "no" : "cancel");
+    return choice;
 }
 
 int CMsgDlg::InputText(HWND owner, const std::wstring& prompt, int limit, std::wstring& out) {
@@ -254,7 +266,8 @@ BOOL CMsgDlg::OnInitDialog() {
                        L"exit_ov.png", nullptr, m_btnClose, false, false, nullptr, closeAt.x,
                        closeAt.y);
 
-    // OK and Cancel at the bottom right; Cancel only for a question.
+    // OK and Cancel at the bottom right; Cancel only for a question. A choice
+    // is Yes, No and Cancel, from the left.
     const int kind = Kind();
     const int btnTop = kFooterTop + 12;
     const int right = w - kButtonMargin;
@@ -264,11 +277,17 @@ BOOL CMsgDlg::OnInitDialog() {
         int left;
     };
     const int btnWidth = 103;
-    Placed buttons[] = {
-        {m_btnCancel, u"tc_cancel", right - btnWidth},
-        {m_btnOk, u"tc_ok",
-         kind == kQuestion ? right - 2 * btnWidth - kButtonGap : right - btnWidth},
-    };
+    const int step = btnWidth + kButtonGap;
+    if (kind == kChoice)
+        m_btnOk.SetId(IDYES);
+    std::vector<Placed> buttons{{m_btnCancel, u"tc_cancel", right - btnWidth}};
+    if (kind == kChoice) {
+        buttons.push_back({m_btnNo, u"tc_no", right - btnWidth - step});
+        buttons.push_back({m_btnOk, u"tc_yes", right - btnWidth - 2 * step});
+    } else {
+        buttons.push_back(
+            {m_btnOk, u"tc_ok", kind == kQuestion ? right - btnWidth - step : right - btnWidth});
+    }
     for (Placed& b : buttons) {
         const POINT origin{b.left, btnTop};
         const std::wstring caption = Txt(b.text);
@@ -277,7 +296,7 @@ BOOL CMsgDlg::OnInitDialog() {
                            btnTop);
         b.btn.SetTextColours(g_opt.clrMsgBtnTxtNr, g_opt.clrMsgBtnTxtOv, g_opt.clrMsgBtnTxtDn);
     }
-    if (kind != kQuestion && m_btnCancel.Hwnd())
+    if (kind != kQuestion && kind != kChoice && m_btnCancel.Hwnd())
         ::ShowWindow(m_btnCancel.Hwnd(), SW_HIDE);
 
     if (kind == kTextInput || kind == kNumberInput || kind == kKeyCombo) {
@@ -366,6 +385,10 @@ bool CMsgDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
             OnInputChanged();
         return true;
     }
+    if ((id == IDYES || id == IDNO) && Kind() == kChoice) {
+        EndDialog(id);
+        return true;
+    }
     return fw::Dialog::OnCommand(wParam, lParam);
 }
 
@@ -410,6 +433,10 @@ void CMsgDlg::OnOK() {
             fw::Dialog::OnCancel();
             return;
         }
+    } else if (kind == kChoice) {
+        // Enter answers Yes, as the first button.
+        EndDialog(IDYES);
+        return;
     } else if (kind == kKeyCombo && m_bCheckBoxes) {
         m_combo.mods = 0;
         for (int i = 0; i < 4; ++i)

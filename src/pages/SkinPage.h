@@ -10,13 +10,15 @@
 // the contract below, in table order; a page overrides what concerns it and
 // leaves the rest to the defaults, which do nothing. A page may touch:
 // - the current profile only as a copy: CopyCurrentProfile to read it,
-//   EditCurrentProfile to change it (copy out, edit, copy in, under the
-//   profile list's lock). It never keeps a pointer into the profile list;
+//   StoreEdit to store what the user changed (copy out, edit, copy in, under
+//   the profile list's lock, then PageHost::ProfileEdited). It never keeps a
+//   pointer into the profile list;
 // - the device only by posting a request to the apply worker (PostApply); it
 //   never calls the device link;
 // - the main window only through PageHost (PreApplyCheck before a request,
-//   RefreshPages after changing what other pages show) and by answering the
-//   contract. It includes nothing of the program's shell.
+//   ProfileEdited after storing a change, RefreshPages after changing what
+//   other pages show) and by answering the contract. It includes nothing of
+//   the program's shell.
 
 #include "controls/SkinWindow.h"
 #include "framework/GdiPlus.h"
@@ -36,6 +38,11 @@ public:
     virtual bool PreApplyCheck() = 0;
     // Every page shows the current profile again.
     virtual void RefreshPages() = 0;
+    // A page stored a change the user made into the current profile (StoreEdit
+    // tells it). Without ApplyNow the change waits for Apply: the main window
+    // marks it pending and asks before the program ends. A host that keeps no
+    // such state needs nothing here.
+    virtual void ProfileEdited() {}
 
 protected:
     ~PageHost() = default;
@@ -88,6 +95,9 @@ public:
     // it back in, all under the profile list's lock, so no worker sees half an
     // edit. False (and `edit` not called) when there is no current profile.
     static bool EditCurrentProfile(const std::function<void(ProfileRecord&)>& edit);
+    // What a page stores a change of the user's with: EditCurrentProfile, then,
+    // when there was a current profile, PageHost::ProfileEdited.
+    bool StoreEdit(const std::function<void(ProfileRecord&)>& edit);
 
     BOOL OnInitDialog() override;
     // Pages never end on Enter or Escape.
