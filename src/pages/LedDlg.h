@@ -11,10 +11,13 @@
 #include "controls/PngSlider.h"
 #include "model/ProfileRecord.h"
 #include "pages/KeptValue.h"
+#include "pages/LedPreview.h"
 #include "pages/LedRules.h"
 #include "pages/SkinPage.h"
 
+#include <array>
 #include <cstdint>
+#include <optional>
 
 class CLedDlg : public CSkinPage {
 public:
@@ -43,6 +46,11 @@ public:
     int LogoEffect() const;
     int MainEffect() const;
     int Target() const { return m_nTarget; }
+    // The picture of the mouse with its lights.
+    const CLedPreview& Preview() const { return m_preview; }
+    // Where the spectrum shows the target's colour was picked (page
+    // coordinates), or none.
+    std::optional<POINT> SpectrumMark() const;
 
 protected:
     void DrawContent(HDC dc) override;
@@ -63,6 +71,9 @@ private:
 
     void MakeLight(Light& light, int which, const led::LightPlace& place, int speedSteps);
     void MakeFields();
+    // The number field's box on the page and where its digits are typed.
+    RECT FieldBox(int field) const;
+    void OnFieldFocus(int field, bool focused);
     Light& LightOf(int which) { return which == kMain ? m_main : m_logo; }
     const settings::LedOption (&OptionsOf(int which) const)[4];
     int EffectOf(const Light& light) const;
@@ -85,7 +96,11 @@ private:
     void OnFieldChanged(int field);
     void OnColourClicked(int which);
     void OnPagePressed(POINT pt);
-    void PickColour(uint32_t colour);
+    // Gives the target a picked colour; false when nothing took it.
+    bool PickColour(uint32_t colour);
+    RECT SpectrumRect() const;
+    // The picture shows a light as the profile now holds it.
+    void ShowOnPicture(int which, const LightRecord& light);
     void SetTarget(int which);
     bool TargetUsable() const;
     // Writes a colour into the three fields without treating it as typed.
@@ -96,7 +111,15 @@ private:
     led::Layout m_layout{};
     int m_nTarget = kMain;
     bool m_bQuiet = false; // the fields are being written by the page
-    fw::Image m_imgPage;   // the page's area of led_nr.png
+    // Per light: the spectrum point its colour was last picked at, and that
+    // colour (the mark shows while the light still has it).
+    struct SpectrumPick {
+        POINT at;
+        uint32_t colour;
+    };
+    std::array<std::optional<SpectrumPick>, 2> m_spectrumPick;
+    CLedPreview m_preview;
+    fw::Image m_imgPage; // the page's area of led_nr.png
     fw::Image m_imgSpectrum;
     fw::Image m_imgThumb, m_imgDot;
     fw::Brush m_brField;
