@@ -35,10 +35,15 @@ int CComboBtn::Create(const ComboBtnArgs& args) {
     if (Hwnd())
         return 0;
     SetId(args.id);
-    const POINT origin{args.left, args.top};
-    if (!NewSmallPngButton3(&origin, args.parentBkg, args.parent, args.normalImage, args.hoverImage,
-                            args.pressedImage, nullptr, *this, false, false, nullptr, args.left,
-                            args.top))
+    if (!NewSkinButton({.factory = kSmallPngButton3,
+                        .parent = args.parent,
+                        .btn = this,
+                        .normal = args.normalImage,
+                        .hover = args.hoverImage,
+                        .pressed = args.pressedImage,
+                        .left = args.left,
+                        .top = args.top,
+                        .parentBkg = args.parentBkg}))
         return 0;
     // Installed after the image button's own subclass, so it sees each
     // message first and can keep the plain button behaviour away.
