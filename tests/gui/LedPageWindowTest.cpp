@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <utility>
 #include <vector>
@@ -339,6 +340,130 @@ TEST_F(LedPageWindow, PickingAnEffectSetsItsDefaultsAndTheSameOneAgainChangesNot
         // Effects 2 and 3 show the speed slider.
         EXPECT_TRUE(::IsWindowVisible(Item(CLedDlg::kIdMainSpeed)));
     }
+}
+
+// Whether some pixel of `image` is near `colour` (0x00RRGGBB): each channel
+// within 60.
+bool Shows(Gdiplus::Bitmap& image, uint32_t colour) {
+    for (int y = 0; y < int(image.GetHeight()); ++y)
+        for (int x = 0; x < int(image.GetWidth()); ++x) {
+            const uint32_t p = guitest::PixelAt(image, x, y);
+            bool close = true;
+            for (int shift : {0, 8, 16})
+                close =
+                    close && std::abs(int(p >> shift & 0xFF) - int(colour >> shift & 0xFF)) < 60;
+            if (close)
+                return true;
+        }
+    return false;
+}
+
+TEST_F(LedPageWindow, TheMousePictureShowsTheLightsAndMovesOnlyWhileSeen) {
+    const uint32_t red = 0x0000FF, green = 0x00FF00; // 0x00BBGGRR
+    const struct {
+        const char* name;
+        LightRecord main, logo;
+        bool redShows, greenShows, animating;
+    } cases[] = {
+        {"both off: dark", {0, 5, 10, red, {}}, {0, 3, 10, green, {}}, false, false, false},
+        {"main steady red", {1, 5, 10, red, {}}, {0, 3, 10, green, {}}, true, false, false},
+        {"logo steady green", {0, 5, 10, red, {}}, {1, 3, 10, green, {}}, false, true, false},
+        {"main breathing", {2, 5, 10, red, {}}, {0, 3, 10, green, {}}, true, false, true},
+        {"logo colour cycle", {0, 5, 10, red, {}}, {3, 3, 10, green, {}}, false, false, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TearDown();
+        SetUp();
+        {
+            auto lock = g_ProfileList.Lock();
+            g_pCurProfile.load()->MainLight = c.main;
+            g_pCurProfile.load()->LogoLight = c.logo;
+        }
+        Make();
+        const CLedPreview& preview = m_page.Preview();
+        ASSERT_TRUE(preview.Hwnd()); // the product's skin has the masks
+        EXPECT_EQ(preview.Animating(), c.animating);
+        if (!c.animating) {
+            const fw::Image picture = guitest::Capture(preview.Hwnd());
+            ASSERT_TRUE(picture);
+            EXPECT_EQ(Shows(*picture, 0xFF0000), c.redShows);
+            EXPECT_EQ(Shows(*picture, 0x00FF00), c.greenShows);
+            continue;
+        }
+        // No timer while the page is hidden or the window minimised.
+        ::ShowWindow(m_page.Hwnd(), SW_HIDE);
+        EXPECT_TRUE(driver::WaitUntil([&] { return !preview.Animating(); }));
+        ::ShowWindow(m_page.Hwnd(), SW_SHOW);
+        EXPECT_TRUE(driver::WaitUntil([&] { return preview.Animating(); }));
+        ::ShowWindow(m_parent, SW_MINIMIZE);
+        EXPECT_TRUE(driver::WaitUntil([&] { return !preview.Animating(); }));
+        ::ShowWindow(m_parent, SW_RESTORE);
+        EXPECT_TRUE(driver::WaitUntil([&] { return preview.Animating(); }));
+    }
+}
+
+TEST_F(LedPageWindow, TheSpectrumMarksWhereTheTargetsColourWasPicked) {
+    Make();
+    EXPECT_FALSE(m_page.SpectrumMark());
+    const POINT at{g_opt.ptRGBEdit.x + 90 + 60, g_opt.ptRGBEdit.y + 20};
+    Press(at.x, at.y);
+    ASSERT_TRUE(m_page.SpectrumMark());
+    EXPECT_EQ(m_page.SpectrumMark()->x, at.x);
+    EXPECT_EQ(m_page.SpectrumMark()->y, at.y);
+    const uint32_t picked = Current().MainLight.crColor;
+    EXPECT_NE(picked, 0x0000FFu);
+    // The logo's button made the target: its colour was not picked there.
+    ::SendMessageW(m_page.Hwnd(), WM_COLOR_CLICKED, 1, CLedDlg::kLogo);
+    EXPECT_EQ(m_page.Target(), CLedDlg::kLogo);
+    EXPECT_FALSE(m_page.SpectrumMark());
+    ::SendMessageW(m_page.Hwnd(), WM_COLOR_CLICKED, 1, CLedDlg::kMain);
+    EXPECT_TRUE(m_page.SpectrumMark());
+    // A preset colour replaces the picked one: no mark.
+    ClickGrid(0);
+    EXPECT_FALSE(m_page.SpectrumMark());
+}
+
+TEST_F(LedPageWindow, FieldsAndColourButtonsAreDrawnOnTheSkin) {
+    Make();
+    // The colour button's margin shows the page, not the system's grey.
+    HWND button = nullptr;
+    for (HWND child = ::GetWindow(m_page.Hwnd(), GW_CHILD); child && !button;
+         child = ::GetWindow(child, GW_HWNDNEXT)) {
+        RECT rc{};
+        ::GetWindowRect(child, &rc);
+        POINT corner{rc.left, rc.top};
+        ::ScreenToClient(m_page.Hwnd(), &corner);
+        const settings::Point main = g_opt.ptMainEft;
+        if (corner.x == main.x + 63 && corner.y == main.y + 99)
+            button = child;
+    }
+    ASSERT_TRUE(button);
+    const fw::Image picture = guitest::Capture(button);
+    ASSERT_TRUE(picture);
+    const COLORREF face = ::GetSysColor(COLOR_3DFACE);
+    const uint32_t grey = GetRValue(face) << 16 | GetGValue(face) << 8 | GetBValue(face);
+    EXPECT_NE(guitest::PixelAt(*picture, 1, 1), grey);
+    EXPECT_NE(guitest::PixelAt(*picture, 28, 15), grey);
+
+    // The digits sit in the middle of the field's box.
+    HWND red = Item(CLedDlg::kIdRed), green = Item(CLedDlg::kIdGreen);
+    RECT edit{};
+    ::GetWindowRect(red, &edit);
+    ::MapWindowPoints(nullptr, m_page.Hwnd(), reinterpret_cast<POINT*>(&edit), 2);
+    const int boxTop = g_opt.ptRGBEdit.y, boxBottom = boxTop + 20;
+    EXPECT_LE(std::abs((edit.top - boxTop) - (boxBottom - edit.bottom)), 1);
+
+    // An emptied field counts as 0 and, once left, shows it.
+    ::SetFocus(red);
+    ::SetWindowTextW(red, L"");
+    EXPECT_EQ(Current().MainLight.crColor & 0xFF, 0u);
+    const size_t requests = g_requests.size();
+    EXPECT_EQ(guitest::WindowText(red), L"");
+    ::SetFocus(green);
+    EXPECT_EQ(guitest::WindowText(red), L"0");
+    EXPECT_EQ(g_requests.size(), requests); // nothing more to store
+    guitest::SaveShot(m_parent, L"led_page_fields");
 }
 
 } // namespace
