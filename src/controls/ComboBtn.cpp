@@ -6,6 +6,7 @@
 #include "settings/Settings.h"
 
 #include <commctrl.h>
+#include <windowsx.h>
 
 #include <algorithm>
 #include <vector>
@@ -149,16 +150,22 @@ LRESULT CALLBACK CComboBtn::ComboProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM
                                       DWORD_PTR selfPtr) {
     auto* self = reinterpret_cast<CComboBtn*>(selfPtr);
     switch (msg) {
-    // A press, a double click and erasing do nothing: the button never
-    // takes the pushed state nor sends BN_CLICKED on its own.
+    // The button never takes the pushed state nor sends BN_CLICKED on its
+    // own: a press only captures the mouse, and the release of that press
+    // over the button opens the menu.
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
+        self->m_press.OnPress(hwnd);
         return 0;
     case WM_ERASEBKGND:
         return 1; // the background is drawn with the button
     case WM_LBUTTONUP:
-        self->OpenMenu();
+        if (self->m_press.OnRelease(hwnd, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}))
+            self->OpenMenu();
         return 0;
+    case WM_CAPTURECHANGED:
+        self->m_press.OnCaptureLost();
+        break;
     case WM_MENU_CHOICE:
         self->OnMenuChoice(uint32_t(wParam), lParam);
         return 0;
