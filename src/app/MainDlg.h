@@ -63,7 +63,7 @@ public:
     void InitProfiles();
     void SyncUiToSensor();
     void SetAsCurProfile(uint32_t dwID);
-    void ShowPage(int n);
+    void ShowPage(int n) override;
     void OnConfig();
     void OnExit();
     void OnPopupMenuButton(int x, int y);
@@ -75,6 +75,11 @@ public:
     // Without ApplyNow: the current profile holds changes the mouse does not
     // have yet.
     void ProfileEdited() override;
+    bool DeviceConnected() override { return DeviceOpen(); }
+    // The battery through the device link, for the keys page's timers.
+    bool ReadPowerLevel(int& level) override;
+    // Tells every page; true when one of them changed a profile.
+    bool MacrosChanged(MacroChange change) override;
 
     // Device presence (DevicePresence.cpp) and the mouse's own events.
     bool RegisterDevNotify(HWND hwnd);

@@ -69,6 +69,22 @@ void CTarvelDlg::RefreshPages() {
             row.page->ShowProfile(copy);
 }
 
+bool CTarvelDlg::ReadPowerLevel(int& level) {
+    if (!DeviceOpen())
+        return false;
+    int ok = 0;
+    level = m_usb.GetPowerLevel(&ok);
+    return ok != 0;
+}
+
+bool CTarvelDlg::MacrosChanged(MacroChange change) {
+    bool changed = false;
+    for (PageRow& row : m_pages)
+        if (row.page)
+            changed = row.page->OnMacrosChanged(change) || changed;
+    return changed;
+}
+
 void CTarvelDlg::RoutePageEvent(int kind, int value) {
     const PageEvent event{kind, value};
     for (PageRow& row : m_pages)

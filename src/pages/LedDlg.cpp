@@ -488,7 +488,7 @@ std::optional<POINT> CLedDlg::SpectrumMark() const {
     return pick.at;
 }
 
-void CLedDlg::OnPagePressed(POINT pt) {
+bool CLedDlg::OnPagePressed(POINT pt) {
     const settings::Point at{pt.x, pt.y};
     const settings::Rect spectrum{m_layout.spectrum.x, m_layout.spectrum.y,
                                   m_layout.spectrum.x + fw::Width(m_imgSpectrum),
@@ -499,24 +499,20 @@ void CLedDlg::OnPagePressed(POINT pt) {
         Gdiplus::Color picked;
         if (m_imgSpectrum->GetPixel(pt.x - m_layout.spectrum.x, pt.y - m_layout.spectrum.y,
                                     &picked) != Gdiplus::Ok)
-            return;
+            return true;
         const uint32_t colour = led::ColourOf(picked.GetR(), picked.GetG(), picked.GetB());
         if (m_nTarget != kNoTarget && PickColour(colour)) {
             m_spectrumPick[size_t(m_nTarget)] = SpectrumPick{pt, colour};
             const RECT area = SpectrumRect();
             ::InvalidateRect(m_hwnd, &area, FALSE);
         }
-        return;
+        return true;
     }
     if (const std::optional<int> square = led::GridSquareAt(m_layout, at)) {
         PickColour(led::GridColours()[size_t(*square)]);
-        return;
+        return true;
     }
-    // Anywhere else the page is part of the window's caption: drag the window.
-    HWND top = ::GetAncestor(m_hwnd, GA_ROOT);
-    const DWORD pos = ::GetMessagePos();
-    ::ReleaseCapture();
-    ::PostMessageW(top, WM_NCLBUTTONDOWN, HTCAPTION, LPARAM(pos));
+    return false;
 }
 
 bool CLedDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
@@ -548,10 +544,6 @@ bool CLedDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)
         return true;
     case WM_COLOR_CLICKED:
         OnColourClicked(int(lParam));
-        result = 0;
-        return true;
-    case WM_LBUTTONDOWN:
-        OnPagePressed(POINT{short(LOWORD(lParam)), short(HIWORD(lParam))});
         result = 0;
         return true;
     case WM_SETCURSOR: {

@@ -95,7 +95,9 @@ private:
     void OnSliderReleased(UINT id);
     void OnFieldChanged(int field);
     void OnColourClicked(int which);
-    void OnPagePressed(POINT pt);
+    // The spectrum and the preset grid pick a colour; elsewhere the page
+    // drags the window.
+    bool OnPagePressed(POINT pt) override;
     // Gives the target a picked colour; false when nothing took it.
     bool PickColour(uint32_t colour);
     RECT SpectrumRect() const;

@@ -17,8 +17,15 @@
 //   never calls the device link;
 // - the main window only through PageHost (PreApplyCheck before a request,
 //   ProfileEdited after storing a change, RefreshPages after changing what
-//   other pages show) and by answering the contract. It includes nothing of
-//   the program's shell.
+//   other pages show, DeviceConnected and ReadPowerLevel for the battery,
+//   ShowPage to send the user to another page, MacrosChanged after editing
+//   the macro library) and by answering the contract. It includes nothing of
+//   the program's shell;
+// - every profile of the list, besides the current one, only when a macro it
+//   names left the library (the keys page's DropMissingMacros), under the
+//   profile list's lock, saving the store afterwards.
+// Pressing a page's background drags the main window (after closing open
+// menus), unless the page takes the press itself (OnPagePressed).
 
 #include "controls/SkinWindow.h"
 #include "framework/GdiPlus.h"
@@ -28,6 +35,12 @@
 
 #include <functional>
 #include <string>
+
+// What happened to the macro library.
+enum class MacroChange {
+    Renamed, // renamed or edited: key texts and the mouse's macros follow
+    Removed, // removed: keys that named them need another function
+};
 
 // What a page may ask of the main window.
 class PageHost {
@@ -43,6 +56,17 @@ public:
     // marks it pending and asks before the program ends. A host that keeps no
     // such state needs nothing here.
     virtual void ProfileEdited() {}
+    // Whether the receiver is open; the battery is read only then.
+    virtual bool DeviceConnected() { return false; }
+    // The mouse's battery level as it answers (0..10, anything else is
+    // reported as it came); false when it did not answer.
+    virtual bool ReadPowerLevel(int& /*level*/) { return false; }
+    // Shows page n: 1 keys, 2 macros, 3 DPI, 4 lighting (as the navigation
+    // does, so a page that may not be left keeps the user).
+    virtual void ShowPage(int /*n*/) {}
+    // The macro page changed the library: every page hears of it
+    // (CSkinPage::OnMacrosChanged). True when a page changed a profile.
+    virtual bool MacrosChanged(MacroChange) { return false; }
 
 protected:
     ~PageHost() = default;
@@ -84,6 +108,8 @@ public:
     // A key message of the main window; true when the page took it (nothing
     // else then sees it).
     virtual bool TakeKey(const MSG&) { return false; }
+    // The macro library changed; true when the page changed a profile for it.
+    virtual bool OnMacrosChanged(MacroChange) { return false; }
 
     // Shows a copy of the current profile (ShowProfile); nothing without one.
     void ShowCurrentProfile();
@@ -100,6 +126,9 @@ public:
     bool StoreEdit(const std::function<void(ProfileRecord&)>& edit);
 
     BOOL OnInitDialog() override;
+    // A press on the background drags the main window unless OnPagePressed
+    // takes it.
+    bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     // Pages never end on Enter or Escape.
     void OnOK() override {}
     void OnCancel() override {}
@@ -111,10 +140,16 @@ protected:
     void Paint(HDC dc, const RECT& rc) override;
     // Draws the page's content over its background (page coordinates).
     virtual void DrawContent(HDC) {}
+    // The left button went down on the page's background at `pt` (page
+    // coordinates); true when the page used the press, false lets it drag
+    // the main window.
+    virtual bool OnPagePressed(POINT /*pt*/) { return false; }
     // A point of the full window image in page coordinates.
     static POINT FromWindow(int x, int y);
     HFONT TextFont() const;
     PageHost* Host() const { return m_pHost; }
+    // The page's background in page coordinates (null without one).
+    Gdiplus::Bitmap* Background() const { return m_imgBkg.get(); }
 
     fw::Font m_fontTitle;
     fw::Font m_fontText;
