@@ -67,14 +67,18 @@ struct KeyRun {
         ClickCentre(Key(key));
         return WaitNewMenu(before);
     }
-    // Picks main entry `entry` (or `sub` of its sub-menu) for key `key`.
-    bool Pick(int key, int entry, int sub = -1) {
+    // Picks main entry `entry` (or `sub` of its sub-menu) for key `key`; a
+    // screenshot `shot` of the open sub-menu when named.
+    bool Pick(int key, int entry, int sub = -1, const char* shot = nullptr) {
         HWND menu = OpenPicker(key);
         if (!menu)
             return false;
         if (sub < 0)
             return PickMenuEntry(menu, entry, kEntryH);
         HWND subMenu = EnterSubMenu(menu, entry, kEntryH);
+        if (subMenu && shot) {
+            EXPECT_TRUE(Screenshot(shot));
+        }
         return subMenu && PickMenuEntry(subMenu, sub, kEntryH);
     }
     // Waits for the n-th key assignment since start.
@@ -142,7 +146,8 @@ TEST(KeyPage, PickedFunctionsReachTheMouse) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         ASSERT_NE(k.Matrix(c.key), c.matrix);
-        ASSERT_TRUE(k.Pick(c.key, c.entry, c.sub)) << k.run.Log();
+        ASSERT_TRUE(k.Pick(c.key, c.entry, c.sub, c.sub < 0 ? nullptr : "key-picker-media"))
+            << k.run.Log();
         if (c.answer) {
             ASSERT_TRUE(c.answer(k)) << k.run.Log();
         }
@@ -173,6 +178,80 @@ TEST(KeyPage, PickedFunctionsReachTheMouse) {
     EXPECT_EQ(stored[0].Key[0][5].dwParameter, 0x1403u);
     EXPECT_EQ(stored[0].Key[0][6].stCombo, 0x4301u);
     EXPECT_EQ(stored[0].Key[0][0].dwFunID, kFunPrimaryClick);
+}
+
+TEST(KeyPage, DpiCustomAndExtraKeysReachTheMouseInModesOneAndThree) {
+    // A product with a custom key and one extra key: both join the picker's
+    // main list, the custom key after the combination, the extra key last.
+    constexpr uint32_t kCustomCode = 0x030201, kExtraCode = 0x000605;
+    KeyRun k("keys-kinds", {{"ApplyNow", "1"},
+                            {"CustomkeyCode", std::to_string(kCustomCode)},
+                            {"ExKey1", std::to_string(kExtraCode)}});
+    ASSERT_TRUE(k.Open()) << k.run.Log();
+    enum : int { kCustom = 11, kDpiMenu = 14, kExtra1 = 16, kDpiUp = 0 };
+    const struct {
+        const char* name;
+        int mode, key, entry, sub;
+        uint32_t matrix, funId, parameter;
+    } cases[] = {
+        {"DPI up from its sub-menu on key 4", 0, 3, kDpiMenu, kDpiUp, 0x000202, 0x80000A8, 0},
+        {"the custom key on key 5", 0, 4, kCustom, -1, kCustomCode, kFunCustomKey, kCustomCode},
+        {"extra key 1 on key 6", 0, 5, kExtra1, -1, kExtraCode, kFunExtraKey, kExtraCode},
+        {"the custom key on key 6 of mode 3", 2, 5, kCustom, -1, kCustomCode, kFunCustomKey,
+         kCustomCode},
+        {"extra key 1 on key 8 of mode 3", 2, 7, kExtra1, -1, kExtraCode, kFunExtraKey, kExtraCode},
+    };
+    int assigned = 0, mode = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.mode != mode) {
+            ClickCentre(k.run.Ctl(IDC_KEY_MODE0 + c.mode));
+            ASSERT_TRUE(k.run.WaitLog("CKeyDlg: mode " + std::to_string(c.mode), 5000))
+                << k.run.Log();
+            mode = c.mode;
+        }
+        ASSERT_NE(k.Matrix(c.key), c.matrix);
+        ASSERT_TRUE(k.Pick(c.key, c.entry, c.sub)) << k.run.Log();
+        ASSERT_TRUE(k.WaitAssigned(++assigned)) << k.run.Log();
+        EXPECT_TRUE(WaitUntil([&] { return k.Matrix(c.key) == c.matrix; })) << k.run.Log();
+    }
+
+    ASSERT_TRUE(k.run.Exit());
+    const std::vector<ProfileRecord> stored = k.run.StoredProfiles();
+    ASSERT_EQ(stored.size(), 5u);
+    EXPECT_EQ(stored[0].nCurMode, 2);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const KeyInfo& key = stored[0].Key[c.mode][c.key];
+        EXPECT_EQ(key.dwFunID, c.funId);
+        EXPECT_EQ(key.dwParameter, c.parameter);
+    }
+}
+
+TEST(KeyPage, MacroWithAnEmptyLibraryOffersTheMacroPage) {
+    KeyRun k("keys-macro", {{"ApplyNow", "1"}});
+    ASSERT_TRUE(k.Open()) << k.run.Log();
+    constexpr int kMacro = 12;
+    const std::vector<uint8_t> matrix = k.run.Peek(memmap::kAddrKeyMatrix, 64);
+    // Cancel stays on the keys page; OK goes to the macro page to record one.
+    for (int answer : {IDCANCEL, IDOK}) {
+        SCOPED_TRACE(answer);
+        ASSERT_TRUE(k.Pick(3, kMacro)) << k.run.Log();
+        HWND question = k.run.WaitMessage();
+        ASSERT_TRUE(question && WaitVisible(question)) << k.run.Log();
+        if (answer == IDOK) {
+            EXPECT_TRUE(WaitUntil([] { return OpenMenus().empty(); }));
+            WaitPainted(k.run.Main());
+            WaitPainted(question);
+            EXPECT_TRUE(Screenshot("key-macro-question"));
+        }
+        ASSERT_TRUE(k.run.Answer(question, answer));
+        ASSERT_TRUE(k.run.WaitGone(question, 5000));
+        EXPECT_TRUE(
+            WaitUntil([&] { return (::IsWindowVisible(k.page) != FALSE) == (answer != IDOK); }));
+    }
+    EXPECT_EQ(k.run.LogCount("pFile->Key["), 0);
+    EXPECT_EQ(k.run.Peek(memmap::kAddrKeyMatrix, 64), matrix);
 }
 
 TEST(KeyPage, HeldRightCtrlGivesTheMouseCtrl) {
@@ -236,7 +315,7 @@ TEST(KeyPage, BatteryMarksAndWhereThePickerOpens) {
     EXPECT_GE(list.top, 0);
     EXPECT_LE(list.bottom, ScreenRect(k.Key(7)).top);
     ASSERT_NE(EnterSubMenu(menu, kMediaMenu, kEntryH), nullptr);
-    EXPECT_TRUE(Screenshot("key-picker-media"));
+    EXPECT_TRUE(Screenshot("key-picker-above"));
     PressKey(VK_ESCAPE);
     EXPECT_TRUE(WaitUntil([] { return OpenMenus().empty(); }));
 }
