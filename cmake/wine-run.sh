@@ -38,7 +38,12 @@ if [ -z "${DISPLAY:-}" ]; then
   flock 8
   num=""
   [ -f "$build/.xvfb.display" ] && num=$(cat "$build/.xvfb.display")
-  if [ -z "$num" ] || ! [ -e "/tmp/.X11-unix/X$num" ]; then
+  # A display whose server has gone (killed with an earlier run) can leave
+  # its socket behind: only a live server of ours is reused.
+  pid=none
+  [ -f "$build/.xvfb.pid" ] && pid=$(cat "$build/.xvfb.pid")
+  if [ -z "$num" ] || [ "$(cat "/proc/$pid/comm" 2>/dev/null)" != Xvfb ] ||
+    ! [ -e "/tmp/.X11-unix/X$num" ]; then
     num=$(( 90 + RANDOM % 400 ))
     while [ -e "/tmp/.X11-unix/X$num" ] || [ -e "/tmp/.X$num-lock" ]; do num=$((num + 1)); done
     setsid Xvfb ":$num" -screen 0 1280x1024x24 -nolisten tcp </dev/null >/dev/null 2>&1 8>&- &
