@@ -10,13 +10,13 @@
 #include "device/win32/VantorLibrary.h"
 #include "framework/App.h"
 #include "model/MemoryMap.h"
-#include "sync/ApplyWorker.h"
 #include "model/SensorCatalogue.h"
 #include "pages/MsgDlg.h"
 #include "settings/Log.h"
 #include "settings/Settings.h"
 #include "store/MacroStore.h"
 #include "store/ProfileStore.h"
+#include "sync/ApplyWorker.h"
 #include "sync/OpenReceiver.h"
 
 #include <dbt.h>
@@ -35,7 +35,6 @@ CTarvelDlg::CTarvelDlg()
                                    FF_SWISS, L"MS Shell Dlg"));
     m_cfgRead.pDriver = &m_usb;
     m_cfgRead.pMainWnd = &m_poster;
-    m_cfgRead.pMacroTree = &m_macroTree;
 }
 
 CTarvelDlg::~CTarvelDlg() {

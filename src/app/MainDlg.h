@@ -14,7 +14,6 @@
 #include "framework/SkinDialog.h"
 #include "pages/SkinPage.h"
 #include "sync/DeviceRead.h"
-#include "store/HeadlessMacroTree.h"
 
 #include <shellapi.h>
 
@@ -133,9 +132,8 @@ private:
     WindowPoster m_poster;
     TopWindowFinder m_finder;
     CUSBDriver m_usb;
-    // The configuration reads: the macro library as the read sees it (the
-    // macro page's tree once it has one) and the reader threads started.
-    HeadlessMacroTree m_macroTree;
+    // The configuration reads (each merges device macros into the library's
+    // tree as the disk holds it) and the reader threads started.
     CfgReadCtx m_cfgRead;
     struct CfgReader {
         std::atomic<bool> done{false};

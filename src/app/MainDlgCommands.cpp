@@ -6,16 +6,18 @@
 #include "app/MainDlg.h"
 #include "app/PopupMenu.h"
 #include "app/resource.h"
-#include "store/ProfileDefaults.h"
-#include "sync/ApplyWorker.h"
 #include "model/SensorCatalogue.h"
 #include "pages/AboutDlg.h"
 #include "pages/MsgDlg.h"
 #include "platform/Text.h"
 #include "settings/Log.h"
 #include "settings/Settings.h"
+#include "store/HeadlessMacroTree.h"
+#include "store/MacroStore.h"
+#include "store/ProfileDefaults.h"
 #include "store/ProfileFile.h"
 #include "store/ProfileStore.h"
+#include "sync/ApplyWorker.h"
 
 #include <commdlg.h>
 #include <shellapi.h>
@@ -380,7 +382,11 @@ void CTarvelDlg::ImportProfileFile() {
     if (!AskProfilePath(m_hwnd, path, false))
         return;
     WriteLog("ImportProfile: %s", settings::LogText(U(path)).c_str());
-    if (!ImportProfile(U(path), !g_bCfgReadDone, &m_macroTree))
+    // The import merges the file's macros into the library's tree as the
+    // disk holds it; the macro page reads its own again when it sees them.
+    HeadlessMacroTree library;
+    LoadListedMacroTree(library, g_opt.MacroDir);
+    if (!ImportProfile(U(path), !g_bCfgReadDone, &library))
         return;
     if (const ProfileRecord* cur = g_pCurProfile.load())
         SetAsCurProfile(cur->dwProfileID);
