@@ -67,6 +67,8 @@ public:
     bool PreApplyCheck() override;
     // Every page shows the current profile again.
     void RefreshPages() override;
+    // Tells every page; true when one of them changed a profile.
+    bool MacrosChanged(MacroChange change) override;
 
     // Device presence and the mouse's own events.
     bool RegisterDevNotify(HWND hwnd);
@@ -92,6 +94,9 @@ private:
     // False, after showing the refusing page's message, while a page may not
     // be left.
     bool PagesMayBeLeft();
+    // False when a page holds edits nothing has kept and the user chose to
+    // stay with them.
+    bool PagesConfirmLeave();
     // Hands a device event (or a DPI level the program chose) to every page.
     void RoutePageEvent(int kind, int value);
     void OnApply();

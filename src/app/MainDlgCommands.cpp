@@ -65,6 +65,14 @@ void CTarvelDlg::RefreshPages() {
             row.page->ShowProfile(copy);
 }
 
+bool CTarvelDlg::MacrosChanged(MacroChange change) {
+    bool changed = false;
+    for (PageRow& row : m_pages)
+        if (row.page)
+            changed = row.page->OnMacrosChanged(change) || changed;
+    return changed;
+}
+
 void CTarvelDlg::RoutePageEvent(int kind, int value) {
     const PageEvent event{kind, value};
     for (PageRow& row : m_pages)
@@ -81,6 +89,13 @@ bool CTarvelDlg::PagesMayBeLeft() {
             return false;
         }
     }
+    return true;
+}
+
+bool CTarvelDlg::PagesConfirmLeave() {
+    for (PageRow& row : m_pages)
+        if (row.page && !row.page->ConfirmLeave())
+            return false;
     return true;
 }
 
@@ -150,7 +165,8 @@ bool CTarvelDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
         OnConfig();
         return true;
     case ID_TRAY_EXIT:
-        OnExit();
+        if (PagesConfirmLeave())
+            OnExit();
         return true;
     case IDC_MAIN_CLOSE:
         OnClose();
@@ -196,6 +212,8 @@ bool CTarvelDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
 
 void CTarvelDlg::OnClose() {
     if (g_opt.ExitType == 0) {
+        if (!PagesConfirmLeave())
+            return;
         ::ShowWindow(m_hwnd, SW_HIDE);
         OnExit();
     } else if (g_opt.TrayIcon == 1 || g_opt.TrayIcon == 3) {

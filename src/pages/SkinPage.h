@@ -15,8 +15,9 @@
 // - the device only by posting a request to the apply worker (PostApply); it
 //   never calls the device link;
 // - the main window only through PageHost (PreApplyCheck before a request,
-//   RefreshPages after changing what other pages show) and by answering the
-//   contract. It includes nothing of the program's shell.
+//   RefreshPages after changing what other pages show, MacrosChanged after
+//   editing the macro library) and by answering the contract. It includes
+//   nothing of the program's shell.
 
 #include "controls/SkinWindow.h"
 #include "framework/GdiPlus.h"
@@ -27,6 +28,12 @@
 #include <functional>
 #include <string>
 
+// What happened to the macro library.
+enum class MacroChange {
+    Renamed, // renamed or edited: key texts and the mouse's macros follow
+    Removed, // removed: keys that named them need another function
+};
+
 // What a page may ask of the main window.
 class PageHost {
 public:
@@ -36,6 +43,9 @@ public:
     virtual bool PreApplyCheck() = 0;
     // Every page shows the current profile again.
     virtual void RefreshPages() = 0;
+    // The macro page changed the library: every page hears of it
+    // (CSkinPage::OnMacrosChanged). True when a page changed a profile.
+    virtual bool MacrosChanged(MacroChange) { return false; }
 
 protected:
     ~PageHost() = default;
@@ -77,6 +87,13 @@ public:
     // A key message of the main window; true when the page took it (nothing
     // else then sees it).
     virtual bool TakeKey(const MSG&) { return false; }
+    // The page is about to be left (another page shown, the program ended by
+    // the user) and may hold edits that nothing has kept yet: it asks the
+    // user whether to drop them. True when it may be left (the edits are
+    // gone), false keeps the user where they are.
+    virtual bool ConfirmLeave() { return true; }
+    // The macro library changed; true when the page changed a profile for it.
+    virtual bool OnMacrosChanged(MacroChange) { return false; }
 
     // Shows a copy of the current profile (ShowProfile); nothing without one.
     void ShowCurrentProfile();

@@ -566,6 +566,7 @@ bool RenameFolderItem(MacroTree* tree, MacroTree::Item item, std::u16string newN
     options.tree = tree;
     options.parent = item;
     options.macroDir = macroDir;
+    options.listedOnly = true;
     ScanMacroFolder(newDir.u16string(), true, options);
     return true;
 }
