@@ -22,6 +22,7 @@
 #include "pages/AdvRules.h"
 
 #include "VirtualControl.h"
+#include "driver/WinDriver.h"
 
 #include <windows.h>
 
@@ -34,7 +35,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -110,58 +110,10 @@ void EditCfg(const fs::path& file, const std::vector<std::pair<std::string, std:
     std::ofstream(file, std::ios::binary | std::ios::trunc) << out;
 }
 
-// Runs this thread's messages for `ms` milliseconds.
-void Pause(int ms) {
-    const DWORD end = ::GetTickCount() + DWORD(ms);
-    do {
-        MSG msg;
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
-        ::Sleep(5);
-    } while (int(::GetTickCount() - end) < 0);
-}
-
-bool WaitUntil(const std::function<bool()>& done, int ms) {
-    const DWORD end = ::GetTickCount() + DWORD(ms);
-    while (!done()) {
-        if (int(::GetTickCount() - end) >= 0)
-            return false;
-        Pause(10);
-    }
-    return true;
-}
-
-void Mouse(POINT pt, DWORD buttons) {
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    input.mi.dx = ::MulDiv(pt.x, 65535, ::GetSystemMetrics(SM_CXSCREEN) - 1);
-    input.mi.dy = ::MulDiv(pt.y, 65535, ::GetSystemMetrics(SM_CYSCREEN) - 1);
-    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | buttons;
-    ::SendInput(1, &input, sizeof(input));
-}
-
-struct Found {
-    int id;
-    HWND hwnd;
-};
-
-BOOL CALLBACK FindVisible(HWND hwnd, LPARAM lParam) {
-    auto* f = reinterpret_cast<Found*>(lParam);
-    if (::GetDlgCtrlID(hwnd) == f->id && ::IsWindowVisible(hwnd)) {
-        f->hwnd = hwnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-// The visible control with `id` anywhere under `main`.
-HWND Control(HWND main, int id) {
-    Found f{id, nullptr};
-    ::EnumChildWindows(main, FindVisible, reinterpret_cast<LPARAM>(&f));
-    return f.hwnd;
-}
+using driver::MoveTo;
+using driver::Pump;
+using driver::TextOf;
+using driver::WaitUntil;
 
 BOOL CALLBACK UpperThumb(HWND hwnd, LPARAM lParam) {
     auto* best = reinterpret_cast<HWND*>(lParam);
@@ -171,13 +123,6 @@ BOOL CALLBACK UpperThumb(HWND hwnd, LPARAM lParam) {
     if (!*best || (::GetWindowRect(*best, &bestRc) && rc.top < bestRc.top))
         *best = hwnd;
     return TRUE;
-}
-
-std::wstring Text(HWND hwnd) {
-    wchar_t text[64] = {};
-    if (hwnd)
-        ::GetWindowTextW(hwnd, text, 64);
-    return text;
 }
 
 double Median(std::vector<double> v) {
@@ -301,7 +246,7 @@ struct Slider {
     HWND thumb = nullptr;
 
     bool Find(HWND main) {
-        HWND hwnd = Control(main, IDC_ADV_LEVEL0 + kLevel);
+        HWND hwnd = driver::FindControl(main, IDC_ADV_LEVEL0 + kLevel);
         thumb = nullptr;
         if (!hwnd || !::GetWindowRect(hwnd, &bar))
             return false;
@@ -322,18 +267,12 @@ struct Slider {
 // Presses the thumb and moves it in a few steps to `to`, leaving the button
 // down. True once the value label showed a new value (the page saw the drag).
 bool DragTo(const Slider& slider, POINT to, HWND label) {
-    const std::wstring before = Text(label);
-    POINT pt = slider.ThumbCentre();
-    Mouse(pt, 0);
-    Pause(30);
-    Mouse(pt, MOUSEEVENTF_LEFTDOWN);
-    Pause(30);
-    for (int step = 1; step <= 5; ++step) {
-        const POINT p{pt.x + (to.x - pt.x) * step / 5, pt.y};
-        Mouse(p, 0);
-        Pause(15);
-    }
-    return WaitUntil([&] { return Text(label) != before; }, 3000);
+    const std::wstring before = TextOf(label);
+    const POINT pt = slider.ThumbCentre();
+    driver::Press(pt);
+    for (int step = 1; step <= 5; ++step)
+        MoveTo({pt.x + (to.x - pt.x) * step / 5, pt.y});
+    return WaitUntil([&] { return TextOf(label) != before; }, 3000);
 }
 
 } // namespace
@@ -354,13 +293,12 @@ int wmain(int argc, wchar_t** argv) {
     HWND navi = ::GetDlgItem(main, IDC_MAIN_NAVI1 + 1);
     if (!navi)
         Fail("no DPI page button");
-    ::PostMessageW(navi, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4));
-    ::PostMessageW(navi, WM_LBUTTONUP, 0, MAKELPARAM(4, 4));
+    driver::ClickCentre(navi);
     Slider slider;
     if (!WaitUntil([&] { return slider.Find(main); }, 5000))
         Fail("the DPI page shows no level slider");
-    HWND label = Control(main, IDC_ADV_LABELX0 + kLevel);
-    Pause(300); // the page's first paint
+    HWND label = driver::FindControl(main, IDC_ADV_LABELX0 + kLevel);
+    Pump(300); // the page's first paint
 
     // The pipe's own round trip bounds how finely a change can be seen.
     std::vector<double> peeks;
@@ -376,10 +314,10 @@ int wmain(int argc, wchar_t** argv) {
     // thumb may already be there.
     const POINT places[2] = {slider.At(0.3), slider.At(0.7)};
     DragTo(slider, places[0], label);
-    Mouse(places[0], MOUSEEVENTF_LEFTUP);
+    driver::Release(places[0]);
     if (!run.WaitApplied(10000))
         Fail("the first release was not written to the device");
-    Pause(200);
+    Pump(200);
     std::vector<double> latencies;
     int commits = run.Count(kCommitted), applies = run.Count(kStartApply);
     for (int i = 0; i < releases; ++i) {
@@ -387,9 +325,9 @@ int wmain(int argc, wchar_t** argv) {
         const std::string before = run.Entry(kLevel);
         if (!DragTo(slider, to, label))
             Fail("the drag did not change the level's value");
-        const std::wstring shown = Text(label);
-        Mouse(to, MOUSEEVENTF_LEFTUP);
+        const std::wstring shown = TextOf(label);
         const LARGE_INTEGER released = Now();
+        driver::ButtonUp(); // over `to`, where the drag left the pointer
         std::string now;
         double ms = -1;
         while (ms < 0 && Ms(released, Now()) < 10000) {
@@ -404,7 +342,7 @@ int wmain(int argc, wchar_t** argv) {
         latencies.push_back(ms);
         if (!run.WaitApplied(10000))
             Fail("a device write did not end");
-        Pause(100);
+        Pump(100);
     }
     commits = run.Count(kCommitted) - commits;
     applies = run.Count(kStartApply) - applies;
@@ -415,37 +353,35 @@ int wmain(int argc, wchar_t** argv) {
                 double(applies) / releases);
 
     // 2. Continuous drag: held for kDragSeconds, swept across the bar and
-    // back once a second, a move every 10 ms.
+    // back once a second, a move every 20 ms (the driver's gap between
+    // input events).
     commits = run.Count(kCommitted);
     applies = run.Count(kStartApply);
     const int dropped = run.Count(kDropped);
-    const std::wstring firstShown = Text(label);
-    POINT pt = slider.ThumbCentre();
-    Mouse(pt, 0);
-    Pause(30);
+    const std::wstring firstShown = TextOf(label);
+    MoveTo(slider.ThumbCentre());
     const double cpu0 = run.CpuMs();
     const LARGE_INTEGER t0 = Now();
-    Mouse(pt, MOUSEEVENTF_LEFTDOWN);
+    driver::ButtonDown();
     int moves = 0, labelChanges = 0;
     std::wstring lastShown = firstShown;
     for (double t = 0; t < kDragSeconds * 1000.0; t = Ms(t0, Now())) {
         const double phase = std::fmod(t / 1000.0, 1.0);
         const double tri = phase < 0.5 ? phase * 2 : 2 - phase * 2;
-        Mouse(slider.At(0.1 + 0.8 * tri), 0);
+        MoveTo(slider.At(0.1 + 0.8 * tri));
         ++moves;
-        const std::wstring shown = Text(label);
+        const std::wstring shown = TextOf(label);
         if (shown != lastShown) {
             ++labelChanges;
             lastShown = shown;
         }
-        Pause(10);
     }
-    Mouse(slider.At(0.5), MOUSEEVENTF_LEFTUP);
+    driver::Release(slider.At(0.5));
     const double wall = Ms(t0, Now());
     const double cpu = run.CpuMs() - cpu0;
     if (!run.WaitApplied(10000))
         Fail("the drag's device write did not end");
-    Pause(500); // late requests show in the log
+    Pump(500); // late requests show in the log
     if (labelChanges == 0)
         Fail("the drag did not move the thumb");
     std::printf("continuous drag for %.1f s (%d moves, value label changed %d times):\n",

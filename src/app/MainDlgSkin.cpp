@@ -95,15 +95,29 @@ bool CTarvelDlg::BuildSkinFrame() {
     // Minimise, close and the menu button sit side by side at ptMin.
     const RECT small{0, 0, 34, 22};
     const int mx = g_opt.ptMin.x, my = g_opt.ptMin.y;
-    m_btnMin.SetId(IDC_MAIN_MIN);
-    NewSmallPngButton(L"min_ov.png", main, m_hwnd, L"min_nr.png", L"min_ov.png", m_btnMin, false,
-                      tips, nullptr, &small, mx, my, mx + 34, my + 22);
-    m_btnClose.SetId(IDC_MAIN_CLOSE);
-    NewSmallPngButton(L"exit_ov.png", main, m_hwnd, L"exit_nr.png", L"exit_ov.png", m_btnClose,
-                      false, tips, nullptr, &small, mx + 36, my, mx + 70, my + 22);
-    m_btnMenu.SetId(IDC_MAIN_MENU);
-    NewSmallPngButton(L"about.png", main, m_hwnd, L"about.png", L"about.png", m_btnMenu, false,
-                      tips, nullptr, &small, mx - 36, my, mx - 2, my + 22);
+    const struct {
+        CPngBtn& btn;
+        UINT id;
+        const wchar_t *normal, *hover;
+        int dx;
+    } corner[] = {
+        {m_btnMin, IDC_MAIN_MIN, L"min_nr.png", L"min_ov.png", 0},
+        {m_btnClose, IDC_MAIN_CLOSE, L"exit_nr.png", L"exit_ov.png", 36},
+        {m_btnMenu, IDC_MAIN_MENU, L"about.png", L"about.png", -36},
+    };
+    for (const auto& c : corner) {
+        c.btn.SetId(c.id);
+        NewSkinButton({.parent = m_hwnd,
+                       .btn = &c.btn,
+                       .normal = c.normal,
+                       .hover = c.hover,
+                       .pressed = c.hover,
+                       .size = &small,
+                       .left = mx + c.dx,
+                       .top = my,
+                       .parentBkg = main,
+                       .tip = tips});
+    }
 
     m_pages = MakePageTable();
     m_fontNavi = MakeFont(20, 500);
@@ -116,9 +130,19 @@ bool CTarvelDlg::BuildSkinFrame() {
             const RECT size{0, 0, r.right - r.left, r.bottom - r.top};
             CPngBtn& btn = *row.navi;
             btn.SetId(IDC_MAIN_NAVI1 + slot);
-            NewSmallPngButton(L"navi_nr.png", main, m_hwnd, L"navi_nr.png", L"navi_dn.png", btn,
-                              true, tips, Txt(row.title).c_str(), &size, r.left, r.top, r.right,
-                              r.bottom);
+            const std::wstring title = Txt(row.title);
+            NewSkinButton({.parent = m_hwnd,
+                           .btn = &btn,
+                           .normal = L"navi_nr.png",
+                           .hover = L"navi_nr.png",
+                           .pressed = L"navi_dn.png",
+                           .size = &size,
+                           .left = r.left,
+                           .top = r.top,
+                           .parentBkg = main,
+                           .toggle = true,
+                           .tip = tips,
+                           .caption = title.c_str()});
             btn.SetFont(m_fontNavi.Get());
             if (row.offered && !row.offered() && btn.Hwnd())
                 ::ShowWindow(btn.Hwnd(), SW_HIDE);
@@ -128,17 +152,34 @@ bool CTarvelDlg::BuildSkinFrame() {
     // Apply at ptApply; restore beside it, or in its place without Apply.
     const RECT wide{0, 0, 103, 32};
     const int ax = g_opt.ptApply.x, ay = g_opt.ptApply.y;
-    int restoreX = ax;
-    if (g_opt.ShowApply != 0) {
-        m_btnApply.SetId(IDC_MAIN_APPLY);
-        NewSmallPngButton(L"btn_ov.png", main, m_hwnd, L"btn_nr.png", L"btn_ov.png", m_btnApply,
-                          false, tips, Txt(u"tc_apply").c_str(), &wide, ax, ay, ax + 103, ay + 32);
-        restoreX = ax - 113;
+    const bool apply = g_opt.ShowApply != 0;
+    const struct {
+        CPngBtn& btn;
+        UINT id;
+        const char16_t* text;
+        int left;
+        bool made;
+    } wideButtons[] = {
+        {m_btnApply, IDC_MAIN_APPLY, u"tc_apply", ax, apply},
+        {m_btnRestore, IDC_MAIN_RESTORE, u"tc_restore", apply ? ax - 113 : ax, true},
+    };
+    for (const auto& b : wideButtons) {
+        if (!b.made)
+            continue;
+        b.btn.SetId(b.id);
+        const std::wstring caption = Txt(b.text);
+        NewSkinButton({.parent = m_hwnd,
+                       .btn = &b.btn,
+                       .normal = L"btn_nr.png",
+                       .hover = L"btn_ov.png",
+                       .pressed = L"btn_ov.png",
+                       .size = &wide,
+                       .left = b.left,
+                       .top = ay,
+                       .parentBkg = main,
+                       .tip = tips,
+                       .caption = caption.c_str()});
     }
-    m_btnRestore.SetId(IDC_MAIN_RESTORE);
-    NewSmallPngButton(L"btn_ov.png", main, m_hwnd, L"btn_nr.png", L"btn_ov.png", m_btnRestore,
-                      false, tips, Txt(u"tc_restore").c_str(), &wide, restoreX, ay, restoreX + 103,
-                      ay + 32);
 
     const std::wstring proName = Txt(u"tc_msg35");
     for (int i = 0; i < 5; ++i) {
@@ -147,9 +188,18 @@ bool CTarvelDlg::BuildSkinFrame() {
         wchar_t caption[64];
         std::swprintf(caption, std::size(caption), L"%ls%d", proName.c_str(), i + 1);
         m_btnPro[i].SetId(IDC_MAIN_PRO1 + i);
-        NewSmallPngButton(L"probtn_nr.png", main, m_hwnd, L"probtn_nr.png", L"probtn_dn.png",
-                          m_btnPro[i], true, tips, caption, &size, r.left, r.top, r.right,
-                          r.bottom);
+        NewSkinButton({.parent = m_hwnd,
+                       .btn = &m_btnPro[i],
+                       .normal = L"probtn_nr.png",
+                       .hover = L"probtn_nr.png",
+                       .pressed = L"probtn_dn.png",
+                       .size = &size,
+                       .left = r.left,
+                       .top = r.top,
+                       .parentBkg = main,
+                       .toggle = true,
+                       .tip = tips,
+                       .caption = caption});
         if (g_opt.ShowPro == 0 && m_btnPro[i].Hwnd())
             ::ShowWindow(m_btnPro[i].Hwnd(), SW_HIDE);
     }

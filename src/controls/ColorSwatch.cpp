@@ -5,6 +5,7 @@
 #include "settings/Log.h"
 
 #include <commdlg.h>
+#include <windowsx.h>
 
 using settings::WriteLog;
 
@@ -102,8 +103,19 @@ bool CColorDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& resul
     case WM_ERASEBKGND:
         result = 1; // the whole client area is painted with the colour
         return true;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+        m_press.OnPress(m_hwnd);
+        result = 0;
+        return true;
     case WM_LBUTTONUP:
-        OnRelease();
+        // Only the release of the swatch's own press opens the colour dialog.
+        if (m_press.OnRelease(m_hwnd, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}))
+            OnRelease();
+        result = 0;
+        return true;
+    case WM_CAPTURECHANGED:
+        m_press.OnCaptureLost();
         result = 0;
         return true;
     default:

@@ -5,6 +5,7 @@
 // show an image instead and be marked as selected. Both tell their parent by
 // window messages that carry their index.
 
+#include "controls/PressCapture.h"
 #include "framework/Dialog.h"
 #include "framework/GdiPlus.h"
 
@@ -53,6 +54,7 @@ private:
     COLORREF m_clr = 0xFFFFFF;
     int m_nIndex = -1;
     bool m_bDisabled = false;
+    PressCapture m_press;
 };
 
 struct ColorBtnArgs {

@@ -6,6 +6,7 @@
 #include "settings/Settings.h"
 
 #include <commctrl.h>
+#include <windowsx.h>
 
 #include <vector>
 
@@ -26,10 +27,15 @@ int CComboBtn::Create(const ComboBtnArgs& args) {
     if (Hwnd())
         return 0;
     SetId(args.id);
-    const POINT origin{args.left, args.top};
-    if (!NewSmallPngButton3(&origin, args.parentBkg, args.parent, args.normalImage, args.hoverImage,
-                            args.pressedImage, nullptr, *this, false, false, nullptr, args.left,
-                            args.top))
+    if (!NewSkinButton({.factory = kSmallPngButton3,
+                        .parent = args.parent,
+                        .btn = this,
+                        .normal = args.normalImage,
+                        .hover = args.hoverImage,
+                        .pressed = args.pressedImage,
+                        .left = args.left,
+                        .top = args.top,
+                        .parentBkg = args.parentBkg}))
         return 0;
     // Installed after the image button's own subclass, so it sees each
     // message first and can keep the plain button behaviour away.
@@ -123,16 +129,22 @@ LRESULT CALLBACK CComboBtn::ComboProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM
                                       DWORD_PTR selfPtr) {
     auto* self = reinterpret_cast<CComboBtn*>(selfPtr);
     switch (msg) {
-    // A press, a double click and erasing do nothing: the button never
-    // takes the pushed state nor sends BN_CLICKED on its own.
+    // The button never takes the pushed state nor sends BN_CLICKED on its
+    // own: a press only captures the mouse, and the release of that press
+    // over the button opens the menu.
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
+        self->m_press.OnPress(hwnd);
         return 0;
     case WM_ERASEBKGND:
         return 1; // the background is drawn with the button
     case WM_LBUTTONUP:
-        self->OpenMenu();
+        if (self->m_press.OnRelease(hwnd, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}))
+            self->OpenMenu();
         return 0;
+    case WM_CAPTURECHANGED:
+        self->m_press.OnCaptureLost();
+        break;
     case WM_MENU_CHOICE:
         self->OnMenuChoice(uint32_t(wParam), lParam);
         return 0;

@@ -7,6 +7,7 @@
 
 #include "controls/ComboList.h"
 #include "controls/PngBtn.h"
+#include "controls/PressCapture.h"
 
 #include <functional>
 
@@ -71,4 +72,5 @@ private:
     int m_nMenuWidth = 0;
     ChangeCheck m_check;
     HWND m_hwndHooked = nullptr;
+    PressCapture m_press;
 };

@@ -2,6 +2,7 @@
 
 #include "controls/SkinAssets.h"
 #include "controls/SkinWarning.h"
+#include "settings/Log.h"
 #include "settings/Settings.h"
 
 #include <algorithm>
@@ -89,6 +90,10 @@ void Dress(CPngBtn& btn, bool toggle, bool tip, const wchar_t* caption) {
 int NewSkinButton(const SkinButtonArgs& a) {
     if (!a.btn)
         return 0;
+    if (!a.normal || !a.hover || !a.pressed) {
+        settings::WriteLog("NewSkinButton: an image name is missing");
+        return 0;
+    }
     fw::Image normal, hover, pressed;
     if (!LoadAll(a.factory, {{a.normal, &normal}, {a.hover, &hover}, {a.pressed, &pressed}}))
         return 0;
@@ -102,57 +107,25 @@ int NewSkinButton(const SkinButtonArgs& a) {
     if (a.parentBkg && a.parentBkg->GetWidth() > 0) {
         // The piece of the background under the button: the given area, else
         // the button's size at the given origin.
+        const POINT origin = a.bkgOrigin.value_or(POINT{a.left, a.top});
         const RECT piece =
-            a.bkgArea ? *a.bkgArea
-                      : RECT{a.bkgOrigin.x, a.bkgOrigin.y, a.bkgOrigin.x + w, a.bkgOrigin.y + h};
+            a.bkgArea ? *a.bkgArea : RECT{origin.x, origin.y, origin.x + w, origin.y + h};
         btn.SetBackground(CropImage(a.parentBkg, piece.left, piece.top, piece.right - piece.left,
                                     piece.bottom - piece.top));
     }
     return 1;
 }
 
-int NewSmallPngButton(const wchar_t* hoverName, Gdiplus::Bitmap* parentBkg, HWND parent,
-                      const wchar_t* normalName, const wchar_t* pressedName, CPngBtn& btn,
-                      bool toggle, bool tip, const wchar_t* caption, const RECT* size, int left,
-                      int top, int right, int bottom) {
-    const RECT area{left, top, right, bottom};
-    return NewSkinButton({.factory = L"NewSmallPngButton",
-                          .parent = parent,
+int NewDialogCloseButton(HWND dialog, CPngBtn& btn, Gdiplus::Bitmap* dialogBkg, POINT at) {
+    return NewSkinButton({.factory = kSmallPngButton3,
+                          .parent = dialog,
                           .btn = &btn,
-                          .normal = normalName,
-                          .hover = hoverName,
-                          .pressed = pressedName,
-                          .size = size,
-                          .left = left,
-                          .top = top,
-                          .parentBkg = parentBkg,
-                          .bkgArea = &area,
-                          .toggle = toggle,
-                          .tip = tip,
-                          .caption = caption});
-}
-
-int NewSmallPngButton3(const POINT* origin, Gdiplus::Bitmap* parentBkg, HWND parent,
-                       const wchar_t* normalName, const wchar_t* hoverName,
-                       const wchar_t* pressedName, const RECT* size, CPngBtn& btn, bool toggle,
-                       bool tip, const wchar_t* caption, int left, int top) {
-    // All three names are required here; a missing name is no missing file.
-    if (!normalName || !hoverName || !pressedName)
-        return 0;
-    return NewSkinButton({.factory = L"NewSmallPngButton3",
-                          .parent = parent,
-                          .btn = &btn,
-                          .normal = normalName,
-                          .hover = hoverName,
-                          .pressed = pressedName,
-                          .size = size,
-                          .left = left,
-                          .top = top,
-                          .parentBkg = parentBkg,
-                          .bkgOrigin = origin ? *origin : POINT{0, 0},
-                          .toggle = toggle,
-                          .tip = tip,
-                          .caption = caption});
+                          .normal = L"exit_nr.png",
+                          .hover = L"exit_ov.png",
+                          .pressed = L"exit_ov.png",
+                          .left = at.x,
+                          .top = at.y,
+                          .parentBkg = dialogBkg});
 }
 
 int NewPngButtonFromImages(HWND parent, CPngBtn& btn, const RECT& rect, Gdiplus::Bitmap* normal,

@@ -7,6 +7,7 @@
 #include "controls/SkinRegion.h"
 #include "framework/GdiPlus.h"
 
+#include <optional>
 #include <string>
 
 // The named image of the skins folder (SkinPath); width 0 when it is missing
@@ -33,14 +34,23 @@ fw::Image ComposeImage(Gdiplus::Bitmap* background, int bgLeft, int bgTop, Gdipl
 // frame when UIDebug is set; a caption becomes the button's text and, with `tip`, also its tool
 // tip.
 
-// What a skinned button is made of. The images are loaded by name from the
-// skins folder; the button's size is that of `size` when given, else the
-// normal image's, and each state image is the top-left area of that size. The
-// button sits at (left, top). Its background piece is cut from `parentBkg`
-// (when present) at `bkgArea` when given, else at `bkgOrigin` with the
-// button's size. A missing image is reported naming `factory`.
+// The names the missing-image messages give: the pages' and main window's
+// small buttons, and the dialogs' buttons.
+inline constexpr wchar_t kSmallPngButton[] = L"NewSmallPngButton";
+inline constexpr wchar_t kSmallPngButton3[] = L"NewSmallPngButton3";
+
+// What a skinned button is made of. The three images are loaded by name from
+// the skins folder (all three must be named: a name left out makes nothing,
+// with a log line but no message, as there is no file to report). The
+// button's size is that of `size` when given, else the normal image's, and
+// each state image is the top-left area of that size. The button sits at
+// (left, top). Its background piece is cut from `parentBkg` (when present) at
+// `bkgArea` when given, else at `bkgOrigin` with the button's size; without
+// either, at the button's own place (the usual case: `parentBkg` is the
+// parent's background in the parent's coordinates). A missing image is
+// reported naming `factory`.
 struct SkinButtonArgs {
-    const wchar_t* factory = L"NewSkinButton";
+    const wchar_t* factory = kSmallPngButton;
     HWND parent = nullptr;
     CPngBtn* btn = nullptr;
     const wchar_t* normal = nullptr;
@@ -50,30 +60,16 @@ struct SkinButtonArgs {
     int left = 0, top = 0;
     Gdiplus::Bitmap* parentBkg = nullptr;
     const RECT* bkgArea = nullptr;
-    POINT bkgOrigin{0, 0};
+    std::optional<POINT> bkgOrigin = std::nullopt;
     bool toggle = false;
     bool tip = false;
     const wchar_t* caption = nullptr;
 };
-// The one factory of image buttons; the two below are its named forms.
+// The one factory of image buttons from files.
 int NewSkinButton(const SkinButtonArgs& args);
-
-// Loads normal, hover and pressed images by name; the button's size is that of
-// `size` when given, else the normal image's; each state image is the top-left
-// area of that size. The button sits at (left, top); its background piece is
-// the area (left, top, right, bottom) of `parentBkg` when that is present.
-int NewSmallPngButton(const wchar_t* hoverName, Gdiplus::Bitmap* parentBkg, HWND parent,
-                      const wchar_t* normalName, const wchar_t* pressedName, CPngBtn& btn,
-                      bool toggle, bool tip, const wchar_t* caption, const RECT* size, int left,
-                      int top, int right, int bottom);
-
-// Like NewSmallPngButton, but all three names are required (0 without a
-// message otherwise), and the background piece is the area of the button's
-// size at `origin` (0, 0 when null) of `parentBkg`.
-int NewSmallPngButton3(const POINT* origin, Gdiplus::Bitmap* parentBkg, HWND parent,
-                       const wchar_t* normalName, const wchar_t* hoverName,
-                       const wchar_t* pressedName, const RECT* size, CPngBtn& btn, bool toggle,
-                       bool tip, const wchar_t* caption, int left, int top);
+// A skinned dialog's close button (exit_nr.png, exit_ov.png) at `at` of its
+// background.
+int NewDialogCloseButton(HWND dialog, CPngBtn& btn, Gdiplus::Bitmap* dialogBkg, POINT at);
 
 // A button at `rect` whose state images are the areas at `rect` of the given
 // full-window images (no files, no background piece).

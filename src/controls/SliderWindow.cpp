@@ -195,8 +195,20 @@ LRESULT CSliderBarBase::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_ERASEBKGND:
         // Everything is drawn in WM_PAINT; 1 says the background is done.
         return 1;
-    case WM_LBUTTONUP:
-        OnBarClick(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+        m_press.OnPress(m_hwnd);
+        return 0;
+    case WM_LBUTTONUP: {
+        // A release that does not end the bar's own press (one left over
+        // from a dialog that closed above it) moves nothing.
+        const POINT pt{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        if (m_press.OnRelease(m_hwnd, pt))
+            OnBarClick(pt.x, pt.y);
+        return 0;
+    }
+    case WM_CAPTURECHANGED:
+        m_press.OnCaptureLost();
         return 0;
     default:
         return CSliderWindow::OnMessage(msg, wParam, lParam);

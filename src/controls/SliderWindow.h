@@ -4,6 +4,7 @@
 // windows that draw the bar under them and follow the mouse while captured.
 // The arithmetic lives in SliderPositions (SliderScale.h).
 
+#include "controls/PressCapture.h"
 #include "controls/SliderScale.h"
 #include "framework/GdiPlus.h"
 
@@ -72,7 +73,8 @@ protected:
     // The scale the dots and debug lines mark, and their x offset.
     virtual const std::vector<int>& DotPlaces() const = 0;
     virtual int DotOffsetX() const = 0;
-    // Button up on the bar itself, outside any thumb, at x, y.
+    // A click on the bar itself, outside any thumb (press and release on
+    // the bar), released at x, y.
     virtual void OnBarClick(int x, int y) = 0;
 
 private:
@@ -89,6 +91,7 @@ private:
     bool m_bAsk = true;
     bool m_bNotifyOnSet = false;
     bool m_bDebugFrame = false;
+    PressCapture m_press;
 };
 
 class CSliderThumbBase : public CSliderWindow {

@@ -47,9 +47,7 @@ BOOL CAboutDlg::OnInitDialog() {
         m_fontText = MakeFont(14, FW_NORMAL);
 
     const POINT closeAt{w - 42, 9};
-    NewSmallPngButton3(&closeAt, m_imgBkg.get(), m_hwnd, L"exit_nr.png", L"exit_ov.png",
-                       L"exit_ov.png", nullptr, m_btnClose, false, false, nullptr, closeAt.x,
-                       closeAt.y);
+    NewDialogCloseButton(m_hwnd, m_btnClose, m_imgBkg.get(), closeAt);
 
     // The link is the background itself with a caption on it.
     Gdiplus::Bitmap* bkg = m_imgBkg.get();
@@ -59,9 +57,16 @@ BOOL CAboutDlg::OnInitDialog() {
     if (g_opt.ShowFWUpdate != 0) {
         const POINT origin{kLinkRect.left, kLinkRect.bottom + 20};
         const std::wstring caption = Txt(u"tc_msg8");
-        if (NewSmallPngButton3(&origin, bkg, m_hwnd, L"btn_nr.png", L"btn_nr.png", L"btn_nr.png",
-                               nullptr, m_btnSecond, false, false, caption.c_str(), origin.x,
-                               origin.y))
+        if (NewSkinButton({.factory = kSmallPngButton3,
+                           .parent = m_hwnd,
+                           .btn = &m_btnSecond,
+                           .normal = L"btn_nr.png",
+                           .hover = L"btn_nr.png",
+                           .pressed = L"btn_nr.png",
+                           .left = origin.x,
+                           .top = origin.y,
+                           .parentBkg = bkg,
+                           .caption = caption.c_str()}))
             m_btnSecond.SetTextColours(RGB(100, 100, 100), RGB(100, 100, 100), RGB(100, 100, 100));
     }
     return TRUE;

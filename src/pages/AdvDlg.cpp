@@ -56,11 +56,15 @@ HWND CAdvDlg::MakeLabel(UINT id) {
 bool CAdvDlg::MakeCheck(CPngBtn& btn, UINT id, const wchar_t* normal, const wchar_t* checked,
                         POINT at) {
     btn.SetId(id);
-    fw::Image img = LoadSkinImage(normal);
-    const int w = fw::Width(img) > 0 ? fw::Width(img) : kCheck;
-    const int h = fw::Width(img) > 0 ? int(img->GetHeight()) : kCheck;
-    return NewSmallPngButton(normal, m_imgPage.get(), m_hwnd, normal, checked, btn, true, false,
-                             nullptr, nullptr, at.x, at.y, at.x + w, at.y + h) == 1;
+    return NewSkinButton({.parent = m_hwnd,
+                          .btn = &btn,
+                          .normal = normal,
+                          .hover = normal,
+                          .pressed = checked,
+                          .left = at.x,
+                          .top = at.y,
+                          .parentBkg = m_imgPage.get(),
+                          .toggle = true}) == 1;
 }
 
 bool CAdvDlg::MakeSlider(CPngSliderBar& bar, UINT id, const uint32_t* values, int count, POINT at) {

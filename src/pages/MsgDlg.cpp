@@ -250,9 +250,7 @@ BOOL CMsgDlg::OnInitDialog() {
     m_fontInput = MakeFont(16, FW_NORMAL);
 
     const POINT closeAt{w - 42, 9};
-    NewSmallPngButton3(&closeAt, m_imgBkg.get(), m_hwnd, L"exit_nr.png", L"exit_ov.png",
-                       L"exit_ov.png", nullptr, m_btnClose, false, false, nullptr, closeAt.x,
-                       closeAt.y);
+    NewDialogCloseButton(m_hwnd, m_btnClose, m_imgBkg.get(), closeAt);
 
     // OK and Cancel at the bottom right; Cancel only for a question.
     const int kind = Kind();
@@ -270,11 +268,17 @@ BOOL CMsgDlg::OnInitDialog() {
          kind == kQuestion ? right - 2 * btnWidth - kButtonGap : right - btnWidth},
     };
     for (Placed& b : buttons) {
-        const POINT origin{b.left, btnTop};
         const std::wstring caption = Txt(b.text);
-        NewSmallPngButton3(&origin, m_imgBkg.get(), m_hwnd, L"btn_nr.png", L"btn_ov.png",
-                           L"btn_ov.png", nullptr, b.btn, false, false, caption.c_str(), b.left,
-                           btnTop);
+        NewSkinButton({.factory = kSmallPngButton3,
+                       .parent = m_hwnd,
+                       .btn = &b.btn,
+                       .normal = L"btn_nr.png",
+                       .hover = L"btn_ov.png",
+                       .pressed = L"btn_ov.png",
+                       .left = b.left,
+                       .top = btnTop,
+                       .parentBkg = m_imgBkg.get(),
+                       .caption = caption.c_str()});
         b.btn.SetTextColours(g_opt.clrMsgBtnTxtNr, g_opt.clrMsgBtnTxtOv, g_opt.clrMsgBtnTxtDn);
     }
     if (kind != kQuestion && m_btnCancel.Hwnd())
@@ -310,9 +314,17 @@ BOOL CMsgDlg::OnInitDialog() {
             const RECT size{0, 0, kCheckStep - 6, 16};
             const POINT origin{left + i * kCheckStep, kCheckTop};
             CPngBtn& box = m_btnCheck[i];
-            if (!NewSmallPngButton3(&origin, m_imgBkg.get(), m_hwnd, L"Check_nr.png",
-                                    L"Check_nr.png", L"Check_dn.png", &size, box, true, false,
-                                    nullptr, origin.x, origin.y))
+            if (!NewSkinButton({.factory = kSmallPngButton3,
+                                .parent = m_hwnd,
+                                .btn = &box,
+                                .normal = L"Check_nr.png",
+                                .hover = L"Check_nr.png",
+                                .pressed = L"Check_dn.png",
+                                .size = &size,
+                                .left = origin.x,
+                                .top = origin.y,
+                                .parentBkg = m_imgBkg.get(),
+                                .toggle = true}))
                 continue;
             box.SetText(kCheckLabels[i], 22);
             box.SetTextColours(g_opt.Txt_clr, g_opt.Txt_clr, g_opt.Txt_clr);

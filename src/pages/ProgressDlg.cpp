@@ -48,9 +48,7 @@ BOOL CProgressDlg::OnInitDialog() {
     PlaceOverOwner(m_hwnd, w, h);
     m_font = MakeFont(14, FW_LIGHT);
     const POINT closeAt{w - 42, 6};
-    NewSmallPngButton3(&closeAt, m_imgBkg.get(), m_hwnd, L"exit_nr.png", L"exit_ov.png",
-                       L"exit_ov.png", nullptr, m_btnClose, false, false, nullptr, closeAt.x,
-                       closeAt.y);
+    NewDialogCloseButton(m_hwnd, m_btnClose, m_imgBkg.get(), closeAt);
     ::SetWindowTextW(m_hwnd, kProgressWindowText);
     return TRUE;
 }

@@ -391,8 +391,10 @@ void ReadCurCfgThread(CfgReadCtx* ctx) {
             g_nResync = 0;
             CopyProfileIn(0, scratch);
             if (first && first == g_pCurProfile.load() && ctx->pMainWnd &&
-                ctx->pMainWnd->IsWindow())
+                ctx->pMainWnd->IsWindow()) {
+                WriteLog("ReadCurCfgThread: post WM_SYNC_OK");
                 ctx->pMainWnd->Post(WM_SYNC_OK, 0, 0);
+            }
         }
     }
 

@@ -9,85 +9,17 @@
 
 #include <gtest/gtest.h>
 
-#include <cwchar>
-#include <functional>
-
 using namespace e2e;
 
 namespace {
 
 constexpr uint32_t kMemoryBytes = 0x200;
 constexpr int kLevels = 6; // the default product's sensor
-constexpr int kNaviDpiPage = IDC_MAIN_NAVI1 + 1;
+constexpr int kDpiPage = 1;
 constexpr int kLevelSlider = 144, kLevelCheck = 160, kLevelLabel = 176;
 constexpr int kLod1 = 135, kLod2 = 136;
 constexpr int kLightCombo = 271, kLightSpeed = 273;
-constexpr wchar_t kMenuClass[] = L"TarvelKelmoMenu";
 constexpr char kLastLevel[] = "Message: At least one DPI level must stay on.";
-
-struct Found {
-    int id;
-    HWND hwnd;
-};
-
-BOOL CALLBACK FindVisible(HWND hwnd, LPARAM lParam) {
-    auto* f = reinterpret_cast<Found*>(lParam);
-    if (::GetDlgCtrlID(hwnd) == f->id && ::IsWindowVisible(hwnd)) {
-        f->hwnd = hwnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-// The visible control with `id` anywhere in the main window.
-HWND Control(HWND main, int id) {
-    Found f{id, nullptr};
-    ::EnumChildWindows(main, FindVisible, reinterpret_cast<LPARAM>(&f));
-    return f.hwnd;
-}
-
-bool WaitUntil(const std::function<bool()>& done, int ms = 5000) {
-    const DWORD end = ::GetTickCount() + DWORD(ms);
-    while (!done()) {
-        if (int(::GetTickCount() - end) >= 0)
-            return false;
-        Pause(20);
-    }
-    return true;
-}
-
-void Mouse(POINT pt, DWORD buttons) {
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    input.mi.dx = ::MulDiv(pt.x, 65535, ::GetSystemMetrics(SM_CXSCREEN) - 1);
-    input.mi.dy = ::MulDiv(pt.y, 65535, ::GetSystemMetrics(SM_CYSCREEN) - 1);
-    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | buttons;
-    ::SendInput(1, &input, sizeof(input));
-}
-
-// A real click at (x, y) of a window's client area.
-void ClickIn(HWND hwnd, int x, int y) {
-    POINT pt{x, y};
-    ::ClientToScreen(hwnd, &pt);
-    Mouse(pt, 0);
-    Pause(30);
-    Mouse(pt, MOUSEEVENTF_LEFTDOWN);
-    Pause(30);
-    Mouse(pt, MOUSEEVENTF_LEFTUP);
-}
-
-void ClickCentre(HWND hwnd) {
-    RECT rc{};
-    ::GetClientRect(hwnd, &rc);
-    ClickIn(hwnd, rc.right / 2, rc.bottom / 2);
-}
-
-std::wstring Text(HWND hwnd) {
-    wchar_t text[64] = {};
-    if (hwnd)
-        ::GetWindowTextW(hwnd, text, 64);
-    return text;
-}
 
 // The program on its DPI page, ready for input.
 struct AdvRun {
@@ -102,10 +34,9 @@ struct AdvRun {
         if (count.empty())
             return false;
         m_allLevels = count[0];
-        return run.Click(kNaviDpiPage) &&
-               WaitUntil([&] { return Control(run.Main(), kLevelSlider) != nullptr; });
+        return run.ShowPage(kDpiPage, kLevelSlider) != nullptr;
     }
-    HWND Ctl(int id) const { return Control(run.Main(), id); }
+    HWND Ctl(int id) const { return run.Ctl(id); }
     // The device's settings, with every level of the sensor decoded (also
     // those out of the cycle).
     ProfileRecord Device() {
@@ -122,27 +53,14 @@ struct AdvRun {
     // value; that value.
     int MoveLevel(int level, int x) {
         HWND label = Ctl(kLevelLabel + level);
-        const std::wstring before = Text(label);
+        const std::wstring before = TextOf(label);
         ClickIn(Ctl(kLevelSlider + level), x, 9);
-        if (!WaitUntil([&] { return Text(label) != before; }))
+        if (!WaitUntil([&] { return TextOf(label) != before; }))
             return -1;
-        return std::stoi(Text(label));
+        return std::stoi(TextOf(label));
     }
     // Picks item `item` of the DPI light selector's menu.
-    bool PickLight(int item) {
-        ClickCentre(Ctl(kLightCombo));
-        HWND menu = run.WaitWindow(nullptr, kMenuClass, 3000);
-        if (!menu || !WaitVisible(menu, true, 3000))
-            return false;
-        RECT rc{};
-        ::GetWindowRect(menu, &rc);
-        const POINT pt{rc.left + 40, rc.top + 1 + item * 25 + 12};
-        Mouse(pt, 0);
-        Pause(50);
-        Mouse(pt, MOUSEEVENTF_LEFTDOWN);
-        Mouse(pt, MOUSEEVENTF_LEFTUP);
-        return run.WaitGone(menu, 3000);
-    }
+    bool PickLight(int item) { return PickFromMenu(Ctl(kLightCombo), item); }
     // Takes the levels out of the cycle from the last; the number taken out
     // before the last-level message came.
     int UncheckUntilRefused() {
@@ -153,12 +71,10 @@ struct AdvRun {
             if (level == 0) {
                 if (!run.WaitLog(kLastLevel, 5000))
                     return -1;
-                HWND msg = run.WaitWindow(L"TarvelMsgTopWindow", nullptr, 3000);
-                Pause(200);
+                HWND msg = run.WaitMessage();
+                WaitPainted(msg);
                 Screenshot("adv-last-level-message");
-                ::PostMessageW(msg, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-                run.WaitGone(msg, 3000);
-                return taken;
+                return run.Answer(msg) ? taken : -1;
             }
             if (!run.WaitLogCount("CAdvDlg: committed, flag 0x80", committed + 1, 5000))
                 return -1;
@@ -176,7 +92,7 @@ struct AdvRun {
 TEST(AdvPage, WithApplyNowEveryChangeReachesTheMouseAtOnce) {
     AdvRun adv("adv-applynow", "1");
     ASSERT_TRUE(adv.Open()) << adv.run.Log();
-    Pause(300);
+    WaitPainted(adv.run.Main());
     EXPECT_TRUE(Screenshot("adv-page"));
     const ProfileRecord start = adv.Device();
 
@@ -208,7 +124,7 @@ TEST(AdvPage, WithApplyNowEveryChangeReachesTheMouseAtOnce) {
     const std::vector<int> places{10, 83, 157, 231, 305};
     ClickIn(adv.Ctl(kLightSpeed), places[3], 10);
     EXPECT_TRUE(WaitUntil([&] { return adv.Device().DpiLight.nSpeed == 4; })) << adv.run.Log();
-    Pause(300);
+    WaitPainted(adv.run.Main());
     EXPECT_TRUE(Screenshot("adv-page-edited"));
 
     const ProfileRecord device = adv.Device();
@@ -246,7 +162,7 @@ TEST(AdvPage, WithoutApplyNowChangesWaitInTheProfileForApply) {
     EXPECT_EQ(waiting.nLOD, start.nLOD);
     EXPECT_EQ(waiting.DpiLight.nMode, start.DpiLight.nMode);
 
-    ASSERT_TRUE(adv.run.Click(IDC_MAIN_APPLY));
+    ASSERT_TRUE(ClickControl(adv.run.Main(), IDC_MAIN_APPLY));
     HWND progress = adv.run.WaitWindow(L"MyProgressDlg..", nullptr, 3000);
     ASSERT_NE(progress, nullptr);
     ASSERT_TRUE(adv.run.WaitGone(progress, 20000));
@@ -271,26 +187,20 @@ TEST(AdvPage, AChangeRefusedWhileTheMouseDoesNotAnswerIsNotStored) {
     // Every answer of the receiver now reports a failure: the ready check
     // finds the mouse not ready and says so.
     ASSERT_TRUE(adv.run.Control("result 1"));
-    const std::wstring label = Text(adv.Ctl(kLevelLabel + 1));
+    const std::wstring label = TextOf(adv.Ctl(kLevelLabel + 1));
     for (int id : {kLod2, kLevelCheck + kLevels - 1}) {
         SCOPED_TRACE(id);
         const int messages = adv.run.LogCount("Message: ");
         ClickCentre(adv.Ctl(id));
         ASSERT_TRUE(adv.run.WaitLogCount("Message: ", messages + 1, 15000)) << adv.run.Log();
-        HWND msg = adv.run.WaitWindow(L"TarvelMsgTopWindow", nullptr, 3000);
-        ASSERT_NE(msg, nullptr);
-        ::PostMessageW(msg, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-        ASSERT_TRUE(adv.run.WaitGone(msg, 3000));
+        ASSERT_TRUE(adv.run.Answer(adv.run.WaitMessage()));
     }
     // A slider asks before it moves.
     const int messages = adv.run.LogCount("Message: ");
     ClickIn(adv.Ctl(kLevelSlider + 1), 280, 9);
     ASSERT_TRUE(adv.run.WaitLogCount("Message: ", messages + 1, 15000)) << adv.run.Log();
-    HWND msg = adv.run.WaitWindow(L"TarvelMsgTopWindow", nullptr, 3000);
-    ASSERT_NE(msg, nullptr);
-    ::PostMessageW(msg, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-    ASSERT_TRUE(adv.run.WaitGone(msg, 3000));
-    EXPECT_EQ(Text(adv.Ctl(kLevelLabel + 1)), label);
+    ASSERT_TRUE(adv.run.Answer(adv.run.WaitMessage()));
+    EXPECT_EQ(TextOf(adv.Ctl(kLevelLabel + 1)), label);
     EXPECT_EQ(adv.run.LogCount("CAdvDlg: committed"), 0) << adv.run.Log();
 
     ASSERT_TRUE(adv.run.Control("result 0"));

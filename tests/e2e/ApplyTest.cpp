@@ -41,7 +41,7 @@ TEST(Apply, WritesTheCurrentProfileWithTheProgressDialog) {
     ASSERT_TRUE(run.Click(IDC_MAIN_APPLY));
     HWND progress = run.WaitWindow(L"MyProgressDlg..", nullptr, 3000);
     ASSERT_NE(progress, nullptr);
-    Pause(300);
+    Pump(300);
     EXPECT_TRUE(Screenshot("dialog-progress"));
     ASSERT_TRUE(run.WaitGone(progress, 20000));
     EXPECT_TRUE(run.WaitLog("Apply Success", 2000)) << run.Log();

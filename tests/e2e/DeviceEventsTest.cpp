@@ -56,9 +56,9 @@ TEST(DeviceEvents, DpiButtonShowsTheNotificationAndFollowsOnProfileZeroOnly) {
     ASSERT_TRUE(run.Control("dpi"));
     const DWORD end = ::GetTickCount() + 3000;
     while (!::IsWindowVisible(notify) && int(::GetTickCount() - end) < 0)
-        Pause(10);
+        Pump(10);
     ASSERT_TRUE(::IsWindowVisible(notify));
-    Pause(100);
+    Pump(100);
     EXPECT_TRUE(Screenshot("notification-dpi"));
     EXPECT_TRUE(Screenshot("page-dpi-after-button"));
 
@@ -77,7 +77,7 @@ TEST(DeviceEvents, DpiButtonShowsTheNotificationAndFollowsOnProfileZeroOnly) {
     ASSERT_TRUE(run.Control("dpi"));
     const DWORD end2 = ::GetTickCount() + 3000;
     while (!::IsWindowVisible(notify) && int(::GetTickCount() - end2) < 0)
-        Pause(10);
+        Pump(10);
     EXPECT_TRUE(::IsWindowVisible(notify));
     // The window has handled the event to its end before the selections count.
     ASSERT_TRUE(run.WaitLogCount(kLeftForLater, leftForLater + 1, 3000)) << run.Log();

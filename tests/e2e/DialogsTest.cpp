@@ -16,7 +16,7 @@ TEST(Dialogs, MenuButtonOpensTheMenuWhoseAboutEntryOpensTheAboutWindow) {
     ASSERT_TRUE(run.Click(IDC_MAIN_MENU));
     HWND menu = run.WaitWindow(nullptr, L"TarvelKelmoMenu", 3000);
     ASSERT_NE(menu, nullptr);
-    Pause(300);
+    Pump(300);
     EXPECT_TRUE(Screenshot("menu"));
 
     // The third entry (about), 25 pixels per entry inside a one-pixel frame.
@@ -30,7 +30,7 @@ TEST(Dialogs, MenuButtonOpensTheMenuWhoseAboutEntryOpensTheAboutWindow) {
     HWND about = run.WaitWindow(nullptr, L"#32770", 3000);
     ASSERT_NE(about, nullptr);
     EXPECT_FALSE(::IsWindow(menu) && ::IsWindowVisible(menu));
-    Pause(300);
+    Pump(300);
     EXPECT_TRUE(Screenshot("dialog-about"));
     ::PostMessageW(about, WM_CLOSE, 0, 0);
     EXPECT_TRUE(run.WaitGone(about, 3000));
@@ -43,7 +43,7 @@ TEST(Dialogs, WithoutAReceiverTheMessageShowsAndTheProgramEnds) {
     ASSERT_TRUE(run.Start({{"TARVEL_VIRTUAL_PID", "1234"}}));
     HWND message = run.WaitWindow(L"TarvelMsgTopWindow", nullptr, 10000);
     ASSERT_NE(message, nullptr);
-    Pause(300);
+    Pump(300);
     EXPECT_TRUE(Screenshot("dialog-message-no-receiver"));
     ::PostMessageW(message, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     EXPECT_EQ(run.WaitExit(10000), 0u);

@@ -3,11 +3,11 @@
 #include "app/AppGlobals.h"
 #include "app/resource.h"
 #include "framework/GdiPlus.h"
-#include "sync/DeviceRead.h"
-#include "model/SensorCatalogue.h"
 #include "model/InitData.h"
+#include "model/SensorCatalogue.h"
 #include "store/AppDataDir.h"
 #include "store/HeadlessMacroTree.h"
+#include "sync/DeviceRead.h"
 
 #include "VirtualControl.h"
 
@@ -113,44 +113,7 @@ private:
 [[maybe_unused]] testing::Environment* const g_env =
     testing::AddGlobalTestEnvironment(new E2eEnvironment);
 
-struct FindCtx {
-    DWORD pid;
-    HWND exclude;
-    const wchar_t* title;
-    const wchar_t* cls;
-    HWND found;
-};
-
-BOOL CALLBACK FindProc(HWND hwnd, LPARAM lParam) {
-    auto* ctx = reinterpret_cast<FindCtx*>(lParam);
-    DWORD pid = 0;
-    ::GetWindowThreadProcessId(hwnd, &pid);
-    if (pid != ctx->pid || hwnd == ctx->exclude || !::IsWindowVisible(hwnd))
-        return TRUE;
-    wchar_t text[256] = {}, cls[256] = {};
-    ::GetWindowTextW(hwnd, text, 256);
-    ::GetClassNameW(hwnd, cls, 256);
-    if ((ctx->title && std::wcscmp(text, ctx->title) == 0) ||
-        (ctx->cls && std::wcscmp(cls, ctx->cls) == 0)) {
-        ctx->found = hwnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 } // namespace
-
-void Pause(int ms) {
-    const DWORD end = ::GetTickCount() + DWORD(ms);
-    do {
-        MSG msg;
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
-        ::Sleep(10);
-    } while (int(::GetTickCount() - end) < 0);
-}
 
 TarvelRun::TarvelRun(const std::string& name, const OptEdits& edits)
     : m_dir(BuildDir() / L"runs" / fs::path(name)) {
@@ -212,12 +175,17 @@ bool TarvelRun::WaitReady(int ms) {
         HWND hwnd = Main();
         if (hwnd && ::IsWindowVisible(hwnd) &&
             Log().find("ReadCurCfgThread Exit") != std::string::npos) {
-            Pause(300); // the pages repaint with what was read
+            // When the read told the window, the pages show what was read
+            // once the window has taken it; then they are painted afresh.
+            if (Log().find("ReadCurCfgThread: post WM_SYNC_OK") != std::string::npos &&
+                !WaitLog("OnSyncOk", 5000))
+                return false;
+            WaitPainted(hwnd);
             return true;
         }
         if (!Running())
             return false;
-        Pause(50);
+        Pump(50);
     }
     return false;
 }
@@ -231,7 +199,7 @@ DWORD TarvelRun::WaitExit(int ms) {
         return DWORD(-1);
     const DWORD end = ::GetTickCount() + DWORD(ms);
     while (Running() && int(::GetTickCount() - end) < 0)
-        Pause(50);
+        Pump(50);
     DWORD code = STILL_ACTIVE;
     ::GetExitCodeProcess(m_pi.hProcess, &code);
     return code;
@@ -253,7 +221,7 @@ bool TarvelRun::WaitLog(const std::string& needle, int ms) {
     do {
         if (Log().find(needle) != std::string::npos)
             return true;
-        Pause(50);
+        Pump(50);
     } while (int(::GetTickCount() - end) < 0);
     return false;
 }
@@ -269,7 +237,7 @@ int TarvelRun::LogCount(const std::string& needle) const {
 bool TarvelRun::WaitLogCount(const std::string& needle, int count, int ms) {
     const DWORD end = ::GetTickCount() + DWORD(ms);
     while (LogCount(needle) < count && int(::GetTickCount() - end) < 0)
-        Pause(50);
+        Pump(50);
     return LogCount(needle) >= count;
 }
 
@@ -307,22 +275,30 @@ bool TarvelRun::SelectProfile(int index, int ms) {
 }
 
 HWND TarvelRun::WaitWindow(const wchar_t* title, const wchar_t* cls, int ms) {
-    const DWORD end = ::GetTickCount() + DWORD(ms);
-    do {
-        FindCtx ctx{m_pi.dwProcessId, Main(), title, cls, nullptr};
-        ::EnumWindows(FindProc, reinterpret_cast<LPARAM>(&ctx));
-        if (ctx.found)
-            return ctx.found;
-        Pause(30);
-    } while (int(::GetTickCount() - end) < 0);
-    return nullptr;
+    return WaitTopWindow({title, cls, m_pi.dwProcessId, Main()}, ms);
 }
 
 bool TarvelRun::WaitGone(HWND hwnd, int ms) {
-    const DWORD end = ::GetTickCount() + DWORD(ms);
-    while (::IsWindow(hwnd) && ::IsWindowVisible(hwnd) && int(::GetTickCount() - end) < 0)
-        Pause(30);
-    return !::IsWindow(hwnd) || !::IsWindowVisible(hwnd);
+    return driver::WaitGone(hwnd, ms);
+}
+
+HWND TarvelRun::WaitMessage(int ms) {
+    return WaitWindow(L"TarvelMsgTopWindow", nullptr, ms);
+}
+
+bool TarvelRun::Answer(HWND message, int button, int ms) {
+    return message && ClickControl(message, button) && driver::WaitGone(message, ms);
+}
+
+HWND TarvelRun::Ctl(int controlId) const {
+    return FindControl(Main(), controlId);
+}
+
+HWND TarvelRun::ShowPage(int slot, int controlId, int ms) {
+    if (!ClickControl(Main(), IDC_MAIN_NAVI1 + slot))
+        return nullptr;
+    HWND control = WaitControl(Main(), controlId, ms);
+    return control ? ::GetParent(control) : nullptr;
 }
 
 fs::path TarvelRun::DataDir() const {
@@ -391,13 +367,6 @@ ProfileRecord DecodeDevice(const std::vector<uint8_t>& image, const ProfileRecor
     ImageMemorySource source(image);
     EXPECT_EQ(ReadDevCfg(out, ctx, source), 1);
     return out;
-}
-
-bool WaitVisible(HWND hwnd, bool visible, int ms) {
-    const DWORD end = ::GetTickCount() + DWORD(ms);
-    while (bool(::IsWindowVisible(hwnd)) != visible && int(::GetTickCount() - end) < 0)
-        Pause(30);
-    return bool(::IsWindowVisible(hwnd)) == visible;
 }
 
 ProfileRecord OnDeviceLevels(ProfileRecord read, const ProfileRecord& expected) {

@@ -1,9 +1,19 @@
 #pragma once
 // The real Tarvel.exe under Wine, started from a private copy of the stage
 // folder against a fresh virtual receiver, and driven from outside the way
-// the system and the user would: window messages, synthetic clicks, the
-// receiver's control pipe, the log, the stores on disk and screenshots.
+// the system and the user would: window messages, real input through the
+// test driver (driver/WinDriver.h, whose functions are in reach as e2e::),
+// the receiver's control pipe, the log, the stores on disk and screenshots.
+//
+// A page test reads like the user's steps:
+//
+//   TarvelRun run("adv-lod", {{"ApplyNow", "1"}});
+//   ASSERT_TRUE(run.Start() && run.WaitReady());
+//   ASSERT_TRUE(run.ShowPage(1, IDC_ADV_LOD2)); // the DPI page
+//   ClickCentre(run.Ctl(IDC_ADV_LOD2));         // a real click
+//   EXPECT_TRUE(WaitUntil([&] { return run.Peek(addr, 1)[0] == 2; }));
 
+#include "driver/WinDriver.h"
 #include "model/ProfileRecord.h"
 
 #include <windows.h>
@@ -15,6 +25,8 @@
 #include <vector>
 
 namespace e2e {
+
+using namespace driver;
 
 // Settings of section OPT to change in the copy's cfg.ini (key, value).
 using OptEdits = std::vector<std::pair<std::string, std::string>>;
@@ -59,9 +71,15 @@ public:
     // `count` bytes of device memory at `addr`; empty when they cannot be read.
     std::vector<uint8_t> Peek(uint32_t addr, uint32_t count);
 
-    // A click on the main window's button with `controlId`, as the mouse
-    // would give it (button down and up over it).
+    // A click on the main window's button with `controlId`, given as button
+    // messages (no real input: it works whatever lies over the button).
     bool Click(int controlId);
+    // The visible control with `controlId` anywhere in the main window.
+    HWND Ctl(int controlId) const;
+    // Clicks navigation button `slot` (0 keys, 1 DPI, 2 macros, 3 lighting)
+    // and waits until the page's control `controlId` (one no other page
+    // shows) is visible; the page window that holds it, or null.
+    HWND ShowPage(int slot, int controlId, int ms = 5000);
     // Clicks profile button `index` and waits until the window made that
     // profile the current one.
     bool SelectProfile(int index, int ms = 5000);
@@ -69,6 +87,11 @@ public:
     // windows whose title or class matches, waited for up to `ms`.
     HWND WaitWindow(const wchar_t* title, const wchar_t* cls, int ms);
     bool WaitGone(HWND hwnd, int ms);
+    // The program's skinned message window, waited for; null when none shows.
+    HWND WaitMessage(int ms = 5000);
+    // Presses `button` (IDOK, IDCANCEL) of a message window with a real click
+    // and waits until the window has closed.
+    bool Answer(HWND message, int button = IDOK, int ms = 5000);
 
     // The store files of the data folder.
     std::filesystem::path DataDir() const;
@@ -86,20 +109,12 @@ private:
     uintmax_t m_logStart = 0;
 };
 
-// Dispatches this thread's messages for `ms` milliseconds (lets posted input
-// and screen updates through).
-void Pause(int ms);
-
 // Saves the whole virtual screen as shots/<name>.png in the build folder.
 bool Screenshot(const std::string& name);
 
 // The profile the program would read from `image` (device memory from 0),
 // starting from `base`, with the settings of the stage folder.
 ProfileRecord DecodeDevice(const std::vector<uint8_t>& image, const ProfileRecord& base);
-
-// Waits until the window is shown (or hidden). Hiding takes Wine about two
-// seconds on a display without a window manager.
-bool WaitVisible(HWND hwnd, bool visible, int ms = 5000);
 
 // `read` with the DPI levels beyond the sensor's count (which the device does
 // not hold) taken from `expected`, so the two compare on what the device keeps.

@@ -5,18 +5,16 @@
 
 #include "E2eFixture.h"
 
-#include "Kelmo.h"
 #include "app/resource.h"
 #include "model/MemoryMap.h"
 
 #include <gtest/gtest.h>
 
-#include <functional>
-
 using namespace e2e;
 
 namespace {
 
+constexpr int kLightingPage = 3;
 constexpr int kIdRed = 257;
 constexpr int kIdMainEffect = 271;
 constexpr int kIdMainSpeed = 273;
@@ -26,68 +24,6 @@ constexpr uint32_t kMemoryBytes = 0x2000;
 constexpr POINT kGrid{87, 391};
 constexpr POINT kSpectrum{710, 384};
 constexpr POINT kLogoColour{77 + 63 + 15, 41 + 170 + 99 + 15};
-
-bool WaitFor(const std::function<bool()>& done, int ms = 5000) {
-    const DWORD end = ::GetTickCount() + DWORD(ms);
-    while (!done()) {
-        if (int(::GetTickCount() - end) >= 0)
-            return false;
-        Pause(20);
-    }
-    return true;
-}
-
-void Mouse(POINT pt, DWORD buttons) {
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    input.mi.dx = ::MulDiv(pt.x, 65535, ::GetSystemMetrics(SM_CXSCREEN) - 1);
-    input.mi.dy = ::MulDiv(pt.y, 65535, ::GetSystemMetrics(SM_CYSCREEN) - 1);
-    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | buttons;
-    ::SendInput(1, &input, sizeof(input));
-    Pause(30);
-}
-
-void ClickAt(POINT pt) {
-    Mouse(pt, 0);
-    Mouse(pt, MOUSEEVENTF_LEFTDOWN);
-    Mouse(pt, MOUSEEVENTF_LEFTUP);
-}
-
-void Key(WORD vk) {
-    INPUT input[2]{};
-    input[0].type = input[1].type = INPUT_KEYBOARD;
-    input[0].ki.wVk = input[1].ki.wVk = vk;
-    input[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    ::SendInput(2, input, sizeof(INPUT));
-    Pause(30);
-}
-
-BOOL CALLBACK FindField(HWND hwnd, LPARAM lParam) {
-    if (::GetDlgCtrlID(hwnd) == kIdRed) {
-        *reinterpret_cast<HWND*>(lParam) = ::GetParent(hwnd);
-        return FALSE;
-    }
-    return TRUE;
-}
-
-// The lighting page: the window holding the red number field.
-HWND LightingPage(HWND main) {
-    HWND page = nullptr;
-    ::EnumChildWindows(main, FindField, reinterpret_cast<LPARAM>(&page));
-    return page;
-}
-
-POINT OnScreen(HWND hwnd, int x, int y) {
-    POINT pt{x, y};
-    ::ClientToScreen(hwnd, &pt);
-    return pt;
-}
-
-POINT CentreOf(HWND hwnd) {
-    RECT rc{};
-    ::GetWindowRect(hwnd, &rc);
-    return {(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
-}
 
 // The main light as the device holds it: mode, speed and brightness as the
 // program reads them, the colour bytes as they are.
@@ -126,48 +62,38 @@ protected:
         ASSERT_TRUE(run.Start());
         ASSERT_TRUE(run.WaitReady()) << run.Log();
         ::SetForegroundWindow(run.Main());
-        ASSERT_TRUE(run.Click(IDC_MAIN_NAVI1 + 3));
-        ASSERT_TRUE(WaitFor([&] {
-            m_page = LightingPage(run.Main());
-            return m_page && ::IsWindowVisible(m_page);
-        }));
+        m_page = run.ShowPage(kLightingPage, kIdRed);
+        ASSERT_TRUE(m_page);
     }
 
     // Opens an effect selector and picks item `index`.
     void PickMainEffect(TarvelRun& run, int index, const std::string& shot = {}) {
         PickEffect(run, kIdMainEffect, index, shot);
     }
-    void PickEffect(TarvelRun& run, int id, int index, const std::string& shot = {}) {
-        HWND combo = ::GetDlgItem(m_page, id);
-        ASSERT_TRUE(combo);
-        ClickAt(CentreOf(combo));
-        HWND menu = run.WaitWindow(nullptr, KELMO_MENU_CLASS, 3000);
+    void PickEffect(TarvelRun&, int id, int index, const std::string& shot = {}) {
+        const std::vector<HWND> before = OpenMenus();
+        ClickCentre(::GetDlgItem(m_page, id));
+        HWND menu = WaitNewMenu(before);
         ASSERT_TRUE(menu);
-        RECT rc{};
-        ::GetWindowRect(menu, &rc);
-        const POINT item{rc.left + 40, rc.top + 1 + index * 25 + 12};
-        Mouse(item, 0);
         if (!shot.empty()) {
+            MoveTo(MenuEntryPoint(menu, index));
             EXPECT_TRUE(Screenshot(shot));
         }
-        ClickAt(item);
-        ASSERT_TRUE(run.WaitGone(menu, 3000));
+        ASSERT_TRUE(PickMenuEntry(menu, index));
     }
 
     // A grid square (row, column) clicked.
     void ClickGrid(int row, int column) {
-        ClickAt(OnScreen(m_page, kGrid.x + 36 * column + 12, kGrid.y + 32 * row + 12));
+        ClickIn(m_page, kGrid.x + 36 * column + 12, kGrid.y + 32 * row + 12);
     }
 
     // Types `digits` into the red field after clearing it.
-    void TypeRed(const char* digits) {
-        HWND red = ::GetDlgItem(m_page, kIdRed);
-        ClickAt(CentreOf(red));
-        Key(VK_END);
+    void TypeRed(const wchar_t* digits) {
+        ClickCentre(::GetDlgItem(m_page, kIdRed));
+        PressKey(VK_END);
         for (int i = 0; i < 3; ++i)
-            Key(VK_BACK);
-        for (const char* c = digits; *c; ++c)
-            Key(WORD(*c));
+            PressKey(VK_BACK);
+        Type(digits);
     }
 
     HWND m_page = nullptr;
@@ -182,7 +108,7 @@ TEST_F(LedPage, ChangesReachTheDeviceAtOnceWithApplyNow) {
     const int requests = run.LogCount("Set LED, inx=0x2");
     PickMainEffect(run, 1, "led-effect-menu");
     const DeviceLight breathing = {2, 6, 10, MainOnDevice(run).colour};
-    EXPECT_TRUE(WaitFor([&] { return MainOnDevice(run) == breathing; })) << MainOnDevice(run);
+    EXPECT_TRUE(WaitUntil([&] { return MainOnDevice(run) == breathing; })) << MainOnDevice(run);
     EXPECT_EQ(run.LogCount("Set LED, inx=0x2"), requests + 1);
 
     // The speed bar clicked at its third place.
@@ -190,42 +116,42 @@ TEST_F(LedPage, ChangesReachTheDeviceAtOnceWithApplyNow) {
     ASSERT_TRUE(speed);
     RECT bar{};
     ::GetClientRect(speed, &bar);
-    ClickAt(OnScreen(speed, 10 + 2 * 32, bar.bottom / 2));
-    EXPECT_TRUE(WaitFor([&] { return MainOnDevice(run).speed == 3; })) << MainOnDevice(run);
+    ClickIn(speed, 10 + 2 * 32, bar.bottom / 2);
+    EXPECT_TRUE(WaitUntil([&] { return MainOnDevice(run).speed == 3; })) << MainOnDevice(run);
 
     // A preset colour, then 300 typed into the red field becomes 255.
     ClickGrid(1, 1); // (3, 110, 184)
-    EXPECT_TRUE(WaitFor([&] { return MainOnDevice(run).colour == 0xB86E03u; }))
+    EXPECT_TRUE(WaitUntil([&] { return MainOnDevice(run).colour == 0xB86E03u; }))
         << MainOnDevice(run);
     EXPECT_EQ(ItemText(m_page, kIdRed), L"3");
-    TypeRed("300");
-    EXPECT_TRUE(WaitFor([&] { return ItemText(m_page, kIdRed) == L"255"; }))
+    TypeRed(L"300");
+    EXPECT_TRUE(WaitUntil([&] { return ItemText(m_page, kIdRed) == L"255"; }))
         << std::string(ItemText(m_page, kIdRed).begin(), ItemText(m_page, kIdRed).end());
-    EXPECT_TRUE(WaitFor([&] { return MainOnDevice(run).colour == 0xB86EFFu; }))
+    EXPECT_TRUE(WaitUntil([&] { return MainOnDevice(run).colour == 0xB86EFFu; }))
         << MainOnDevice(run);
 
     // A colour taken from the spectrum is the one the fields then show.
-    ClickAt(OnScreen(m_page, kSpectrum.x + 60, kSpectrum.y + 20));
+    ClickIn(m_page, kSpectrum.x + 60, kSpectrum.y + 20);
     auto fields = [&] {
         uint32_t colour = 0;
         for (int i = 0; i < 3; ++i)
             colour |= uint32_t(std::stoi(ItemText(m_page, kIdRed + i))) << (8 * i);
         return colour;
     };
-    EXPECT_TRUE(WaitFor([&] { return fields() != 0xB86EFFu; }));
-    EXPECT_TRUE(WaitFor([&] { return MainOnDevice(run).colour == fields(); }))
+    EXPECT_TRUE(WaitUntil([&] { return fields() != 0xB86EFFu; }));
+    EXPECT_TRUE(WaitUntil([&] { return MainOnDevice(run).colour == fields(); }))
         << MainOnDevice(run) << " fields 0x" << std::hex << fields();
 
     // The logo light: steady, made the editor's target, given a preset
     // colour; only the logo light is written.
     const int logoRequests = run.LogCount("Set LED, inx=0x1");
     PickEffect(run, kIdLogoEffect, 0);
-    EXPECT_TRUE(WaitFor([&] { return LogoOnDevice(run).nMode == 1; }));
+    EXPECT_TRUE(WaitUntil([&] { return LogoOnDevice(run).nMode == 1; }));
     EXPECT_EQ(run.LogCount("Set LED, inx=0x1"), logoRequests + 1);
     const DeviceLight mainBefore = MainOnDevice(run);
-    ClickAt(OnScreen(m_page, kLogoColour.x, kLogoColour.y));
+    ClickIn(m_page, kLogoColour.x, kLogoColour.y);
     ClickGrid(0, 5); // (255, 241, 0)
-    EXPECT_TRUE(WaitFor([&] { return (LogoOnDevice(run).crColor & 0xFFFFFF) == 0x00F1FFu; }));
+    EXPECT_TRUE(WaitUntil([&] { return (LogoOnDevice(run).crColor & 0xFFFFFF) == 0x00F1FFu; }));
     EXPECT_EQ(MainOnDevice(run), mainBefore);
     EXPECT_EQ(ItemText(m_page, kIdRed + 1), L"241");
     EXPECT_TRUE(Screenshot("led-page-edited"));
@@ -235,12 +161,11 @@ TEST_F(LedPage, ChangesReachTheDeviceAtOnceWithApplyNow) {
     const DeviceLight before = MainOnDevice(run);
     ASSERT_TRUE(run.Control("sendfail 1"));
     ClickGrid(0, 0);
-    HWND message = run.WaitWindow(L"TarvelMsgTopWindow", nullptr, 5000);
+    HWND message = run.WaitMessage();
     ASSERT_TRUE(message);
-    Pause(300); // let the message paint for the picture
+    WaitPainted(message);
     EXPECT_TRUE(Screenshot("led-page-refused"));
-    ::PostMessageW(message, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-    ASSERT_TRUE(run.WaitGone(message, 3000));
+    ASSERT_TRUE(run.Answer(message));
     ASSERT_TRUE(run.Control("sendfail 0"));
     EXPECT_EQ(MainOnDevice(run), before);
     EXPECT_EQ(LogoOnDevice(run).crColor & 0xFFFFFF, 0x00F1FFu);
@@ -265,17 +190,17 @@ TEST_F(LedPage, WithoutApplyNowChangesWaitForApply) {
 
     PickMainEffect(run, 1);
     ClickGrid(0, 8); // (0, 255, 0)
-    TypeRed("300");
+    TypeRed(L"300");
     // The page took every change (the field was corrected) ...
-    ASSERT_TRUE(WaitFor([&] { return ItemText(m_page, kIdRed) == L"255"; }));
+    ASSERT_TRUE(WaitUntil([&] { return ItemText(m_page, kIdRed) == L"255"; }));
     // ... and the device still holds what it had.
     EXPECT_EQ(MainOnDevice(run), start);
     EXPECT_EQ(run.LogCount("Set LED"), 0);
 
-    ASSERT_TRUE(run.Click(IDC_MAIN_APPLY));
+    ASSERT_TRUE(ClickControl(run.Main(), IDC_MAIN_APPLY));
     ASSERT_TRUE(run.WaitLog("Apply Success", 20000)) << run.Log();
     const DeviceLight applied{2, 6, 10, 0x00FFFFu};
-    EXPECT_TRUE(WaitFor([&] { return MainOnDevice(run) == applied; })) << MainOnDevice(run);
+    EXPECT_TRUE(WaitUntil([&] { return MainOnDevice(run) == applied; })) << MainOnDevice(run);
 
     ASSERT_TRUE(run.Exit());
     const std::vector<ProfileRecord> stored = run.StoredProfiles();

@@ -64,10 +64,9 @@ HWND WaitFileDialog(TarvelRun& run, int ms) {
     const DWORD end = ::GetTickCount() + DWORD(ms);
     HWND dlg = nullptr;
     while (!(dlg = FileDialog(run)) && int(::GetTickCount() - end) < 0)
-        Pause(30);
+        Pump(30);
     return dlg;
 }
-
 
 } // namespace
 
@@ -128,7 +127,7 @@ TEST(MainWindow, ImportDuringAReadIsRefusedBeforeTheFileDialog) {
     ::PostMessageW(run.Main(), WM_MENU_CHOICE, 2, 0);
     HWND message = run.WaitWindow(L"TarvelMsgTopWindow", nullptr, 5000);
     ASSERT_NE(message, nullptr) << "no message while the file dialog is open?";
-    Pause(200);
+    Pump(200);
     EXPECT_TRUE(Screenshot("import-while-reading"));
     EXPECT_EQ(FileDialog(run), nullptr);
     ::PostMessageW(message, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);

@@ -31,7 +31,7 @@ TEST(MissingSkin, TheProgramWarnsOnceAndRuns) {
         HWND warning = run.WaitWindow(c.warningTitle, nullptr, 15000);
         ASSERT_NE(warning, nullptr) << run.Log();
         EXPECT_TRUE(run.WaitLog(std::string("file ") + c.image + " not exist", 3000));
-        Pause(300);
+        Pump(300);
         EXPECT_TRUE(Screenshot("missing-" + stem));
         ::PostMessageW(warning, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
 

@@ -26,7 +26,7 @@ HWND WaitStarted(TarvelRun& run, int ms = 20000) {
             return hwnd;
         if (!run.Running())
             return nullptr;
-        Pause(50);
+        Pump(50);
     } while (int(::GetTickCount() - end) < 0);
     return nullptr;
 }
@@ -114,7 +114,7 @@ TEST(MoreEvents, DeviceEventsOnProfileZeroReachThePagesAndReadTheDevice) {
     EXPECT_EQ(log.find("this is reset notify"), std::string::npos) << log;
     const DWORD end = ::GetTickCount() + 10000;
     while (run.LogCount("ReadCurCfgThread Exit") < 2 && int(::GetTickCount() - end) < 0)
-        Pause(50);
+        Pump(50);
     EXPECT_EQ(run.LogCount("ReadCurCfgThread Start"), 2) << run.Log();
     EXPECT_EQ(run.LogCount("ReadCurCfgThread Exit"), 2) << run.Log();
     EXPECT_TRUE(run.Running());

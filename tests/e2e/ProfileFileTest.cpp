@@ -27,7 +27,7 @@ bool AnswerFileDialog(TarvelRun& run, const std::wstring& path, const std::strin
     HWND dlg = run.WaitWindow(nullptr, L"#32770", 5000);
     if (!dlg)
         return false;
-    Pause(300);
+    Pump(300);
     Screenshot(shot);
     const int field = ::GetDlgItem(dlg, kFileNameCombo) ? kFileNameCombo : kFileNameEdit;
     ::SetDlgItemTextW(dlg, field, path.c_str());
@@ -55,7 +55,7 @@ TEST(ProfileFile, ExportThenImportOfAChangedFileReachesTheDevice) {
     ASSERT_TRUE(AnswerFileDialog(run, exported, "dialog-export"));
     std::string file;
     for (int i = 0; i < 100 && file.size() != kProfileFileBytes; ++i) {
-        Pause(50);
+        Pump(50);
         file = ReadFile(exported);
     }
     ASSERT_EQ(file.size(), kProfileFileBytes);
@@ -76,7 +76,7 @@ TEST(ProfileFile, ExportThenImportOfAChangedFileReachesTheDevice) {
     ProfileRecord read{};
     const DWORD end = ::GetTickCount() + 15000;
     do {
-        Pause(300);
+        Pump(300);
         const std::vector<uint8_t> memory = run.Peek(0, kMemoryBytes);
         ASSERT_EQ(memory.size(), kMemoryBytes);
         read = DecodeDevice(memory, record);

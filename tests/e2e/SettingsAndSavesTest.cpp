@@ -15,7 +15,6 @@ namespace {
 
 constexpr char kSaveFailedLine[] = "MessageBox(Tarvel): The settings could not be saved.";
 
-
 // A click right after start-up is now and then lost under Wine: the click is
 // given again until the progress dialog shows that the Apply was taken.
 bool ApplyAndWait(TarvelRun& run, int round) {
@@ -25,8 +24,7 @@ bool ApplyAndWait(TarvelRun& run, int round) {
             return false;
         progress = run.WaitWindow(L"MyProgressDlg..", nullptr, 3000);
     }
-    return progress && run.WaitGone(progress, 20000) &&
-           run.WaitLogCount("Apply Over", round, 5000);
+    return progress && run.WaitGone(progress, 20000) && run.WaitLogCount("Apply Over", round, 5000);
 }
 
 } // namespace
@@ -50,7 +48,7 @@ TEST(SettingsAndSaves, AFailedSaveIsToldOnce) {
     ASSERT_TRUE(ApplyAndWait(run, 1)) << run.Log();
     HWND message = run.WaitWindow(L"TarvelMsgTopWindow", nullptr, 5000);
     ASSERT_NE(message, nullptr) << run.Log();
-    Pause(300);
+    Pump(300);
     EXPECT_TRUE(Screenshot("dialog-save-failed"));
     ::PostMessageW(message, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     ASSERT_TRUE(run.WaitGone(message, 3000));

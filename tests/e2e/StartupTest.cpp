@@ -33,7 +33,7 @@ TEST(Startup, ReadsTheDeviceIntoProfileZeroAndSavesOnExit) {
                  {IDC_MAIN_NAVI1, "page-keys"}};
     for (const auto& page : pages) {
         ASSERT_TRUE(run.Click(page.button));
-        Pause(400);
+        Pump(400);
         EXPECT_TRUE(Screenshot(page.shot)) << page.shot;
     }
 

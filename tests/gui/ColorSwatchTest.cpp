@@ -73,42 +73,12 @@ void CALLBACK DriveColourDialog(HWND, UINT, UINT_PTR, DWORD) {
     ::SendMessageW(::GetDlgItem(dlg, g_script.ok ? IDOK : IDCANCEL), BM_CLICK, 0, 0);
 }
 
-template <typename Fn> bool WaitFor(Fn done) {
-    for (int i = 0; i < 300; ++i) {
-        if (done())
-            return true;
-        guitest::Pump(10);
-    }
-    return done();
-}
-
-void SendMouse(POINT pt, DWORD buttons) {
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    input.mi.dx = ::MulDiv(pt.x, 65535, ::GetSystemMetrics(SM_CXSCREEN) - 1);
-    input.mi.dy = ::MulDiv(pt.y, 65535, ::GetSystemMetrics(SM_CYSCREEN) - 1);
-    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | buttons;
-    ::SendInput(1, &input, sizeof(input));
-}
-
-POINT CentreOf(HWND hwnd) {
-    RECT rc;
-    ::GetWindowRect(hwnd, &rc);
-    return POINT{(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
-}
-
-// A single click, or a double click (both presses queued at once, well within
-// the double-click time).
+// A single click, or a double click, with the real pointer.
 void Click(HWND target, bool twice) {
-    const POINT pt = CentreOf(target);
-    SendMouse(pt, 0);
-    guitest::Pump(20);
-    SendMouse(pt, MOUSEEVENTF_LEFTDOWN);
-    SendMouse(pt, MOUSEEVENTF_LEFTUP);
-    if (twice) {
-        SendMouse(pt, MOUSEEVENTF_LEFTDOWN);
-        SendMouse(pt, MOUSEEVENTF_LEFTUP);
-    }
+    if (twice)
+        driver::DoubleClickAt(driver::CentreOf(target));
+    else
+        driver::ClickCentre(target);
 }
 
 constexpr COLORREF kStart = RGB(255, 255, 255);
@@ -142,7 +112,8 @@ protected:
         const UINT_PTR timer = ::SetTimer(nullptr, 0, 50, DriveColourDialog);
         Click(swatch, twice);
         // Seen and closed: the swatch's handler has returned from the dialog.
-        EXPECT_TRUE(WaitFor([] { return g_script.seen > 0; })) << "no colour dialog opened";
+        EXPECT_TRUE(driver::WaitUntil([] { return g_script.seen > 0; }))
+            << "no colour dialog opened";
         ::KillTimer(nullptr, timer);
         guitest::Pump(100);
     }
@@ -225,7 +196,7 @@ TEST_F(ColorSwatchWindow, DisabledLevelSwatchOpensNothing) {
     const UINT_PTR timer = ::SetTimer(nullptr, 0, 50, DriveColourDialog);
     Click(swatch.Hwnd(), false);
     Click(other.Hwnd(), false);
-    ASSERT_TRUE(WaitFor([] { return g_script.seen > 0; }));
+    ASSERT_TRUE(driver::WaitUntil([] { return g_script.seen > 0; }));
     guitest::Pump(100);
     ::KillTimer(nullptr, timer);
     // One dialog opened, the enabled swatch's, and was cancelled.
@@ -283,7 +254,7 @@ TEST_F(ColorSwatchWindow, ColourButtonWithoutPickingOnlyReportsClicks) {
     const UINT_PTR timer = ::SetTimer(nullptr, 0, 50, DriveColourDialog);
     Click(swatch.Hwnd(), true);
     // Each press of the pair is a click; no colour dialog opens.
-    ASSERT_TRUE(WaitFor([&] { return Posted(WM_COLOR_CLICKED).size() == 2; }));
+    ASSERT_TRUE(driver::WaitUntil([&] { return Posted(WM_COLOR_CLICKED).size() == 2; }));
     guitest::Pump(200);
     ::KillTimer(nullptr, timer);
     EXPECT_EQ(g_script.seen, 0);

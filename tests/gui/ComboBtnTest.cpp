@@ -8,7 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -26,62 +25,10 @@ LRESULT CALLBACK ComboParentProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPar
     return ::DefWindowProcW(hwnd, msg, wParam, lParam);
 }
 
-// Pumps messages until `done` or two seconds have passed.
-template <typename Fn> bool WaitFor(Fn done) {
-    for (int i = 0; i < 200; ++i) {
-        if (done())
-            return true;
-        guitest::Pump(10);
-    }
-    return done();
-}
-
-// The pointer as the system moves it, to a screen position.
-void SendMouse(POINT pt, DWORD buttons) {
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    input.mi.dx = ::MulDiv(pt.x, 65535, ::GetSystemMetrics(SM_CXSCREEN) - 1);
-    input.mi.dy = ::MulDiv(pt.y, 65535, ::GetSystemMetrics(SM_CYSCREEN) - 1);
-    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | buttons;
-    ::SendInput(1, &input, sizeof(input));
-    guitest::Pump(20);
-}
-
-void ClickAt(POINT pt) {
-    SendMouse(pt, 0);
-    SendMouse(pt, MOUSEEVENTF_LEFTDOWN);
-    SendMouse(pt, MOUSEEVENTF_LEFTUP);
-}
-
-BOOL CALLBACK CollectMenu(HWND hwnd, LPARAM lParam) {
-    wchar_t name[64] = {};
-    ::GetClassNameW(hwnd, name, 64);
-    if (std::wcscmp(name, KELMO_MENU_CLASS) == 0 && ::IsWindowVisible(hwnd))
-        *reinterpret_cast<HWND*>(lParam) = hwnd;
-    return TRUE;
-}
-
-HWND OpenMenuWindow() {
-    HWND menu = nullptr;
-    ::EnumThreadWindows(::GetCurrentThreadId(), CollectMenu, reinterpret_cast<LPARAM>(&menu));
-    return menu;
-}
-
-RECT ScreenRect(HWND hwnd) {
-    RECT rc{};
-    ::GetWindowRect(hwnd, &rc);
-    return rc;
-}
-
-POINT Centre(const RECT& rc) {
-    return POINT{(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
-}
-
-// The middle of item `item` of an open menu.
-POINT ItemPoint(HWND menu, int item) {
-    const RECT rc = ScreenRect(menu);
-    return POINT{rc.left + 40, rc.top + 1 + item * CComboBtn::kItemHeight + 12};
-}
+using driver::ClickAt;
+using driver::MenuEntryPoint;
+using driver::ScreenRect;
+using driver::WaitUntil;
 
 constexpr UINT kComboId = 2001;
 
@@ -127,10 +74,8 @@ protected:
 
     // Clicks the button and waits for its menu.
     HWND ClickOpen() {
-        ClickAt(Centre(ScreenRect(m_combo.Hwnd())));
-        HWND menu = nullptr;
-        WaitFor([&] { return (menu = OpenMenuWindow()) != nullptr; });
-        return menu;
+        driver::ClickCentre(m_combo.Hwnd());
+        return driver::WaitNewMenu();
     }
 
     HWND m_parent = nullptr;
@@ -150,11 +95,11 @@ TEST_F(ComboBtnWindow, ItemPickedInTheMenuIsShownAndToldOnce) {
     EXPECT_EQ(rc.top, button.bottom);
     EXPECT_EQ(rc.right - rc.left, button.right - button.left - 4);
     EXPECT_EQ(rc.bottom - rc.top, 3 * CComboBtn::kItemHeight + 2);
-    SendMouse(ItemPoint(menu, 1), 0);
+    driver::MoveTo(MenuEntryPoint(menu, 1));
     guitest::SaveShot(menu, L"combo_menu");
 
-    ClickAt(ItemPoint(menu, 1));
-    ASSERT_TRUE(WaitFor([] { return !g_commands.empty(); }));
+    ClickAt(MenuEntryPoint(menu, 1));
+    ASSERT_TRUE(WaitUntil([] { return !g_commands.empty(); }));
     guitest::Pump(100);
     ASSERT_EQ(g_commands.size(), 1u);
     EXPECT_EQ(g_commands[0].wParam, MAKEWPARAM(kComboId, BN_CLICKED));
@@ -175,9 +120,9 @@ TEST_F(ComboBtnWindow, RefusedChangeKeepsTheChoiceAndTellsNothing) {
     });
     const HWND menu = ClickOpen();
     ASSERT_TRUE(menu);
-    ClickAt(ItemPoint(menu, 2));
+    ClickAt(MenuEntryPoint(menu, 2));
     // The check was asked: the pick reached the button.
-    ASSERT_TRUE(WaitFor([&] { return asked == 1; }));
+    ASSERT_TRUE(WaitUntil([&] { return asked == 1; }));
     guitest::Pump(100);
     EXPECT_TRUE(g_commands.empty());
     EXPECT_EQ(m_combo.GetText(), L"Breathing0");
@@ -196,8 +141,8 @@ TEST_F(ComboBtnWindow, LongListOpensAboveAtTheBottomOfTheScreenWithTwentyItems) 
     EXPECT_EQ(rc.bottom, button.top);
     guitest::SaveShot(menu, L"combo_menu_above");
     // The last item offered is the twentieth.
-    ClickAt(ItemPoint(menu, 19));
-    ASSERT_TRUE(WaitFor([] { return !g_commands.empty(); }));
+    ClickAt(MenuEntryPoint(menu, 19));
+    ASSERT_TRUE(WaitUntil([] { return !g_commands.empty(); }));
     EXPECT_EQ(m_combo.UserValue(), 200u);
 }
 

@@ -82,18 +82,6 @@ INT_PTR RunModal(fw::Dialog& dlg, const std::function<void(HWND)>& script, HWND 
     return result;
 }
 
-void Pump(int ms) {
-    const DWORD end = ::GetTickCount() + DWORD(ms);
-    do {
-        MSG msg;
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-    } while (int(::GetTickCount() - end) < 0);
-}
-
 fw::Image Capture(HWND hwnd) {
     ::RedrawWindow(hwnd, nullptr, nullptr,
                    RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);

@@ -1,8 +1,10 @@
 #pragma once
 // What the window tests share: the program's globals pointed at the source
-// tree's product folder, a modal run driven by a script, message pumping and
-// screenshots.
+// tree's product folder, a modal run driven by a script and screenshots. Real
+// input, finding controls and waiting come from the test driver
+// (driver/WinDriver.h).
 
+#include "driver/WinDriver.h"
 #include "framework/Dialog.h"
 #include "framework/GdiPlus.h"
 
@@ -32,7 +34,7 @@ std::wstring WinDir(const std::string& unixDir);
 INT_PTR RunModal(fw::Dialog& dlg, const std::function<void(HWND)>& script, HWND owner = nullptr);
 
 // Dispatches what is queued (and what arrives) for `ms` milliseconds.
-void Pump(int ms);
+using driver::Pump;
 
 // A picture of the window as on screen; null when it cannot be taken.
 fw::Image Capture(HWND hwnd);

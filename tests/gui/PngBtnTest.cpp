@@ -46,8 +46,15 @@ protected:
 TEST_F(PngBtnWindow, FactoryMakesAClickableButtonWithoutTabStop) {
     CPngBtn btn(1234);
     fw::Image bkg = LoadSkinImage(L"msg_nr.png");
-    ASSERT_EQ(NewSmallPngButton(L"btn_ov.png", bkg.get(), m_parent, L"btn_nr.png", L"btn_ov.png",
-                                btn, false, false, L"OK", nullptr, 20, 30, 123, 62),
+    ASSERT_EQ(NewSkinButton({.parent = m_parent,
+                             .btn = &btn,
+                             .normal = L"btn_nr.png",
+                             .hover = L"btn_ov.png",
+                             .pressed = L"btn_ov.png",
+                             .left = 20,
+                             .top = 30,
+                             .parentBkg = bkg.get(),
+                             .caption = L"OK"}),
               1);
     ASSERT_TRUE(btn.Hwnd());
     EXPECT_TRUE(m_boxes.Messages().empty());
@@ -69,8 +76,12 @@ TEST_F(PngBtnWindow, FactoryMakesAClickableButtonWithoutTabStop) {
 
 TEST_F(PngBtnWindow, HoverFollowsTheMouseAndSelectionShowsPressed) {
     CPngBtn btn(7);
-    ASSERT_EQ(NewSmallPngButton3(nullptr, nullptr, m_parent, L"btn_nr.png", L"btn_ov.png",
-                                 L"btn_ov.png", nullptr, btn, true, false, nullptr, 0, 0),
+    ASSERT_EQ(NewSkinButton({.parent = m_parent,
+                             .btn = &btn,
+                             .normal = L"btn_nr.png",
+                             .hover = L"btn_ov.png",
+                             .pressed = L"btn_ov.png",
+                             .toggle = true}),
               1);
     ::SendMessageW(btn.Hwnd(), WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
     EXPECT_TRUE(btn.IsHover());
@@ -85,8 +96,14 @@ TEST_F(PngBtnWindow, HoverFollowsTheMouseAndSelectionShowsPressed) {
 TEST_F(PngBtnWindow, ALongCaptionIsCutAndBecomesTheTip) {
     CPngBtn btn(8);
     const RECT size{0, 0, 80, 32};
-    ASSERT_EQ(NewSmallPngButton3(nullptr, nullptr, m_parent, L"btn_nr.png", L"btn_ov.png",
-                                 L"btn_ov.png", &size, btn, false, false, nullptr, 10, 10),
+    ASSERT_EQ(NewSkinButton({.parent = m_parent,
+                             .btn = &btn,
+                             .normal = L"btn_nr.png",
+                             .hover = L"btn_ov.png",
+                             .pressed = L"btn_ov.png",
+                             .size = &size,
+                             .left = 10,
+                             .top = 10}),
               1);
     const std::wstring caption(40, L'W');
     btn.SetText(caption);
@@ -103,42 +120,41 @@ TEST_F(PngBtnWindow, MissingImagesAreReportedInOrderAndNothingIsMade) {
     guitest::ExeDirScope exeDir(W(dir.Dir()));
 
     struct Case {
+        const wchar_t* factory;
         const wchar_t *normal, *hover, *pressed;
-        const char16_t* message;
+        const char16_t* message; // null: none
     };
     const Case cases[] = {
-        {L"none_nr.png", L"none_ov.png", L"btn_nr.png",
+        {kSmallPngButton, L"none_nr.png", L"none_ov.png", L"btn_nr.png",
          u"NewSmallPngButton. file none_nr.png not exist"},
-        {L"btn_nr.png", L"keybtn_ov.png", L"none_dn.png",
+        {kSmallPngButton, L"btn_nr.png", L"keybtn_ov.png", L"none_dn.png",
          u"NewSmallPngButton. file keybtn_ov.png not exist"},
-        {L"btn_nr.png", L"btn_nr.png", L"none_dn.png",
+        {kSmallPngButton, L"btn_nr.png", L"btn_nr.png", L"none_dn.png",
          u"NewSmallPngButton. file none_dn.png not exist"},
+        {kSmallPngButton3, L"btn_nr.png", L"gone.png", L"btn_nr.png",
+         u"NewSmallPngButton3. file gone.png not exist"},
+        // A name left out is no file to report.
+        {kSmallPngButton3, L"btn_nr.png", nullptr, L"btn_nr.png", nullptr},
     };
     for (const auto& c : cases) {
         m_boxes.Clear();
         CPngBtn btn(9);
-        EXPECT_EQ(NewSmallPngButton(c.hover, nullptr, m_parent, c.normal, c.pressed, btn, false,
-                                    false, nullptr, nullptr, 0, 0, 10, 10),
+        EXPECT_EQ(NewSkinButton({.factory = c.factory,
+                                 .parent = m_parent,
+                                 .btn = &btn,
+                                 .normal = c.normal,
+                                 .hover = c.hover,
+                                 .pressed = c.pressed}),
                   0);
         EXPECT_FALSE(btn.Hwnd());
+        if (!c.message) {
+            EXPECT_TRUE(m_boxes.Messages().empty());
+            continue;
+        }
         ASSERT_EQ(m_boxes.Messages().size(), 1u);
         EXPECT_EQ(m_boxes.Messages()[0].first, c.message);
         EXPECT_EQ(m_boxes.Messages()[0].second, u"Warrning");
     }
-
-    m_boxes.Clear();
-    CPngBtn btn3(10);
-    EXPECT_EQ(NewSmallPngButton3(nullptr, nullptr, m_parent, L"btn_nr.png", L"gone.png",
-                                 L"btn_nr.png", nullptr, btn3, false, false, nullptr, 0, 0),
-              0);
-    ASSERT_EQ(m_boxes.Messages().size(), 1u);
-    EXPECT_EQ(m_boxes.Messages()[0].first, u"NewSmallPngButton3. file gone.png not exist");
-    // A name left out is no file to report.
-    m_boxes.Clear();
-    EXPECT_EQ(NewSmallPngButton3(nullptr, nullptr, m_parent, L"btn_nr.png", nullptr, L"btn_nr.png",
-                                 nullptr, btn3, false, false, nullptr, 0, 0),
-              0);
-    EXPECT_TRUE(m_boxes.Messages().empty());
 }
 
 TEST(PngBtnPaint, WithoutANormalImageTheParentShowsThrough) {

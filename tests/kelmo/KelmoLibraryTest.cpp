@@ -4,6 +4,7 @@
 // WM_MENU_CHOICE and the menu windows must be gone afterwards.
 
 #include "Kelmo.h"
+#include "driver/WinDriver.h"
 
 #include <objidl.h>
 
@@ -277,9 +278,9 @@ public:
         ASSERT_NE(s_owner, nullptr);
         m_owner = s_owner;
         // The real pointer, wherever an earlier test left it, would hover an
-        // entry of a menu opened under it: park it in the screen's far corner,
-        // away from every anchor these tests use.
-        SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
+        // entry of a menu opened under it: park it away from every anchor
+        // these tests use.
+        driver::ParkPointer();
         SetForegroundWindow(m_owner);
         SetFocus(m_owner);
         m_style.clrFrame = KELMO_FRAME_COLOUR;
@@ -464,16 +465,6 @@ TEST_F(KelmoTest, SubMenuOpensBesideItsParentEntry) {
     }
 }
 
-void SendMouse(POINT pt, DWORD buttons) {
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    input.mi.dx = MulDiv(pt.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
-    input.mi.dy = MulDiv(pt.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
-    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | buttons;
-    SendInput(1, &input, sizeof(input));
-    Pump();
-}
-
 // The pointer as the system moves it: hover, leaving the main list for the
 // sub-menu, a real click there, and a real click outside.
 TEST_F(KelmoTest, RealPointerInputReachesTheMenu) {
@@ -481,15 +472,14 @@ TEST_F(KelmoTest, RealPointerInputReachesTheMenu) {
     ASSERT_NE(menu, nullptr);
     const int mid = 12;
     const int dpiRow = 300 + 1 + 2 * 25 + mid;
-    SendMouse({440, dpiRow}, 0); // over "DPI"
+    driver::MoveTo({440, dpiRow}); // over "DPI"
     auto windows = MenuWindows(menu);
     ASSERT_EQ(windows.size(), 2u);
     const RECT sub = WindowRect(windows[1]);
     const POINT item{sub.left + 40, sub.top + 1 + 25 + mid}; // "800 DPI"
-    SendMouse({sub.left - 5, dpiRow}, 0);                    // along "DPI", then across
-    SendMouse(item, 0);
-    SendMouse(item, MOUSEEVENTF_LEFTDOWN);
-    SendMouse(item, MOUSEEVENTF_LEFTUP);
+    driver::MoveTo({sub.left - 5, dpiRow});                  // along "DPI", then across
+    driver::MoveTo(item);
+    driver::ClickAt(item);
     ASSERT_EQ(g_owner.choices.size(), 1u);
     EXPECT_EQ(g_owner.choices[0], std::make_pair(WPARAM{12}, kTag));
     EXPECT_FALSE(IsWindow(menu));
@@ -497,9 +487,7 @@ TEST_F(KelmoTest, RealPointerInputReachesTheMenu) {
     // A click on the owner closes the next menu and still reaches the owner.
     const HWND next = Open(SampleEntries(), {400, 300});
     ASSERT_NE(next, nullptr);
-    SendMouse({50, 50}, 0);
-    SendMouse({50, 50}, MOUSEEVENTF_LEFTDOWN);
-    SendMouse({50, 50}, MOUSEEVENTF_LEFTUP);
+    driver::ClickAt({50, 50});
     EXPECT_FALSE(IsWindow(next));
     EXPECT_EQ(g_owner.clicks, 1);
     EXPECT_EQ(g_owner.choices.size(), 1u);
