@@ -10,6 +10,7 @@
 #include "platform/MessageBox.h"
 #include "settings/Log.h"
 #include "settings/Settings.h"
+#include "settings/TextTable.h"
 #include "store/MacroFile.h"
 #include "store/MacroLibrary.h"
 #include "store/MacroList.h"
@@ -22,7 +23,6 @@ using settings::WriteLog;
 
 namespace {
 
-constexpr uint32_t kBothChanged = kMacroStepsChanged | kMacroSettingsChanged;
 constexpr COLORREF kRecordingColour = RGB(229, 72, 77);
 
 // A small arrow for key steps: down for a press, up for a release.
@@ -111,7 +111,9 @@ void CMacroDlg::MakeControls() {
     record.toggle = true;
     const std::wstring start = Txt(u"tc_macro_start");
     record.caption = start.c_str();
-    NewSkinButton(record);
+    if (NewSkinButton(record) == 1)
+        // The recording look is red: its caption white, not the accent.
+        m_btnRecord.SetTextColours(g_opt.Btn_txt_clr_nr, g_opt.Btn_txt_clr_ov, RGB(255, 255, 255));
 
     MakeToggle(m_btnDelays, kIdDelays, L"check_nr.png", L"check_dn.png", mac::DelaysPlace(),
                Txt(u"tc_macro_auto"));
@@ -120,7 +122,7 @@ void CMacroDlg::MakeControls() {
         MakeToggle(m_btnRepeat[i], kIdRepeat[i], L"radio_nr.png", L"radio_dn.png",
                    mac::RepeatPlace(i), Txt(repeatTexts[i]));
 
-    const RECT cp = mac::CountPlace();
+    const RECT cp = mac::CountEditPlace();
     m_hCount = ::CreateWindowExW(0, L"EDIT", L"1", WS_CHILD | ES_CENTER | ES_NUMBER, cp.left,
                                  cp.top, cp.right - cp.left, cp.bottom - cp.top, m_hwnd,
                                  reinterpret_cast<HMENU>(UINT_PTR(kIdCount)),
@@ -202,6 +204,7 @@ HWND CMacroDlg::Owner() const {
 }
 
 bool CMacroDlg::Ask(const char16_t* key) const {
+    WriteLog("Question: %s", settings::LogText(settings::Text(key)).c_str());
     CMsgDlg question;
     question.m_nKind = CMsgDlg::kQuestion;
     question.m_strMsg = Txt(key);
@@ -264,7 +267,13 @@ void CMacroDlg::ShowSettings(const StMacro& macro) {
 
 void CMacroDlg::ShowCountField() {
     const std::optional<int> radio = SelectedRepeat();
-    ShowIf(m_hCount, m_dwShownId != 0 && !m_bRecording && radio && *radio == 0);
+    const bool show = m_dwShownId != 0 && !m_bRecording && radio && *radio == 0;
+    if (m_hCount && show != bool(::GetWindowLongW(m_hCount, GWL_STYLE) & WS_VISIBLE)) {
+        ShowIf(m_hCount, show);
+        // Its box is drawn by the page.
+        const RECT box = mac::CountPlace();
+        ::InvalidateRect(m_hwnd, &box, FALSE);
+    }
 }
 
 std::optional<int> CMacroDlg::SelectedRepeat() const {
@@ -402,7 +411,8 @@ bool CMacroDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
             OnCountChanged();
         return true;
     }
-    if (code != BN_CLICKED)
+    // A second click soon after the first arrives as a double click.
+    if (code != BN_CLICKED && code != BN_DOUBLECLICKED)
         return CSkinPage::OnCommand(wParam, lParam);
     if (id == kIdRecord) {
         OnRecordButton();
@@ -489,6 +499,13 @@ void CMacroDlg::ShowProfile(const ProfileRecord&) {
 
 void CMacroDlg::DrawContent(HDC dc) {
     const COLORREF text = g_opt.Txt_clr;
+    if (m_hCount && (::GetWindowLongW(m_hCount, GWL_STYLE) & WS_VISIBLE)) {
+        const RECT box = mac::CountPlace();
+        fw::Brush fill(::CreateSolidBrush(g_opt.clrEdit));
+        fw::Brush frame(::CreateSolidBrush(g_opt.clrMacFrame));
+        ::FillRect(dc, &box, fill.Get());
+        ::FrameRect(dc, &box, frame.Get());
+    }
     DrawTextIn(dc, Txt(u"tc_macro_list"), mac::TitleAbove(mac::TreePlace()), m_fontTitle.Get(),
                text, DT_LEFT | DT_BOTTOM | DT_SINGLELINE);
     DrawTextIn(dc, Txt(u"tc_macro_key_list"), mac::TitleAbove(mac::StepsPlace()), m_fontTitle.Get(),

@@ -54,9 +54,17 @@ inline RECT RepeatPlace(int i) {
     // The first one's label ends where the count field begins.
     return At(OptionX(), OptionTop() + 114 + 34 * i, i == 0 ? 104 : kOptionW, kRadio);
 }
+// The count field's box; the edit inside it is one text line high, so its
+// digits sit in the box's middle.
 inline RECT CountPlace() {
     const RECT r = RepeatPlace(0);
     return At(r.right + 6, r.top - (kCountH - kRadio) / 2, kCountW, kCountH);
+}
+inline constexpr int kCountTextH = 18;
+inline RECT CountEditPlace() {
+    const RECT box = CountPlace();
+    const int top = box.top + (kCountH - kCountTextH) / 2;
+    return RECT{box.left + 4, top, box.right - 4, top + kCountTextH};
 }
 inline RECT SavePlace() {
     return At(OptionX() + 250, OptionTop() + 250, kSaveW, kSaveH);
