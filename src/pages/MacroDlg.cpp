@@ -243,6 +243,7 @@ void CMacroDlg::ShowMacro(MacroTree::Item item) {
     m_shownItem = item;
     m_dwShownId = id;
     m_dwChanges = 0;
+    WriteLog("CMacroDlg: showing macro 0x%x", unsigned(id));
     ShowSettings(macro);
     m_items = mac::ItemsOfMacro(macro, StepLimit());
     RefillSteps(std::nullopt);
@@ -304,6 +305,7 @@ bool CMacroDlg::LeaveShownMacro() {
     if (m_dwChanges == 0)
         return true;
     if (!Ask(u"tc_msg23")) {
+        WriteLog("CMacroDlg: stays with the changes of macro 0x%x", unsigned(m_dwShownId));
         // The tree keeps showing where the user still is.
         if (m_tree.Contains(m_shownItem))
             m_tree.Select(m_shownItem);
@@ -320,8 +322,10 @@ bool CMacroDlg::ConfirmLeave() {
     // here while recording: page switches are refused before).
     if (m_dwChanges == 0 && !m_bRecording)
         return true;
-    if (!Ask(u"tc_msg23"))
+    if (!Ask(u"tc_msg23")) {
+        WriteLog("CMacroDlg: stays with the changes of macro 0x%x", unsigned(m_dwShownId));
         return false;
+    }
     WriteLog("CMacroDlg: unsaved changes of macro 0x%x dropped", unsigned(m_dwShownId));
     if (m_bRecording)
         StopRecording();

@@ -87,6 +87,7 @@ void CMacroDlg::OnRecordKey(uint32_t vk, bool up, uint32_t tick) {
         mac::RecordKey(m_recorder, m_items, vk, up, tick, m_btnDelays.GetCheck(),
                        settings::g_macroLimits.nMinDelay, StepLimit());
     if (r == mac::Recorded::Taken) {
+        WriteLog("CMacroDlg: recorded key 0x%x %s", unsigned(vk), up ? "up" : "down");
         RefillSteps(m_items.empty() ? std::nullopt : std::optional<size_t>(m_items.size() - 1));
     } else if (r == mac::Recorded::Full) {
         // The macro is full: the recording ends there, once, with its keys
