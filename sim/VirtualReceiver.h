@@ -36,6 +36,9 @@ constexpr uint16_t kFactoryVid = 0x25A7;
 constexpr uint16_t kFactoryPid = 0xFA92;
 // Answered by command 3 (1: ready) and command 4 (battery level in tenths).
 constexpr uint8_t kFactoryState = 1;
+// Answered by command 3 while the mouse sleeps (or is off, or out of range):
+// the receiver itself still answers every command.
+constexpr uint8_t kAsleepState = 0;
 constexpr uint8_t kFactoryPowerLevel = 8;
 // Result code of an answer to a command the receiver does not know.
 constexpr uint8_t kUnknownCommandResult = 0xFF;

@@ -6,7 +6,10 @@
 #include "HidBackend.h"
 
 #include "BoundedIo.h"
+#include "InterfaceChoice.h"
+#include "SearchReport.h"
 
+// clang-format off: the order of these matters.
 #include <cfgmgr32.h>
 // The device property keys are defined here, not taken from a library.
 #include <initguid.h>
@@ -14,6 +17,7 @@
 #include <winioctl.h> // before hidclass.h, which builds its codes with CTL_CODE
 #include <hidclass.h>
 #include <setupapi.h>
+// clang-format on
 extern "C" {
 #include <hidsdi.h>
 }
@@ -97,31 +101,50 @@ CapsRegistry& Registry() {
     return *registry;
 }
 
-// The account of the last search, for the program's log.
-std::mutex g_reportMutex;
-std::wstring g_report;
-
-void ReportLine(int debugLevel, const std::wstring& text) {
-    DebugLine(debugLevel, text);
-    std::lock_guard lock(g_reportMutex);
-    g_report += text;
-    g_report += L'\n';
+// The report ids of one kind of report the collection declares, from its
+// value and button capabilities.
+bool ReportIds(PHIDP_PREPARSED_DATA preparsed, HIDP_REPORT_TYPE type, USHORT values, USHORT buttons,
+               std::vector<uint8_t>* ids) {
+    std::vector<HIDP_VALUE_CAPS> valueCaps(values);
+    USHORT n = values;
+    if (n && HidP_GetValueCaps(type, valueCaps.data(), &n, preparsed) != HIDP_STATUS_SUCCESS)
+        return false;
+    for (USHORT i = 0; i < n; ++i)
+        ids->push_back(valueCaps[i].ReportID);
+    std::vector<HIDP_BUTTON_CAPS> buttonCaps(buttons);
+    n = buttons;
+    if (n && HidP_GetButtonCaps(type, buttonCaps.data(), &n, preparsed) != HIDP_STATUS_SUCCESS)
+        return false;
+    for (USHORT i = 0; i < n; ++i)
+        ids->push_back(buttonCaps[i].ReportID);
+    std::sort(ids->begin(), ids->end());
+    ids->erase(std::unique(ids->begin(), ids->end()), ids->end());
+    return true;
 }
 
-bool ReadCaps(HANDLE device, InterfaceCaps* caps) {
+// The collection's usages, report lengths and report ids; 0, or the reason
+// they could not be read.
+uint32_t ReadCaps(HANDLE device, InterfaceCaps* caps) {
     PHIDP_PREPARSED_DATA preparsed = nullptr;
-    if (!HidD_GetPreparsedData(device, &preparsed))
-        return false;
+    if (!HidD_GetPreparsedData(device, &preparsed)) {
+        const DWORD error = GetLastError();
+        return error ? error : ERROR_GEN_FAILURE;
+    }
     HIDP_CAPS hidCaps{};
-    const NTSTATUS status = HidP_GetCaps(preparsed, &hidCaps);
+    NTSTATUS status = HidP_GetCaps(preparsed, &hidCaps);
+    if (status == HIDP_STATUS_SUCCESS) {
+        caps->usagePage = hidCaps.UsagePage;
+        caps->usage = hidCaps.Usage;
+        caps->inputLength = hidCaps.InputReportByteLength;
+        caps->featureLength = hidCaps.FeatureReportByteLength;
+        if (!ReportIds(preparsed, HidP_Input, hidCaps.NumberInputValueCaps,
+                       hidCaps.NumberInputButtonCaps, &caps->inputIds) ||
+            !ReportIds(preparsed, HidP_Feature, hidCaps.NumberFeatureValueCaps,
+                       hidCaps.NumberFeatureButtonCaps, &caps->featureIds))
+            status = HIDP_STATUS_INVALID_PREPARSED_DATA;
+    }
     HidD_FreePreparsedData(preparsed);
-    if (status != HIDP_STATUS_SUCCESS)
-        return false;
-    caps->usagePage = hidCaps.UsagePage;
-    caps->usage = hidCaps.Usage;
-    caps->inputLength = hidCaps.InputReportByteLength;
-    caps->featureLength = hidCaps.FeatureReportByteLength;
-    return true;
+    return status == HIDP_STATUS_SUCCESS ? 0 : uint32_t(status);
 }
 
 // The lengths of a handle from HidOpen, or asked from the driver for any
@@ -136,7 +159,13 @@ bool CapsOf(HANDLE device, InterfaceCaps* caps, bool* overlapped = nullptr) {
     }
     if (overlapped)
         *overlapped = false;
-    return ReadCaps(device, caps);
+    return ReadCaps(device, caps) == 0;
+}
+
+std::wstring Hex(unsigned value) {
+    wchar_t text[16];
+    swprintf(text, 16, L"0x%x", value);
+    return text;
 }
 
 std::wstring GuidText(const GUID& guid) {
@@ -181,20 +210,29 @@ InterfaceIdentity IdentityOf(HDEVINFO set, SP_DEVINFO_DATA* device, std::wstring
     return identity;
 }
 
-// Every present HID interface: its device path and what places it.
-std::vector<InterfaceIdentity> Interfaces() {
+// Every present HID interface: its device path and what places it. A list
+// that cannot be made, or that ends early, is told in the account.
+std::vector<InterfaceIdentity> Interfaces(int debugLevel) {
     std::vector<InterfaceIdentity> paths;
     GUID hidGuid;
     HidD_GetHidGuid(&hidGuid);
     HDEVINFO set =
         SetupDiGetClassDevsW(&hidGuid, nullptr, nullptr, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
-    if (set == INVALID_HANDLE_VALUE)
+    if (set == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        ReportLine(debugLevel, L"the HID interfaces cannot be listed, error " + Hex(error));
         return paths;
+    }
     for (DWORD index = 0;; ++index) {
         SP_DEVICE_INTERFACE_DATA data{};
         data.cbSize = sizeof data;
-        if (!SetupDiEnumDeviceInterfaces(set, nullptr, &hidGuid, index, &data))
-            break; // ERROR_NO_MORE_ITEMS
+        if (!SetupDiEnumDeviceInterfaces(set, nullptr, &hidGuid, index, &data)) {
+            const DWORD error = GetLastError();
+            if (error != ERROR_NO_MORE_ITEMS)
+                ReportLine(debugLevel,
+                           L"the list of HID interfaces ends early, error " + Hex(error));
+            break;
+        }
         DWORD needed = 0;
         SetupDiGetDeviceInterfaceDetailW(set, &data, nullptr, 0, &needed, nullptr);
         if (needed < sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_W))
@@ -212,113 +250,79 @@ std::vector<InterfaceIdentity> Interfaces() {
     return paths;
 }
 
-std::wstring Hex(unsigned value) {
-    wchar_t text[16];
-    swprintf(text, 16, L"0x%x", value);
-    return text;
+} // namespace
+
+namespace {
+
+// What an interface shows to a look without access: every HID interface,
+// even one the system or another program holds, opens for that.
+PresentInterface LookAt(const InterfaceIdentity& identity) {
+    PresentInterface itf;
+    itf.identity = identity;
+    HANDLE probe = CreateFileW(identity.path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                               nullptr, OPEN_EXISTING, 0, nullptr);
+    if (probe == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        itf.capsError = error ? error : ERROR_GEN_FAILURE;
+        return itf;
+    }
+    itf.capsError = ReadCaps(probe, &itf.caps);
+    CloseHandle(probe);
+    return itf;
 }
 
 } // namespace
 
-void ClearSearchReport() {
-    std::lock_guard lock(g_reportMutex);
-    g_report.clear();
-}
-
-std::wstring SearchReport() {
-    std::lock_guard lock(g_reportMutex);
-    return g_report;
-}
-
-// Looks at every interface under the pattern and says in the report why it
-// passed each one over. A notification interface (usage 0) is taken only from
-// the receiver whose command interface was opened last under the same
-// pattern, so that the two handles never belong to two receivers.
+// Looks at every interface under the pattern (and, to tell what is there
+// when nothing is, at the others of its vendor), lets ChooseInterface pick
+// one and puts its account in the report. A notification interface (usage 0)
+// is paired with the command interface opened last under the same pattern,
+// so that the two handles never belong to two receivers.
 HANDLE HidOpen(const OpenRequest& request) {
     const int level = request.debugLevel;
-    DebugLine(level, L"looking for " + request.pathPattern + L", usage page " +
-                         Hex(request.usagePage) + L", usage " + Hex(request.usage));
-    struct Candidate {
-        InterfaceIdentity identity;
-        InterfaceCaps caps;
-    };
-    std::vector<Candidate> candidates;
-    for (const InterfaceIdentity& itf : Interfaces()) {
-        const std::wstring& path = itf.path;
-        if (!PathMatches(path, request.pathPattern))
-            continue;
-        // No access is needed to read the attributes and capabilities, and
-        // interfaces the system holds exclusively (keyboards, mice) still open.
-        HANDLE probe = CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                   OPEN_EXISTING, 0, nullptr);
-        if (probe == INVALID_HANDLE_VALUE) {
-            ReportLine(level, path + L": cannot look at it, error " + Hex(GetLastError()));
-            continue;
-        }
-        InterfaceCaps caps;
-        const bool known = ReadCaps(probe, &caps);
-        CloseHandle(probe);
-        if (!known) {
-            ReportLine(level, path + L": its capabilities cannot be read");
-            continue;
-        }
-        const std::wstring described = path + L": usage page " + Hex(caps.usagePage) + L", usage " +
-                                       Hex(caps.usage) + L", input " + Hex(caps.inputLength) +
-                                       L", feature " + Hex(caps.featureLength);
-        if (!Qualifies(request, caps)) {
-            ReportLine(level, described + L": not the interface asked for");
-            continue;
-        }
-        DebugLine(level, described);
-        candidates.push_back({itf, caps});
-    }
+    DebugLine(level, L"looking for " + request.pathPattern);
+    const std::wstring vendor = VendorPart(request.pathPattern);
+    std::vector<PresentInterface> present;
+    for (const InterfaceIdentity& itf : Interfaces(level))
+        if (PathMatches(itf.path, request.pathPattern) ||
+            (!vendor.empty() && PathMatches(itf.path, vendor)))
+            present.push_back(LookAt(itf));
 
     const std::wstring pattern = Lowered(request.pathPattern);
     OpenedInterface command;
-    if (request.usage == 0 && !candidates.empty() && Registry().LastCommand(pattern, &command)) {
-        std::vector<InterfaceIdentity> identities;
-        for (const Candidate& c : candidates)
-            identities.push_back(c.identity);
-        const int pick = PickPartner(command.identity, identities);
-        for (int i = 0; i < int(candidates.size()); ++i)
-            if (i != pick)
-                ReportLine(level, candidates[size_t(i)].identity.path +
-                                      L": not known to belong to the receiver of " +
-                                      command.identity.path);
-        if (pick < 0)
-            candidates.clear();
-        else
-            candidates = {candidates[size_t(pick)]};
+    const bool paired = !request.ForCommands() && Registry().LastCommand(pattern, &command);
+    HANDLE device = nullptr;
+    const Choice choice = ChooseInterface(
+        request, present, paired ? &command.identity : nullptr,
+        [&](const InterfaceIdentity& itf, uint32_t access) -> uint32_t {
+            HANDLE h = CreateFileW(itf.path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                   nullptr, OPEN_EXISTING, request.flags, nullptr);
+            if (h == INVALID_HANDLE_VALUE) {
+                const DWORD error = GetLastError();
+                return error ? error : ERROR_GEN_FAILURE;
+            }
+            device = h;
+            return 0;
+        });
+    for (const std::wstring& line : choice.lines)
+        ReportLine(level, line);
+    if (choice.index < 0) {
+        SetLastError(choice.error);
+        return nullptr;
     }
-
-    DWORD error = ERROR_DEVICE_NOT_CONNECTED;
-    for (const Candidate& c : candidates) {
-        const std::wstring& path = c.identity.path;
-        HANDLE device =
-            CreateFileW(path.c_str(), request.access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                        OPEN_EXISTING, request.flags, nullptr);
-        if (device == INVALID_HANDLE_VALUE) {
-            error = GetLastError();
-            ReportLine(level, path + L": cannot open it, error " + Hex(error));
-            continue;
-        }
-        if (c.caps.inputLength > 0 && !HidD_SetNumInputBuffers(device, kInputBuffers))
-            DebugLine(level, L"input buffers left at the default");
-        OpenedInterface entry;
-        entry.caps = c.caps;
-        entry.identity = c.identity;
-        entry.pattern = pattern;
-        entry.command = request.usage != 0;
-        entry.overlapped = (request.flags & FILE_FLAG_OVERLAPPED) != 0;
-        Registry().Remember(device, std::move(entry));
-        DebugLine(level, L"opened " + path);
-        return device;
+    const PresentInterface& taken = present[size_t(choice.index)];
+    if (taken.caps.inputLength > 0 && !HidD_SetNumInputBuffers(device, kInputBuffers)) {
+        const DWORD error = GetLastError();
+        ReportLine(level, L"input buffers left at the default, error " + Hex(error));
     }
-    if (candidates.empty())
-        ReportLine(level, L"no interface under " + request.pathPattern + L" with usage page " +
-                              Hex(request.usagePage) + L" was taken");
-    SetLastError(error);
-    return nullptr;
+    OpenedInterface entry;
+    entry.caps = taken.caps;
+    entry.identity = taken.identity;
+    entry.pattern = pattern;
+    entry.command = request.ForCommands();
+    entry.overlapped = (request.flags & FILE_FLAG_OVERLAPPED) != 0;
+    Registry().Remember(device, std::move(entry));
+    return device;
 }
 
 BOOL HidSetFeature(HANDLE device, const BYTE* report, DWORD length) {

@@ -7,14 +7,10 @@
 
 namespace vantor {
 
-// The first present HID interface that matches `request`, opened with its
-// access and flags; null (GetLastError set) when there is none.
+// The present HID interface ChooseInterface picks for `request`, opened with
+// the access it chose and the request's flags; null (GetLastError set) when
+// there is none. The account of the search goes to the search report.
 HANDLE HidOpen(const OpenRequest& request);
-
-// The account of the searches since ClearSearchReport: one line for each
-// interface under the pattern that was passed over, with the reason.
-void ClearSearchReport();
-std::wstring SearchReport();
 
 // Sends one feature report; on a handle opened overlapped, a report the
 // receiver does not take within a second is cancelled (ERROR_TIMEOUT).

@@ -1,8 +1,7 @@
 #include "InterfaceMatch.h"
 
-#include "Vantor.h"
-
 #include <algorithm>
+#include <cstdio>
 
 namespace vantor {
 
@@ -62,6 +61,28 @@ bool ParsePath(const std::wstring& path, PathPlace* place) {
     return true;
 }
 
+bool Declares(const std::vector<uint8_t>& ids, uint8_t id) {
+    return std::find(ids.begin(), ids.end(), id) != ids.end();
+}
+
+std::wstring Side(const wchar_t* name, uint16_t length, const std::vector<uint8_t>& ids) {
+    if (length == 0)
+        return std::wstring(name) + L" none";
+    std::wstring text = std::wstring(name) + L" " + std::to_wstring(length) + L" bytes (";
+    if (ids.empty())
+        return text + L"no report id)";
+    text += ids.size() == 1 ? L"report " : L"reports ";
+    for (size_t i = 0; i < ids.size(); ++i)
+        text += (i ? L", " : L"") + std::to_wstring(ids[i]);
+    return text + L")";
+}
+
+std::wstring Hex(unsigned value) {
+    wchar_t text[16];
+    std::swprintf(text, 16, L"0x%x", value);
+    return text;
+}
+
 } // namespace
 
 std::wstring Lowered(std::wstring text) {
@@ -79,58 +100,55 @@ bool PathMatches(const std::wstring& path, const std::wstring& pattern) {
 bool Qualifies(const OpenRequest& request, const InterfaceCaps& caps) {
     if (caps.usagePage != request.usagePage)
         return false;
-    if (request.usage != 0 && caps.usage != request.usage)
+    if (request.ForCommands() && caps.usage != request.usage)
         return false;
     if (!request.acceptTest)
         return true;
     // The usage tells which of the two tests the caller handed in.
-    if (request.usage == 0) {
-        auto test = reinterpret_cast<VantorAcceptNotify>(request.acceptTest);
+    if (!request.ForCommands()) {
+        auto test = reinterpret_cast<AcceptNotifyTest>(request.acceptTest);
         return test(caps.usagePage, caps.inputLength) != 0;
     }
-    auto test = reinterpret_cast<VantorAcceptCommand>(request.acceptTest);
+    auto test = reinterpret_cast<AcceptCommandTest>(request.acceptTest);
     return test(caps.usagePage, caps.usage, caps.inputLength, caps.featureLength) != 0;
 }
 
-Kinship Compare(const InterfaceIdentity& a, const InterfaceIdentity& b) {
-    if (RealContainer(a.containerId) && RealContainer(b.containerId))
-        return EqualNoCase(a.containerId, b.containerId) ? Kinship::Same : Kinship::Different;
-    if (!a.usbDevice.empty() && !b.usbDevice.empty())
-        return EqualNoCase(a.usbDevice, b.usbDevice) ? Kinship::Same : Kinship::Different;
-    PathPlace pa, pb;
-    if (!ParsePath(a.path, &pa) || !ParsePath(b.path, &pb))
+bool CarriesProtocolReport(const OpenRequest& request, const InterfaceCaps& caps) {
+    return request.ForCommands() ? Declares(caps.featureIds, kCommandReportId)
+                                 : Declares(caps.inputIds, kNotifyReportId);
+}
+
+std::wstring DescribeCaps(const InterfaceCaps& caps) {
+    return L"usage page " + Hex(caps.usagePage) + L", usage " + Hex(caps.usage) + L", " +
+           Side(L"input", caps.inputLength, caps.inputIds) + L", " +
+           Side(L"feature", caps.featureLength, caps.featureIds);
+}
+
+Kinship KinshipTo(const InterfaceIdentity& command, const InterfaceIdentity& candidate) {
+    const bool containers =
+        RealContainer(command.containerId) && RealContainer(candidate.containerId);
+    const bool usbDevices = !command.usbDevice.empty() && !candidate.usbDevice.empty();
+    PathPlace a, b;
+    const bool paths = ParsePath(command.path, &a) && ParsePath(candidate.path, &b);
+    if (containers && !EqualNoCase(command.containerId, candidate.containerId))
+        return Kinship::Different;
+    // Two USB devices in one container (a receiver behind a hub of the same
+    // device) are still kin.
+    if (usbDevices && !EqualNoCase(command.usbDevice, candidate.usbDevice))
+        return containers ? Kinship::SameContainer : Kinship::Different;
+    if (paths && a.hardware == b.hardware && a.parent == b.parent)
+        return Kinship::Sibling;
+    if (usbDevices)
+        return Kinship::SameUsbDevice;
+    if (containers)
+        return Kinship::SameContainer;
+    if (!paths)
         return Kinship::Unknown;
-    if (pa.product != pb.product)
+    if (a.product != b.product)
         return Kinship::Different;
     // Another USB interface of the same product: its instance part derives
     // from that interface, so the path cannot tell.
-    if (pa.hardware != pb.hardware)
-        return Kinship::Unknown;
-    return pa.parent == pb.parent ? Kinship::Same : Kinship::Different;
-}
-
-int PickPartner(const InterfaceIdentity& anchor, const std::vector<InterfaceIdentity>& candidates) {
-    int undecided = -1, nUndecided = 0;
-    for (size_t i = 0; i < candidates.size(); ++i) {
-        switch (Compare(anchor, candidates[i])) {
-        case Kinship::Same:
-            return int(i);
-        case Kinship::Unknown:
-            if (nUndecided++ == 0)
-                undecided = int(i);
-            break;
-        case Kinship::Different:
-            break;
-        }
-    }
-    return nUndecided == 1 ? undecided : -1;
-}
-
-void DebugLine(int debugLevel, const std::wstring& text) {
-    if (debugLevel <= 0)
-        return;
-    std::wstring line = L"Vantor: " + text + L"\n";
-    OutputDebugStringW(line.c_str());
+    return a.hardware == b.hardware ? Kinship::Different : Kinship::Unknown;
 }
 
 } // namespace vantor

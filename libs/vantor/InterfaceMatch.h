@@ -1,31 +1,52 @@
 #pragma once
-// The rule both backends use to pick an interface for OpenHidDevice.
+// What both backends of Vantor.dll know of a HID interface, and the rules
+// that tell whether it is the one asked for and which receiver it belongs to.
+// Plain C++ (no Windows headers), so the rules are tested on every build.
 
-#include <windows.h>
-
+#include <cstdint>
 #include <string>
 #include <vector>
 
 namespace vantor {
 
+// The system's reasons, as GetLastError gives them, that the choice acts on.
+constexpr uint32_t kErrorAccessDenied = 5;
+constexpr uint32_t kErrorSharingViolation = 32;
+constexpr uint32_t kErrorDeviceNotConnected = 1167;
+
+// The report ids the receiver's protocol uses: commands go out as feature
+// report 8 on the command interface, answers and events come in as input
+// report 9 on the notification interface.
+constexpr uint8_t kCommandReportId = 8;
+constexpr uint8_t kNotifyReportId = 9;
+
+// The caller's accept tests (Vantor.h: VantorAcceptCommand, VantorAcceptNotify).
+using AcceptCommandTest = int (*)(int usagePage, int usage, int inputLength, int featureLength);
+using AcceptNotifyTest = int (*)(int usagePage, int inputLength);
+
 // What OpenHidDevice was asked for.
 struct OpenRequest {
-    DWORD usagePage = 0;
-    DWORD usage = 0; // 0: any usage, and `acceptTest` is a VantorAcceptNotify
+    uint32_t usagePage = 0;
+    uint32_t usage = 0; // 0: any usage, and `acceptTest` is an AcceptNotifyTest
     std::wstring pathPattern;
     void* acceptTest = nullptr;
     int debugLevel = 0;
-    DWORD access = 0;
-    DWORD flags = 0;
+    uint32_t access = 0; // CreateFileW's desired access
+    uint32_t flags = 0;  // and flags
+    // A command interface is asked for with a usage, the notification
+    // interface without one.
+    bool ForCommands() const { return usage != 0; }
 };
 
 // The capabilities of one HID interface's top-level collection. Report
 // lengths count the report ID byte; 0 when the interface has no such report.
 struct InterfaceCaps {
-    USHORT usagePage = 0;
-    USHORT usage = 0;
-    USHORT inputLength = 0;
-    USHORT featureLength = 0;
+    uint16_t usagePage = 0;
+    uint16_t usage = 0;
+    uint16_t inputLength = 0;
+    uint16_t featureLength = 0;
+    std::vector<uint8_t> inputIds;   // the input report ids the collection declares
+    std::vector<uint8_t> featureIds; // the feature report ids
 };
 
 // `text` with its ASCII capitals made small; device paths and ids are
@@ -40,8 +61,12 @@ bool PathMatches(const std::wstring& path, const std::wstring& pattern);
 // caller's accept test takes it.
 bool Qualifies(const OpenRequest& request, const InterfaceCaps& caps);
 
-// A line on the debugger output when the caller's debug level asks for it.
-void DebugLine(int debugLevel, const std::wstring& text);
+// True when the interface declares the report the protocol needs of it:
+// feature report 8 for commands, input report 9 for the notifications.
+bool CarriesProtocolReport(const OpenRequest& request, const InterfaceCaps& caps);
+
+// "usage page 0xff02, usage 0x2, input none, feature 17 bytes (report 8)".
+std::wstring DescribeCaps(const InterfaceCaps& caps);
 
 // What tells which receiver a HID interface belongs to. A receiver shows up
 // as several HID interfaces; all of them share its container id, and those
@@ -52,17 +77,14 @@ struct InterfaceIdentity {
     std::wstring usbDevice;   // instance id of the USB device above it; empty when unknown
 };
 
-enum class Kinship { Same, Different, Unknown };
+// How an interface stands to the command interface of the pair, closest
+// last. Sibling: another collection of the same USB interface.
+enum class Kinship { Different, Unknown, SameContainer, SameUsbDevice, Sibling };
 
-// Whether two interfaces belong to one receiver: by container id when both
-// have a real one, else by USB device when both know it, else by path, which
-// tells only collections of one USB interface apart from other receivers'.
-Kinship Compare(const InterfaceIdentity& a, const InterfaceIdentity& b);
-
-// The index of the candidate to pair with `anchor` (the command interface
-// already open): the first of the same receiver; failing that the only one
-// not known to belong to another; otherwise -1, since taking any would risk
-// pairing two receivers.
-int PickPartner(const InterfaceIdentity& anchor, const std::vector<InterfaceIdentity>& candidates);
+// Told by container id when both have a real one, by USB device when both
+// know it, and by path, which tells collections of one USB interface apart
+// from other receivers' but cannot tell another USB interface of the same
+// product.
+Kinship KinshipTo(const InterfaceIdentity& command, const InterfaceIdentity& candidate);
 
 } // namespace vantor

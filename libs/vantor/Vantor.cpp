@@ -5,6 +5,7 @@
 #include "Vantor.h"
 
 #include "HidBackend.h"
+#include "SearchReport.h"
 #include "VirtualBackend.h"
 
 #include <algorithm>

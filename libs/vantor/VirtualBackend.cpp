@@ -8,14 +8,18 @@
 
 #include "VirtualBackend.h"
 
+#include "InterfaceChoice.h"
+#include "SearchReport.h"
 #include "Vantor.h"
 #include "VirtualControl.h"
+#include "VirtualReadHook.h"
 #include "sim/StateClaim.h"
 #include "sim/VirtualReceiver.h"
 
 #include <dbt.h>
 
 #include <algorithm>
+#include <chrono>
 #include <condition_variable>
 #include <cwchar>
 #include <deque>
@@ -42,12 +46,22 @@ constexpr unsigned long kMaxPeek = 256;
 
 const wchar_t kProductString[] = L"Tarvel Virtual Receiver";
 
-// The USB device interface class that arrival and removal notices are
-// registered for, and the instance part of our receiver's interface path
-// (where a real receiver has its serial number or port location).
+// The device interface classes of the USB device and of its HID interfaces,
+// whose arrival and removal notices windows register for, and the instance
+// parts of our receiver's interface paths (where a real receiver has its
+// serial number or port location).
 constexpr GUID kUsbDeviceInterface = {
     0xA5DCBF10, 0x6530, 0x11D2, {0x90, 0x1F, 0x00, 0xC0, 0x4F, 0xB9, 0x51, 0xED}};
+constexpr GUID kHidInterface = {
+    0x4D1E55B2, 0xF16F, 0x11CF, {0x88, 0xCB, 0x00, 0x11, 0x11, 0x00, 0x00, 0x30}};
 constexpr wchar_t kUsbInterfaceTail[] = L"#TARVEL0001#{a5dcbf10-6530-11d2-901f-00c04fb951ed}";
+constexpr wchar_t kHidInterfaceTail[] = L"#tarvel-virtual#{4d1e55b2-f16f-11cf-88cb-001111000030}";
+constexpr wchar_t kContainerId[] = L"{7a3e5c10-2b4d-4f61-9e8a-5441525645cc}";
+// How long after the USB device's arrival Windows has its HID interfaces
+// set up and announces them, unless the plug command says otherwise.
+constexpr unsigned long kHidArrivalDelayMs = 300;
+// The longest delay the control commands take for a notice.
+constexpr unsigned long kMaxNoticeDelayMs = 120000;
 // A window's handler of a device notice may take its time (the program tries
 // to reopen the receiver for several seconds); one that never answers is
 // given up after this.
@@ -57,17 +71,20 @@ constexpr int kClaimTries = 20;
 constexpr DWORD kClaimRetryMs = 100;
 
 // The receiver's two interfaces, as a real one presents them: a command
-// collection that takes 17-byte feature reports and a notification collection
-// that delivers 17-byte input reports.
+// collection that takes 17-byte feature reports (id 8) and a notification
+// collection that delivers 17-byte input reports (id 9).
 struct VirtualInterface {
     const wchar_t* collection;
     InterfaceCaps caps;
     bool notify;
 };
-constexpr VirtualInterface kInterfaces[] = {
-    {L"col01", {0xFF01, 0x01, sim::kReportSize, 0}, true},
-    {L"col02", {0xFF02, 0x02, 0, sim::kReportSize}, false},
-};
+const std::vector<VirtualInterface>& Interfaces() {
+    static const std::vector<VirtualInterface> interfaces = {
+        {L"Col01", {0xFF01, 0x01, sim::kReportSize, 0, {kNotifyReportId}, {}}, true},
+        {L"Col02", {0xFF02, 0x02, 0, sim::kReportSize, {}, {kCommandReportId}}, false},
+    };
+    return interfaces;
+}
 
 std::u16string ToU16(const std::wstring& s) {
     return {s.begin(), s.end()};
@@ -136,8 +153,10 @@ BOOL CALLBACK CollectOwnWindow(HWND hwnd, LPARAM lParam) {
 }
 
 // What the system does when a USB device comes or goes: every top-level
-// window gets WM_DEVICECHANGE with the device interface's name, sent (the
-// lParam points at the notice) and in order. Only this process's windows are
+// window gets WM_DEVICECHANGE with a device interface's name, sent (the
+// lParam points at the notice) and in order, for the USB device and for each
+// of its HID interfaces, which the system sets up after the USB device and
+// takes down before it. Only this process's windows are
 // told: the receiver is virtual to this process alone. The notices go out
 // from a thread of their own, so the control pipe answers at once while a
 // window's handler takes its seconds. There is one such thread for the
@@ -145,16 +164,24 @@ BOOL CALLBACK CollectOwnWindow(HWND hwnd, LPARAM lParam) {
 // comings and goings in the order they happened.
 class DeviceNotices {
 public:
+    using Clock = std::chrono::steady_clock;
+    struct Notice {
+        WPARAM event;
+        GUID interfaceClass;
+        std::wstring name;
+        Clock::time_point due; // not sent before
+    };
+
     // The process's notices; never destroyed, as its thread runs to the end.
     static DeviceNotices& OfProcess() {
         static DeviceNotices* notices = new DeviceNotices;
         return *notices;
     }
 
-    void Post(WPARAM event, std::wstring interfaceName) {
+    void Post(Notice notice) {
         {
             std::lock_guard lock(m_mutex);
-            m_queue.push_back({event, std::move(interfaceName)});
+            m_queue.push_back(std::move(notice));
         }
         m_cv.notify_one();
     }
@@ -167,15 +194,11 @@ public:
     }
 
 private:
-    struct Notice {
-        WPARAM event;
-        std::wstring name;
-    };
-
     DeviceNotices() {
         std::thread([this] { Run(); }).detach();
     }
 
+    // In order: a notice that is not due yet holds back the ones after it.
     void Run() {
         for (;;) {
             Notice notice;
@@ -183,9 +206,11 @@ private:
                 std::unique_lock lock(m_mutex);
                 m_sending = false;
                 m_cv.wait(lock, [this] { return !m_queue.empty(); });
+                m_sending = true;
+                while (Clock::now() < m_queue.front().due)
+                    m_cv.wait_until(lock, m_queue.front().due);
                 notice = std::move(m_queue.front());
                 m_queue.pop_front();
-                m_sending = true;
             }
             Send(notice);
         }
@@ -197,7 +222,7 @@ private:
         auto* di = reinterpret_cast<DEV_BROADCAST_DEVICEINTERFACE_W*>(buffer.data());
         di->dbcc_size = DWORD(buffer.size());
         di->dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
-        di->dbcc_classguid = kUsbDeviceInterface;
+        di->dbcc_classguid = notice.interfaceClass;
         std::copy(notice.name.begin(), notice.name.end(), di->dbcc_name);
         di->dbcc_name[notice.name.size()] = L'\0';
         std::vector<HWND> windows;
@@ -235,9 +260,12 @@ WORD VirtualProductId();
 
 class VirtualDevice {
 public:
+    using Clock = std::chrono::steady_clock;
+
     explicit VirtualDevice(const std::wstring& stateFile)
         : m_claim(ClaimStateFile(stateFile)), m_receiver(ToU16(stateFile)),
-          m_controlPipe(ToWide(VirtualControlPipeName(ToU16(stateFile)))) {
+          m_controlPipe(ToWide(VirtualControlPipeName(ToU16(stateFile)))),
+          m_hidUpAt(m_receiver.Open() ? Clock::time_point::min() : Clock::time_point::max()) {
         std::thread([this] { Pump(); }).detach();
         std::thread([this] { ServeControl(); }).detach();
     }
@@ -256,11 +284,33 @@ public:
         return ids + std::wstring(kUsbInterfaceTail);
     }
 
+    // The path of one of its HID interfaces, as the system names it.
+    std::wstring HidInterfacePath(const VirtualInterface& face) {
+        wchar_t ids[48];
+        swprintf(ids, 48, L"\\\\?\\HID#VID_%04X&PID_%04X&", kVantorVirtualVendorId, ProductId());
+        return ids + std::wstring(face.collection) + kHidInterfaceTail;
+    }
+
+    // The instance id of the USB device, as the HID interfaces' parent.
+    std::wstring UsbInstanceId() {
+        wchar_t id[48];
+        swprintf(id, 48, L"USB\\VID_%04X&PID_%04X\\TARVEL0001", kVantorVirtualVendorId,
+                 ProductId());
+        return id;
+    }
+
+    // False while the receiver is unplugged, and in the moments after a plug
+    // before the system has set its HID interfaces up.
+    bool InterfacesUp() {
+        std::lock_guard lock(m_mutex);
+        return HidUpLocked();
+    }
+
     // A command handle: an event nobody waits on, which the program can close
     // like any handle; SetFeature finds its device by the handle's value.
     HANDLE OpenCommand(unsigned* generation) {
         std::lock_guard lock(m_mutex);
-        if (!m_receiver.Open()) {
+        if (!HidUpLocked()) {
             SetLastError(ERROR_DEVICE_NOT_CONNECTED);
             return nullptr;
         }
@@ -270,9 +320,11 @@ public:
     }
 
     // A notification handle: the read end of a pipe the pump writes into.
+    // Once the receiver is unplugged, its write end closes, and the read
+    // fails as a HID interface's does (VirtualReadHook.h).
     HANDLE OpenNotify() {
         std::lock_guard lock(m_mutex);
-        if (!m_receiver.Open()) {
+        if (!HidUpLocked()) {
             SetLastError(ERROR_DEVICE_NOT_CONNECTED);
             return nullptr;
         }
@@ -281,6 +333,7 @@ public:
         if (!CreatePipe(&read, &write, nullptr, kNotifyPipeBytes))
             return nullptr;
         m_pipes.push_back(std::make_shared<NotifyPipe>(write));
+        ReadAsHidInterface(read);
         return read;
     }
 
@@ -294,6 +347,9 @@ public:
     sim::VirtualReceiver& Receiver() { return m_receiver; }
 
 private:
+    // With m_mutex held.
+    bool HidUpLocked() { return m_receiver.Open() && Clock::now() >= m_hidUpAt; }
+
     void Pump() {
         sim::Report report{};
         for (;;) {
@@ -321,27 +377,56 @@ private:
         }
     }
 
-    void Unplug() {
+    // A notice of the USB device (`face` null) or of one HID interface.
+    DeviceNotices::Notice NoticeOf(WPARAM event, const VirtualInterface* face,
+                                   Clock::time_point due) {
+        if (!face)
+            return {event, kUsbDeviceInterface, UsbInterfaceName(), due};
+        return {event, kHidInterface, HidInterfacePath(*face), due};
+    }
+
+    // The receiver pulled out: its handles die at once (a blocked read fails),
+    // and the system's notices, the HID interfaces' first, follow after
+    // `noticeDelayMs` (a busy system is seconds late with them).
+    void Unplug(unsigned long noticeDelayMs) {
         const bool wasPlugged = m_receiver.Open();
         m_receiver.SetUnplugged(true);
         std::vector<std::shared_ptr<NotifyPipe>> gone;
         {
             std::lock_guard lock(m_mutex);
             ++m_generation;
+            m_hidUpAt = Clock::time_point::max();
             gone.swap(m_pipes);
         }
         // Letting go of the pipes closes their write ends, so a read blocked
         // on a notification handle fails as it does when a receiver is pulled.
         gone.clear();
-        if (wasPlugged)
-            DeviceNotices::OfProcess().Post(DBT_DEVICEREMOVECOMPLETE, UsbInterfaceName());
+        if (!wasPlugged)
+            return;
+        const auto due = DeviceNotices::Clock::now() + std::chrono::milliseconds(noticeDelayMs);
+        for (const VirtualInterface& face : Interfaces())
+            DeviceNotices::OfProcess().Post(NoticeOf(DBT_DEVICEREMOVECOMPLETE, &face, due));
+        DeviceNotices::OfProcess().Post(NoticeOf(DBT_DEVICEREMOVECOMPLETE, nullptr, due));
     }
 
-    void Plug() {
+    // The receiver plugged in: the USB device is announced at once, its HID
+    // interfaces exist and are announced `hidDelayMs` later (a new port's
+    // driver set-up can take seconds).
+    void Plug(unsigned long hidDelayMs) {
         if (m_receiver.Open())
             return;
+        const auto now = Clock::now();
+        const auto due = now + std::chrono::milliseconds(hidDelayMs);
+        {
+            // The interfaces come up whether or not the windows have taken
+            // the notices yet: a busy window does not hold the system back.
+            std::lock_guard lock(m_mutex);
+            m_hidUpAt = due;
+        }
         m_receiver.SetUnplugged(false);
-        DeviceNotices::OfProcess().Post(DBT_DEVICEARRIVAL, UsbInterfaceName());
+        DeviceNotices::OfProcess().Post(NoticeOf(DBT_DEVICEARRIVAL, nullptr, now));
+        for (const VirtualInterface& face : Interfaces())
+            DeviceNotices::OfProcess().Post(NoticeOf(DBT_DEVICEARRIVAL, &face, due));
     }
 
     // Another receiver, told apart by its product id, is only plugged in
@@ -400,6 +485,8 @@ private:
     const std::wstring m_controlPipe;
     std::mutex m_mutex;
     unsigned m_generation = 0;
+    // When the HID interfaces exist (they never do while unplugged).
+    Clock::time_point m_hidUpAt;
     WORD m_productId = 0; // 0: from the environment
     std::vector<std::shared_ptr<NotifyPipe>> m_pipes;
 };
@@ -415,6 +502,10 @@ std::string VirtualDevice::Execute(const std::string& line) {
         const char* usage;
         Args max; // the upper bound of each argument
         Run run;
+        // An option "--name N" the command may end with; its value (or the
+        // default) comes after the arguments.
+        const char* option = nullptr;
+        unsigned long optionDefault = 0;
     };
     // Most commands answer a plain "ok".
     auto ok = [](std::function<void(const Args&)> action) -> Run {
@@ -438,8 +529,21 @@ std::string VirtualDevice::Execute(const std::string& line) {
          }},
         {"config", "config", {}, ok([&](const Args&) { r.ConfigChanged(); })},
         {"event", "event <flags>", {0xFF}, ok([&](const Args& a) { r.SendEvent(uint8_t(a[0])); })},
-        {"unplug", "unplug", {}, ok([&](const Args&) { Unplug(); })},
-        {"plug", "plug", {}, ok([&](const Args&) { Plug(); })},
+        {"unplug",
+         "unplug [--notice-delay-ms <ms>]",
+         {},
+         ok([&](const Args& a) { Unplug(a[0]); }),
+         "--notice-delay-ms",
+         0},
+        {"plug",
+         "plug [--hid-delay-ms <ms>]",
+         {},
+         ok([&](const Args& a) { Plug(a[0]); }),
+         "--hid-delay-ms",
+         kHidArrivalDelayMs},
+        {"asleep", "asleep <0|1>", {1}, ok([&](const Args& a) {
+             r.SetDeviceState(a[0] ? sim::kAsleepState : sim::kFactoryState);
+         })},
         {"pid",
          "pid <id>",
          {0xFFFF},
@@ -486,12 +590,21 @@ std::string VirtualDevice::Execute(const std::string& line) {
     for (const Command& command : commands) {
         if (words[0] != command.name)
             continue;
+        std::vector<std::string> given(words.begin() + 1, words.end());
+        unsigned long optionValue = command.optionDefault;
+        bool good = true;
+        if (command.option && given.size() >= 2 && given[given.size() - 2] == command.option) {
+            good = ParseNumber(given.back(), kMaxNoticeDelayMs, &optionValue);
+            given.resize(given.size() - 2);
+        }
         Args args(command.max.size());
-        bool good = words.size() == command.max.size() + 1;
+        good = good && given.size() == command.max.size();
         for (size_t i = 0; good && i < args.size(); ++i)
-            good = ParseNumber(words[i + 1], command.max[i], &args[i]);
+            good = ParseNumber(given[i], command.max[i], &args[i]);
         if (!good)
             return std::string("error usage: ") + command.usage;
+        if (command.option)
+            args.push_back(optionValue);
         return command.run(args);
     }
     return "error unknown command " + words[0];
@@ -596,26 +709,46 @@ bool VirtualStateFile(std::wstring* stateFile) {
     return !stateFile->empty();
 }
 
+// The receiver's interfaces go through the same choice as a real receiver's,
+// and its account into the same report.
 HANDLE VirtualOpen(const std::wstring& stateFile, const OpenRequest& request) {
     VirtualDevice* device = Registry().Device(stateFile);
-    wchar_t ids[32];
-    swprintf(ids, 32, L"vid_%04x&pid_%04x", kVantorVirtualVendorId, device->ProductId());
-    for (const VirtualInterface& face : kInterfaces) {
-        const std::wstring path = std::wstring(L"\\\\?\\hid#") + ids + L"&" + face.collection +
-                                  L"#tarvel-virtual#{4d1e55b2-f16f-11cf-88cb-001111000030}";
-        if (!PathMatches(path, request.pathPattern) || !Qualifies(request, face.caps))
-            continue;
-        DebugLine(request.debugLevel, L"opening " + path);
-        if (face.notify)
-            return device->OpenNotify();
-        unsigned generation = 0;
-        HANDLE command = device->OpenCommand(&generation);
-        if (command)
-            Registry().AddCommand(command, {device, generation});
-        return command;
+    std::vector<PresentInterface> present;
+    std::vector<const VirtualInterface*> faces;
+    if (device->InterfacesUp()) {
+        for (const VirtualInterface& face : Interfaces()) {
+            present.push_back(
+                {{device->HidInterfacePath(face), kContainerId, device->UsbInstanceId()},
+                 0,
+                 face.caps});
+            faces.push_back(&face);
+        }
     }
-    SetLastError(ERROR_DEVICE_NOT_CONNECTED);
-    return nullptr;
+    HANDLE handle = nullptr;
+    const Choice choice = ChooseInterface(
+        request, present, nullptr, [&](const InterfaceIdentity& itf, uint32_t) -> uint32_t {
+            for (size_t i = 0; i < present.size(); ++i) {
+                if (present[i].identity.path != itf.path)
+                    continue;
+                if (faces[i]->notify) {
+                    handle = device->OpenNotify();
+                } else {
+                    unsigned generation = 0;
+                    handle = device->OpenCommand(&generation);
+                    if (handle)
+                        Registry().AddCommand(handle, {device, generation});
+                }
+            }
+            const DWORD error = handle ? 0 : GetLastError();
+            return handle ? 0 : error ? error : kErrorDeviceNotConnected;
+        });
+    for (const std::wstring& line : choice.lines)
+        ReportLine(request.debugLevel, line);
+    if (choice.index < 0) {
+        SetLastError(choice.error);
+        return nullptr;
+    }
+    return handle;
 }
 
 bool IsVirtualHandle(HANDLE device) {

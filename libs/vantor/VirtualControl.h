@@ -9,11 +9,19 @@
 //   light <flag> <0|1>   light 0x20 (DPI), 0x40 (logo) or 0x80 (main) off/on
 //   config               stored configuration changed (event 0x04)
 //   event <flags>        one event report with any flags (0-255)
-//   unplug               receiver removed: opens fail, open handles die, and
-//                        the process's windows get WM_DEVICECHANGE
-//                        DBT_DEVICEREMOVECOMPLETE for its USB interface
-//   plug                 receiver back (handles from before stay dead), with
-//                        DBT_DEVICEARRIVAL
+//   unplug [--notice-delay-ms <ms>]
+//                        receiver removed: opens fail, open handles die (a
+//                        blocked read fails with ERROR_DEVICE_NOT_CONNECTED),
+//                        and after <ms> (default 0) the process's windows get
+//                        WM_DEVICECHANGE DBT_DEVICEREMOVECOMPLETE for its two
+//                        HID interfaces, then for its USB device interface
+//   plug [--hid-delay-ms <ms>]
+//                        receiver back (handles from before stay dead), with
+//                        DBT_DEVICEARRIVAL for its USB device interface; its
+//                        HID interfaces open, and are announced, <ms> later
+//                        (default 300)
+//   asleep <0|1>         the mouse asleep (the receiver answers command 3
+//                        with a state other than ready) or awake
 //   pid <id>             while unplugged: the product id the receiver comes
 //                        back with (another receiver of the product)
 //   release <bcd>        the device release number it reports

@@ -1,194 +1,31 @@
-// Device presence and the mouse's own events as the main window follows them:
-// the receiver arriving or going (WM_DEVICECHANGE) and the events the
+// The mouse's own events as the main window follows them: the events the
 // notification reader posts (WM_DEVICE_BEHAVIOR). What they change is the
 // profile in memory and the pages; nothing is written to the device or saved.
+// The receiver arriving or going is DevicePresence.cpp's.
 
 #include "app/AppGlobals.h"
 #include "app/MainDlg.h"
 #include "app/NotifyDlg.h"
-#include "device/DeviceMatch.h"
 #include "model/MemoryMap.h"
 #include "model/SensorCatalogue.h"
-#include "pages/MsgDlg.h"
 #include "settings/Log.h"
 #include "settings/Settings.h"
-#include "store/ProfileDefaults.h"
 #include "store/ProfileStore.h"
-#include "sync/OpenReceiver.h"
 
-#include <dbt.h>
-
-#include <algorithm>
-#include <cstddef>
+#include <cstdint>
 #include <cwchar>
-#include <vector>
+#include <iterator>
 
 using settings::g_opt;
 using settings::WriteLog;
 
 namespace {
 
-// {A5DCBF10-6530-11D2-901F-00C04FB951ED}: every USB device interface.
-constexpr GUID kUsbDeviceInterface = {
-    0xA5DCBF10, 0x6530, 0x11D2, {0x90, 0x1F, 0x00, 0xC0, 0x4F, 0xB9, 0x51, 0xED}};
-// {4D1E55B2-F16F-11CF-88CB-001111000030}: every HID interface.
-constexpr GUID kHidInterface = {
-    0x4D1E55B2, 0xF16F, 0x11CF, {0x88, 0xCB, 0x00, 0x11, 0x11, 0x00, 0x00, 0x30}};
-
-// Each reopen waits this long first: the system needs the time to set the
-// receiver's interfaces up (or to take them down).
-constexpr DWORD kReopenWaitMs = 2000;
-constexpr int kReopenTries = 3;
-
 unsigned Addr(const void* p) {
     return unsigned(reinterpret_cast<uintptr_t>(p));
 }
 
-// The device-interface name of a broadcast; empty for other kinds (volumes,
-// ports), which carry none.
-std::u16string InterfaceName(LPARAM data) {
-    const auto* hdr = reinterpret_cast<const DEV_BROADCAST_HDR*>(data);
-    if (!hdr || hdr->dbch_devicetype != DBT_DEVTYP_DEVICEINTERFACE)
-        return {};
-    const auto* di = reinterpret_cast<const DEV_BROADCAST_DEVICEINTERFACE_W*>(hdr);
-    const size_t header = offsetof(DEV_BROADCAST_DEVICEINTERFACE_W, dbcc_name);
-    if (hdr->dbch_size <= header)
-        return {};
-    const size_t maxChars = (hdr->dbch_size - header) / sizeof(wchar_t);
-    const size_t n = wcsnlen(di->dbcc_name, maxChars);
-    return std::u16string(di->dbcc_name, di->dbcc_name + n);
-}
-
 } // namespace
-
-bool CTarvelDlg::RegisterDevNotify(HWND hwnd) {
-    DEV_BROADCAST_DEVICEINTERFACE_W filter{};
-    filter.dbcc_size = sizeof filter;
-    filter.dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
-    filter.dbcc_classguid = kUsbDeviceInterface;
-    m_hDevNotify = ::RegisterDeviceNotificationW(hwnd, &filter, DEVICE_NOTIFY_WINDOW_HANDLE);
-    if (!m_hDevNotify)
-        WriteLog("RegisterDeviceNotification err=%d", int(::GetLastError()));
-    // The HID interfaces can go and come back while the USB device stays (a
-    // driver reset, the device disabled and enabled): their notices too.
-    filter.dbcc_classguid = kHidInterface;
-    m_hHidNotify = ::RegisterDeviceNotificationW(hwnd, &filter, DEVICE_NOTIFY_WINDOW_HANDLE);
-    if (!m_hHidNotify)
-        WriteLog("RegisterDeviceNotification(HID) err=%d", int(::GetLastError()));
-    return m_hDevNotify != nullptr;
-}
-
-// A notice for a HID interface: true when it was one (handled here), false to
-// leave the notice to OnDeviceChange. A receiver has several HID interfaces,
-// so one change brings several notices; they ask for one check of the link.
-bool CTarvelDlg::OnHidInterfaceChange(WPARAM event, LPARAM data) {
-    if (event != DBT_DEVICEARRIVAL && event != DBT_DEVICEREMOVECOMPLETE)
-        return false;
-    const auto* hdr = reinterpret_cast<const DEV_BROADCAST_HDR*>(data);
-    if (!hdr || hdr->dbch_devicetype != DBT_DEVTYP_DEVICEINTERFACE ||
-        hdr->dbch_size < sizeof(DEV_BROADCAST_DEVICEINTERFACE_W) ||
-        !IsEqualGUID(reinterpret_cast<const DEV_BROADCAST_DEVICEINTERFACE_W*>(hdr)->dbcc_classguid,
-                     kHidInterface))
-        return false;
-    if (!device::IsReceiverHidInterface(InterfaceName(data), g_opt.VID, g_opt.PID, g_opt.PID2))
-        return true;
-    WriteLog(event == DBT_DEVICEARRIVAL ? "HID interface IN" : "HID interface OUT");
-    if (!m_bLinkCheckPending) {
-        m_bLinkCheckPending = true;
-        ::PostMessageW(m_hwnd, WM_DEVICE_LOST, 0, 0);
-    }
-    return true;
-}
-
-// The device link found the receiver's interfaces gone, or their notices
-// came: when the open pair no longer answers, the receiver is treated as
-// removed, so the usual reopen tries run (and the program ends when they all
-// fail, as for an unplugged receiver).
-LRESULT CTarvelDlg::OnDeviceLost() {
-    m_bLinkCheckPending = false;
-    // Without an open pair a removal has been handled already.
-    if (!DeviceOpen())
-        return 0;
-    if (m_usb.GetDevState() == 1) {
-        WriteLog("OnDeviceLost: the receiver still answers");
-        return 0;
-    }
-    // A removal notice the system is sending meanwhile is taken first (a peek
-    // delivers sent messages), so an unplugged receiver is handled once.
-    MSG pending;
-    ::PeekMessageW(&pending, nullptr, 0, 0, PM_NOREMOVE);
-    if (!DeviceOpen() || m_usb.GetDevState() == 1)
-        return 0;
-    const std::vector<std::u16string> ids =
-        device::ReceiverMatchTexts(g_opt.VID, g_opt.PID, g_opt.PID2);
-    if (ids.empty())
-        return 0;
-    WriteLog("OnDeviceLost: the receiver no longer answers");
-    // A removal notice of our receiver, as the system would send it.
-    const std::u16string name = u"\\\\?\\" + ids.front() + u"#lost";
-    const size_t header = offsetof(DEV_BROADCAST_DEVICEINTERFACE_W, dbcc_name);
-    std::vector<wchar_t> buffer((header + (name.size() + 1) * sizeof(wchar_t)) / sizeof(wchar_t) +
-                                1);
-    auto* notice = reinterpret_cast<DEV_BROADCAST_DEVICEINTERFACE_W*>(buffer.data());
-    notice->dbcc_size = DWORD(header + (name.size() + 1) * sizeof(wchar_t));
-    notice->dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
-    notice->dbcc_classguid = kUsbDeviceInterface;
-    std::copy(name.begin(), name.end(), notice->dbcc_name);
-    return OnDeviceChange(DBT_DEVICEREMOVECOMPLETE, reinterpret_cast<LPARAM>(notice));
-}
-
-LRESULT CTarvelDlg::OnDeviceChange(WPARAM event, LPARAM data) {
-    if (event != DBT_DEVICEARRIVAL && event != DBT_DEVICEREMOVECOMPLETE)
-        return 0;
-    if (!device::IsReceiverInterface(InterfaceName(data), g_opt.VID, g_opt.PID, g_opt.PID2))
-        return 0;
-    WriteLog(event == DBT_DEVICEARRIVAL ? "Device IN" : "Device OUT");
-
-    for (int attempt = 0; attempt < kReopenTries; ++attempt) {
-        ::Sleep(kReopenWaitMs);
-        if (!OpenReceiver(m_usb))
-            continue;
-        if (::IsWindowVisible(m_hwnd) && m_usb.TellDrvStatus(1))
-            ::Sleep(kReopenWaitMs);
-        if (m_usb.GetDevState() != 1) {
-            CMsgDlg::ShowMessage(u"tc_msg10", MessageOwner());
-            if (g_opt.Suwnd == 0) {
-                ::PostMessageW(m_hwnd, WM_CLOSE, 0, 0);
-                return 0;
-            }
-        }
-        const ProfileRecord* cur = g_pCurProfile.load();
-        if (cur && cur->nSensor != g_nCurSensor) {
-            WriteLog("Init UI Layout for 0x%x", unsigned(g_nCurSensor));
-            RebaseProfilesOnSensor(g_nCurSensor);
-            for (PageRow& row : m_pages) {
-                if (!row.page)
-                    continue;
-                row.page->ApplySensorLayout();
-                row.page->ShowCurrentProfile();
-            }
-        }
-        uint8_t level[2] = {};
-        const bool read = m_usb.ReadEEPROM(memmap::kAddrCurDpiLevel, level, 2);
-        if (read)
-            g_nCurDpiLevel = level[0];
-        WriteLog("OnDeviceChange: g_nCurDpiLevel=0x%x, bShowPop=%x",
-                 unsigned(g_nCurDpiLevel.load()), unsigned(g_opt.Pop));
-        if (read)
-            RoutePageEvent(DEV_EVT_DPI_LEVEL, g_nCurDpiLevel);
-        // The user plugged the receiver in and sees that the program has it.
-        if (event == DBT_DEVICEARRIVAL && m_pNotifyDlg && m_pNotifyDlg->Hwnd() && g_opt.Pop != 0) {
-            WriteLog("OnDeviceChange: connected");
-            m_pNotifyDlg->ShowNotify(L"", Txt(u"tc_msg36").c_str(), L"", L"");
-        }
-        break;
-    }
-    if (!DeviceOpen()) {
-        WriteLog("ALL Device OUT, Close now.");
-        OnExit();
-    }
-    return 0;
-}
 
 LRESULT CTarvelDlg::OnDeviceBehavior(WPARAM wParam, LPARAM lParam) {
     WriteLog("OnDeviceBehavior  Buffer= %x %x %x %x, nPopByte1=%d, lParam=%d",

@@ -146,10 +146,20 @@ bool CTarvelDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& resu
         result = OnDeviceBehavior(wParam, lParam);
         return true;
     case WM_DEVICECHANGE:
-        result = OnHidInterfaceChange(wParam, lParam) ? 0 : OnDeviceChange(wParam, lParam);
+        result = OnDeviceChange(wParam, lParam);
         return true;
     case WM_DEVICE_LOST:
-        result = OnDeviceLost();
+        result = OnDeviceLost(wParam);
+        return true;
+    case WM_LINK_CHECK:
+        RunLinkChecks();
+        result = 0;
+        return true;
+    case WM_TIMER:
+        if (wParam != kHidWaitTimer)
+            return fw::SkinDialog::OnMessage(msg, wParam, lParam, result);
+        OnHidWaitOver();
+        result = 0;
         return true;
     case WM_CORE_MESSAGE:
         ShowPostedCoreMessage(MessageOwner(), lParam);
@@ -221,14 +231,25 @@ void CTarvelDlg::OnConfig() {
     m_usb.TellDrvStatus(1); // logs "TellDrvStatus= 1" itself
 }
 
+// Runs once: a second call (the tray's Exit while the receiver's removal ends
+// the program) would save the store again and tell a receiver that is gone.
 void CTarvelDlg::OnExit() {
+    if (m_bExitDone) {
+        WriteLog("Exit already under way, ignored");
+        return;
+    }
+    m_bExitDone = true;
+    m_bClosing = true;
     WriteLog("OnExit");
     if (HWND msgWnd = ::FindWindowW(nullptr, L"TarvelMsgTopWindow"))
         ::SendMessageW(msgWnd, WM_CLOSE, 0, 0);
     g_pCurProfile = g_ProfileList.At(0);
     SaveProfiles();
     SaveCurId();
-    m_usb.TellDrvStatus(0);
+    if (DeviceOpen())
+        m_usb.TellDrvStatus(0);
+    else
+        WriteLog("Exit: no receiver to tell");
     ::ShowWindow(m_hwnd, SW_HIDE);
     if (m_usb.ReaderRunning()) {
         m_usb.StopNotify();
@@ -308,6 +329,7 @@ bool CTarvelDlg::DestroyWindow() {
         ::UnregisterDeviceNotification(m_hHidNotify);
         m_hHidNotify = nullptr;
     }
+    ::KillTimer(m_hwnd, kHidWaitTimer);
     for (PageRow& row : m_pages)
         row.page.reset();
     m_imgHover.reset();

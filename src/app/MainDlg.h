@@ -19,6 +19,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <deque>
 #include <list>
 #include <memory>
 #include <thread>
@@ -28,6 +29,8 @@ class CNotifyDlg;
 
 // The program's own window messages that the main window handles.
 constexpr UINT WM_TRAYICON = 1132; // tray icon, and a second copy of the program
+// Posted to itself: the queued link checks are due (DevicePresence.cpp).
+constexpr UINT WM_LINK_CHECK = WM_APP + 0x41;
 
 // One page of the main window: the text key of its navigation button's
 // caption, which of the navigation rectangles rcNaviBtn1..4 (slot 0..3) its
@@ -70,11 +73,10 @@ public:
     // Tells every page; true when one of them changed a profile.
     bool MacrosChanged(MacroChange change) override;
 
-    // Device presence and the mouse's own events.
+    // Device presence (DevicePresence.cpp) and the mouse's own events.
     bool RegisterDevNotify(HWND hwnd);
     LRESULT OnDeviceChange(WPARAM event, LPARAM data);
-    bool OnHidInterfaceChange(WPARAM event, LPARAM data);
-    LRESULT OnDeviceLost();
+    LRESULT OnDeviceLost(WPARAM pair);
     LRESULT OnDeviceBehavior(WPARAM wParam, LPARAM lParam);
 
     int CurPage() const { return m_nCurPage; }
@@ -119,6 +121,22 @@ private:
     void RemoveTrayIcon();
     void ShowTrayMenu();
 
+    // Device presence: each sign that the receiver came or went is a check,
+    // run one at a time in order.
+    struct LinkCheck {
+        device::LinkTrigger trigger;
+        uint32_t pair; // LinkLost: the pair it is about
+    };
+    static constexpr UINT_PTR kHidWaitTimer = 0x4C1D;
+    void QueueLinkCheck(device::LinkTrigger trigger, uint32_t pair = 0);
+    void RunLinkChecks();
+    void RunLinkCheck(const LinkCheck& check);
+    void Reopen(device::LinkTrigger trigger);
+    void ReopenTries(bool arrival);
+    void TakeInPendingNotices();
+    void GiveUpOnReceiver();
+    void OnHidWaitOver();
+
     // The mouse's events, one handler per kind.
     void OnDpiLevelEvent(WPARAM wParam);
     void OnConfigChangedEvent();
@@ -159,6 +177,12 @@ private:
     NOTIFYICONDATAW m_nid{};
     HDEVNOTIFY m_hDevNotify = nullptr;
     HDEVNOTIFY m_hHidNotify = nullptr; // our receiver's HID interfaces
-    bool m_bLinkCheckPending = false;
+    std::deque<LinkCheck> m_linkChecks;
+    bool m_bLinkCheckPosted = false; // WM_LINK_CHECK is on its way
+    bool m_bInLinkCheck = false;
+    bool m_bWaitingForHid = false; // kHidWaitTimer runs
+    // A close is on its way: signs of the receiver are no longer followed.
+    bool m_bClosing = false;
+    bool m_bExitDone = false; // OnExit ran
     bool m_bTrayIcon = false;
 };

@@ -9,8 +9,11 @@
 constexpr uint32_t WM_DEVICE_BEHAVIOR = 2027;
 
 // Posted by the device link to the main window when a read or a send finds the
-// receiver's interfaces gone (a driver reset, or a removal not yet announced):
-// the window reopens the link as it does on a removal. No parameters.
+// receiver's interfaces gone (a pulled receiver fails the blocked read before
+// Windows announces the removal, or a driver reset announces nothing), or when
+// reads keep failing: the window checks the link and, when the pair no longer
+// answers, handles a removal. wParam: the pair it is about
+// (CUSBDriver::PairGeneration).
 constexpr uint32_t WM_DEVICE_LOST = 0x8000 + 0x40; // WM_APP + 0x40
 
 enum DeviceEventCode : uint32_t {

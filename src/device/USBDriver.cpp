@@ -149,18 +149,18 @@ void CUSBDriver::LogSearchReport() {
     }
 }
 
-// The receiver's interfaces are gone while the pair is still open: every
-// exchange would fail until the pair is opened anew, and no removal notice
-// need come (a driver reset takes the HID interfaces down, not the USB
-// device). The window is asked once per open pair.
-void CUSBDriver::ReportLinkLost(const char* where, uint32_t error) {
+// The pair is gone, or no longer delivers reports, while it is still open:
+// every exchange would fail until the pair is opened anew, and no removal
+// notice need come (a driver reset takes the HID interfaces down, not the USB
+// device; a pulled receiver's notice may come seconds later). The window is
+// asked once per open pair.
+void CUSBDriver::ReportLinkLost(const char* where, uint32_t error, const char* why) {
     if (m_bLostReported.exchange(true))
         return;
-    WriteLog("%s: err=0x%x, the receiver's interfaces are gone; asking for a reopen", where,
-             unsigned(error));
+    WriteLog("%s: err=0x%x, %s; asking the window to check the link", where, unsigned(error), why);
     EventPoster* wnd = m_pMainWnd;
     if (wnd && wnd->IsWindow())
-        wnd->Post(WM_DEVICE_LOST, 0, 0);
+        wnd->Post(WM_DEVICE_LOST, m_nPairGeneration, 0);
 }
 
 bool CUSBDriver::FindDev() {
@@ -220,6 +220,7 @@ bool CUSBDriver::OpenDevice() {
 
     m_bLostReported = false;
     m_bForeignLogged = false;
+    ++m_nPairGeneration;
     StartReader(NotifyHandle());
     platform::SleepMs(kReaderStartMs);
     return true;
@@ -274,20 +275,23 @@ void CUSBDriver::StopNotify() {
 }
 
 void CUSBDriver::NotifyThread(HidHandle hNotify) {
+    device::ReadFailureWatch watch; // one per pair: a reader reads one pair
     while (!m_bStopNotify) {
         uint8_t report[device::kReportSize] = {};
         report[0] = REPORT_ID_NOTIFY;
         if (m_lib->ReadReport(hNotify, report, sizeof report)) {
+            watch.OnSuccess();
             OnNotifyReport(report);
-        } else {
-            const uint32_t error = m_lib->LastError();
-            if (error == kHidErrorDeviceNotConnected && !m_bStopNotify)
-                ReportLinkLost("NotifyThread", error);
-            // An unplugged receiver fails every read; do not spin on it.
-            std::unique_lock lock(m_mtxReader);
-            m_cvReader.wait_for(lock, std::chrono::milliseconds(kReadFailMs),
-                                [this] { return m_bStopNotify.load(); });
+            continue;
         }
+        const uint32_t error = m_lib->LastError();
+        // With the stop flag set, the failure is our own cancel.
+        if (!m_bStopNotify)
+            OnReadFailure(error, watch);
+        // An unplugged receiver fails every read; do not spin on it.
+        std::unique_lock lock(m_mtxReader);
+        m_cvReader.wait_for(lock, std::chrono::milliseconds(kReadFailMs),
+                            [this] { return m_bStopNotify.load(); });
     }
     WriteLog("Thread exit!\n");
     {
@@ -295,6 +299,19 @@ void CUSBDriver::NotifyThread(HidHandle hNotify) {
         m_bReaderDone = true;
     }
     m_cvReader.notify_all();
+}
+
+void CUSBDriver::OnReadFailure(uint32_t error, device::ReadFailureWatch& watch) {
+    const device::ReadFailureWatch::Verdict verdict = watch.OnFailure(error);
+    if (verdict.logIt)
+        WriteLog("NotifyThread: read failed, err=0x%x (further ones with this reason not logged)",
+                 unsigned(error));
+    if (!verdict.linkLost)
+        return;
+    if (error == kHidErrorDeviceNotConnected)
+        ReportLinkLost("NotifyThread", error, "the receiver's interfaces are gone");
+    else
+        ReportLinkLost("NotifyThread", error, "reads keep failing");
 }
 
 void CUSBDriver::OnNotifyReport(const uint8_t* report) {
@@ -416,7 +433,7 @@ bool CUSBDriver::SendCommand(const device::CommandRecord& record, HidHandle hDev
             return false;
         }
         if (m_nSendError == kHidErrorDeviceNotConnected)
-            ReportLinkLost("SendCommand", m_nSendError);
+            ReportLinkLost("SendCommand", m_nSendError, "the receiver's interfaces are gone");
         platform::SleepMs(kSendRetryMs);
     }
     WriteLog("SendCommand err=0x%x", unsigned(m_nSendError));
@@ -475,6 +492,32 @@ int CUSBDriver::GetDevState() {
     if (result < 0 && failedTry == 0)
         return 0;
     return -1;
+}
+
+// Like GetDevState, but a state the receiver answered is told apart from a
+// report that could not be sent and from one that got no answer: a receiver
+// answers whether its mouse is awake or not, so only the last two mean the
+// pair is gone. An answer with a nonzero result code still comes from the
+// receiver.
+device::LinkProbe CUSBDriver::ProbeLink(uint8_t* state) {
+    std::lock_guard lock(m_mtxCmd);
+    EmptyAnswers();
+    const device::CommandRecord record = device::MakeCommandRecord(CMD_GET_STATE);
+    const HidHandle hDev = CommandHandle();
+    const int tries = std::max(1, m_nRetry.load());
+    for (int t = 0; t < tries; ++t) {
+        if (!hDev || !SendCommand(record, hDev))
+            return device::LinkProbe::NotSent;
+        CRetParam answer;
+        if (WaitNotify(CMD_GET_STATE, answer) == 1) {
+            if (state)
+                *state = answer.Result() == 0 ? answer.Data()[0] : 0;
+            WriteLog("ProbeLink: answered, result %d, state %d", int(answer.Result()),
+                     int(answer.Data()[0]));
+            return device::LinkProbe::Answered;
+        }
+    }
+    return device::LinkProbe::NoAnswer;
 }
 
 int CUSBDriver::GetPowerLevel(int* pbOk) {

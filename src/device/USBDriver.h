@@ -11,6 +11,8 @@
 
 #include "device/DeviceEvents.h"
 #include "device/HidLibrary.h"
+#include "device/LinkPresence.h"
+#include "device/ReadFailures.h"
 #include "device/ReportFrame.h"
 
 #include <atomic>
@@ -70,6 +72,10 @@ public:
     // The device state (1 ready); 0 when the first report cannot be sent, -1
     // when no good answer arrived.
     int GetDevState();
+    // Whether the open pair still reaches the receiver: command 3 not sent,
+    // sent without an answer, or answered (`*state` then holds the state the
+    // receiver reported, whatever it is).
+    device::LinkProbe ProbeLink(uint8_t* state = nullptr);
     // The battery level with *pbOk 1, or 1 with *pbOk 0 on failure.
     int GetPowerLevel(int* pbOk);
     bool ReadEEPROM(uint32_t nAddr, uint8_t* pDest, int nCount);
@@ -90,6 +96,9 @@ public:
 
     // The handle commands go to: the primary one, else the secondary one.
     HidHandle CommandHandle() const;
+    // Counts the pairs OpenDevice has opened; WM_DEVICE_LOST carries the one
+    // it is about, so a late report for a pair replaced since can be told.
+    uint32_t PairGeneration() const { return m_nPairGeneration; }
     bool ReaderRunning() const { return m_threadNotify.joinable(); }
     size_t QueuedAnswers() const;
 
@@ -101,7 +110,8 @@ private:
     HidHandle OpenCommandInterface(const std::u16string& pattern);
     HidHandle OpenNotifyInterface(const std::u16string& pattern);
     void LogSearchReport();
-    void ReportLinkLost(const char* where, uint32_t error);
+    void ReportLinkLost(const char* where, uint32_t error, const char* why);
+    void OnReadFailure(uint32_t error, device::ReadFailureWatch& watch);
 
     void StartReader(HidHandle hNotify);
     void StopReader();
@@ -154,4 +164,5 @@ private:
     // report has been logged for it.
     std::atomic<bool> m_bLostReported{false};
     std::atomic<bool> m_bForeignLogged{false};
+    std::atomic<uint32_t> m_nPairGeneration{0};
 };

@@ -7,6 +7,8 @@
 #include "DriverFixture.h"
 
 #include <chrono>
+#include <functional>
+#include <thread>
 
 namespace {
 
@@ -42,6 +44,10 @@ public:
         return Track(m_inner->GetVersionNumber(cmd, version));
     }
     bool ReadReport(HidHandle notify, uint8_t* buffer, uint32_t length) override {
+        if (const uint32_t error = m_readError) {
+            m_error = error;
+            return false;
+        }
         return Track(m_inner->ReadReport(notify, buffer, length));
     }
     void CancelBlockedRead(HidHandle notify) override { m_inner->CancelBlockedRead(notify); }
@@ -50,6 +56,7 @@ public:
     std::u16string LastSearchReport() const override { return m_searchReport; }
 
     std::atomic<uint32_t> m_sendError{0}; // nonzero: every SetFeature fails so
+    std::atomic<uint32_t> m_readError{0}; // nonzero: every read fails so
     std::atomic<uint32_t> m_error{0};
     std::atomic<int> m_nSends{0};
     std::u16string m_searchReport;
@@ -153,6 +160,69 @@ TEST_F(LinkFaultsTest, VanishedInterfacesAskTheWindowToReopenOncePerPair) {
         hid->m_sendError = kHidErrorDeviceNotConnected;
         EXPECT_EQ(driver->GetDevState(), 0);
         EXPECT_EQ(LostMessages(), 2);
+    }
+}
+
+// A read failing for another reason than a pulled receiver is logged once per
+// reason; only a run of them reports the link lost, for the pair it is about.
+// Our own cancel at shutdown is neither.
+TEST_F(LinkFaultsTest, ReadsThatKeepFailingReportTheLinkLostOnce) {
+    constexpr uint32_t kAborted = 995;
+    Open();
+    const uint32_t pair = driver->PairGeneration();
+    hid->m_readError = kAborted;
+    receiver->SendEvent(0x08); // wakes the blocked read; the next ones fail
+    const auto lost = poster.WaitFor(poster.Messages().size() + 1);
+    ASSERT_EQ(LostMessages(), 1);
+    EXPECT_EQ(lost.back().wParam, pair);
+    EXPECT_EQ(log.Count("NotifyThread: read failed, err=0x3e3"), 1);
+    EXPECT_EQ(log.Count("NotifyThread: err=0x3e3, reads keep failing"), 1);
+
+    hid->m_readError = kErrorGenFailure;
+    std::this_thread::sleep_for(std::chrono::milliseconds(300)); // several more reads
+    EXPECT_EQ(log.Count("NotifyThread: read failed, err=0x1f"), 1);
+    EXPECT_EQ(LostMessages(), 1) << "once per pair";
+
+    // A new pair starts a new watch; stopping it is our own cancel.
+    hid->m_readError = 0;
+    ASSERT_TRUE(driver->OpenDevice());
+    EXPECT_NE(driver->PairGeneration(), pair);
+    log.Clear();
+    driver->StopNotify();
+    EXPECT_EQ(log.Count("NotifyThread: read failed"), 0);
+    EXPECT_EQ(LostMessages(), 1);
+}
+
+// The probe tells a receiver that answers, whatever its mouse's state, from
+// one that cannot be reached; GetDevState gives 0 for both a mouse asleep and
+// an unsent report.
+TEST_F(LinkFaultsTest, TheProbeTellsAnAsleepMouseFromAGonePair) {
+    struct Case {
+        const char* name;
+        std::function<void()> fault;
+        device::LinkProbe probe;
+        int state;
+    } cases[] = {
+        {"awake", [] {}, device::LinkProbe::Answered, 1},
+        {"asleep", [&] { receiver->SetDeviceState(sim::kAsleepState); },
+         device::LinkProbe::Answered, sim::kAsleepState},
+        {"answer with an error code", [&] { receiver->SetResultCode(2); },
+         device::LinkProbe::Answered, 0},
+        {"no answer", [&] { receiver->DropNextAnswers(5); }, device::LinkProbe::NoAnswer, -1},
+        {"interfaces gone", [&] { hid->m_sendError = kHidErrorDeviceNotConnected; },
+         device::LinkProbe::NotSent, -1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        receiver = std::make_shared<sim::VirtualReceiver>();
+        MakeFaultyDriver();
+        Open();
+        c.fault();
+        uint8_t state = 0xEE;
+        EXPECT_EQ(driver->ProbeLink(&state), c.probe);
+        if (c.state >= 0) {
+            EXPECT_EQ(int(state), c.state);
+        }
     }
 }
 

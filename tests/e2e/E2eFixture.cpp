@@ -161,6 +161,11 @@ bool TarvelRun::Start(const OptEdits& extraEnv) {
     return ok;
 }
 
+// The virtual receiver keeps its unplugged state beside its state file.
+void TarvelRun::UnplugBeforeStart() {
+    std::ofstream(m_dir / L"receiver.state.unplugged", std::ios::binary);
+}
+
 HWND TarvelRun::Main() const {
     HWND hwnd = ::FindWindowW(nullptr, kTitle);
     DWORD pid = 0;

@@ -48,6 +48,8 @@ public:
 
     // Starts Tarvel.exe; `extraEnv` is added to its environment.
     bool Start(const OptEdits& extraEnv = {});
+    // Before Start: the receiver starts unplugged (the program finds none).
+    void UnplugBeforeStart();
     // Waits for the visible main window and for the start-up read to end.
     bool WaitReady(int ms = 20000);
     // The main window (a top-level window with the title), or null.

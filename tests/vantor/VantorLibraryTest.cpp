@@ -284,9 +284,26 @@ TEST_F(VantorTest, MouseActionsArriveAsEventReports) {
 
 TEST_F(VantorTest, MalformedControlCommandsAreRefused) {
     OpenBoth();
-    for (const char* command :
-         {"", "bogus", "dpi 1", "light 0x10 1", "light 0x20 2", "light 0x20", "event 256",
-          "event -1", "result 0x1g", "latency", "sendfail 2", "peek 0x1fff 2", "peek 0 0"}) {
+    for (const char* command : {"",
+                                "bogus",
+                                "dpi 1",
+                                "light 0x10 1",
+                                "light 0x20 2",
+                                "light 0x20",
+                                "event 256",
+                                "event -1",
+                                "result 0x1g",
+                                "latency",
+                                "sendfail 2",
+                                "peek 0x1fff 2",
+                                "peek 0 0",
+                                "asleep",
+                                "asleep 2",
+                                "unplug 5",
+                                "unplug --notice-delay-ms",
+                                "unplug --hid-delay-ms 5",
+                                "plug --hid-delay-ms x",
+                                "plug --hid-delay-ms 999999"}) {
         const std::string reply = Control(command);
         EXPECT_EQ(reply.rfind("error ", 0), 0u) << "'" << command << "' -> " << reply;
     }
@@ -316,6 +333,17 @@ TEST_F(VantorTest, InjectedFaultsReachTheProgram) {
     ASSERT_TRUE(answer);
     EXPECT_EQ((*answer)[1], 3);
 
+    // A mouse asleep: the receiver still answers, with another state.
+    ASSERT_EQ(Control("asleep 1"), "ok");
+    answer = Exchange(Frame(3, 0, 0));
+    ASSERT_TRUE(answer);
+    EXPECT_EQ((*answer)[2], 0);
+    EXPECT_EQ((*answer)[6], sim::kAsleepState);
+    ASSERT_EQ(Control("asleep 0"), "ok");
+    answer = Exchange(Frame(3, 0, 0));
+    ASSERT_TRUE(answer);
+    EXPECT_EQ((*answer)[6], sim::kFactoryState);
+
     // Failing sends fail SetFeature with a reason.
     ASSERT_EQ(Control("sendfail 1"), "ok");
     EXPECT_FALSE(m_lib.SetFeature(m_cmd, Frame(3, 0, 0).data(), 17));
@@ -324,16 +352,31 @@ TEST_F(VantorTest, InjectedFaultsReachTheProgram) {
     EXPECT_TRUE(Exchange(Frame(3, 0, 0)));
 }
 
+// Pumps messages until every notice posted so far, by any receiver of the
+// process, has been delivered; true when that happened within `wait`.
+bool AllNoticesDelivered(const std::function<std::string()>& pending,
+                         std::chrono::milliseconds wait = 5s);
+
+// As a pulled receiver's HID interfaces do: the blocked read, and every read
+// after, fails with ERROR_DEVICE_NOT_CONNECTED, a send too; nothing opens
+// until the receiver is back and its HID interfaces are set up.
 TEST_F(VantorTest, UnpluggingKillsTheHandlesUntilReopenedAfterPlug) {
     OpenBoth();
     auto blocked = std::async(std::launch::async, [this] {
         Report r{};
-        return m_lib.ReadReport(m_notify, r.data(), 17);
+        const bool ok = m_lib.ReadReport(m_notify, r.data(), 17);
+        return std::make_pair(ok, m_lib.LastError());
     });
     std::this_thread::sleep_for(100ms);
-    ASSERT_EQ(Control("unplug"), "ok");
-    ASSERT_EQ(blocked.wait_for(2s), std::future_status::ready) << "the blocked read ends";
-    EXPECT_FALSE(blocked.get());
+    ASSERT_EQ(Control("unplug --notice-delay-ms 3000"), "ok");
+    ASSERT_EQ(blocked.wait_for(2s), std::future_status::ready)
+        << "the blocked read ends before the notices come";
+    const auto [read, readError] = blocked.get();
+    EXPECT_FALSE(read);
+    EXPECT_EQ(readError, uint32_t(ERROR_DEVICE_NOT_CONNECTED));
+    Report r{};
+    EXPECT_FALSE(m_lib.ReadReport(m_notify, r.data(), 17));
+    EXPECT_EQ(m_lib.LastError(), uint32_t(ERROR_DEVICE_NOT_CONNECTED));
 
     EXPECT_FALSE(m_lib.SetFeature(m_cmd, Frame(3, 0, 0).data(), 17));
     EXPECT_EQ(m_lib.LastError(), uint32_t(ERROR_DEVICE_NOT_CONNECTED));
@@ -341,7 +384,9 @@ TEST_F(VantorTest, UnpluggingKillsTheHandlesUntilReopenedAfterPlug) {
     EXPECT_EQ(OpenNotify(), nullptr);
 
     ASSERT_EQ(Control("plug"), "ok");
+    EXPECT_EQ(OpenCommand(), nullptr) << "the HID interfaces are not set up yet";
     EXPECT_FALSE(m_lib.SetFeature(m_cmd, Frame(3, 0, 0).data(), 17)) << "old handle stays dead";
+    ASSERT_TRUE(AllNoticesDelivered([this] { return Control("notices"); }, 8s));
     OpenBoth();
     const std::optional<Report> answer = Exchange(Frame(3, 0, 0));
     ASSERT_TRUE(answer);
@@ -375,10 +420,8 @@ std::optional<std::pair<WPARAM, std::wstring>> NextNotice(std::chrono::milliseco
     return notice;
 }
 
-// Pumps messages until every notice posted so far, by any receiver of the
-// process, has been delivered; true when that happened within `wait`.
 bool AllNoticesDelivered(const std::function<std::string()>& pending,
-                         std::chrono::milliseconds wait = 5s) {
+                         std::chrono::milliseconds wait) {
     const auto end = std::chrono::steady_clock::now() + wait;
     for (;;) {
         MSG msg;
@@ -408,27 +451,55 @@ TEST_F(VantorTest, UnplugAndPlugAreAnnouncedToTheWindowsOfTheProcess) {
     ASSERT_TRUE(AllNoticesDelivered(pending));
     g_notices.clear();
 
-    const std::wstring tail = L"#TARVEL0001#{a5dcbf10-6530-11d2-901f-00c04fb951ed}";
+    // Windows' order: the HID interfaces come after the USB device and go
+    // before it.
+    const std::wstring usbTail = L"#TARVEL0001#{a5dcbf10-6530-11d2-901f-00c04fb951ed}";
+    const std::wstring hidTail = L"#tarvel-virtual#{4d1e55b2-f16f-11cf-88cb-001111000030}";
+    auto usb = [&](const wchar_t* ids) { return L"\\\\?\\USB#" + std::wstring(ids) + usbTail; };
+    auto hid = [&](const wchar_t* ids, const wchar_t* col) {
+        return L"\\\\?\\HID#" + std::wstring(ids) + L"&" + col + hidTail;
+    };
+    const wchar_t* a = L"VID_25A7&PID_FA92";
+    const wchar_t* b = L"VID_25A7&PID_FA99";
+    using Clock = std::chrono::steady_clock;
     const struct {
         const char* command;
-        WPARAM event;
-        const wchar_t* ids;
+        std::vector<std::pair<WPARAM, std::wstring>> notices;
+        std::chrono::milliseconds notBefore; // of the last notice, after the command
     } steps[] = {
-        {"unplug", DBT_DEVICEREMOVECOMPLETE, L"VID_25A7&PID_FA92"},
-        {"plug", DBT_DEVICEARRIVAL, L"VID_25A7&PID_FA92"},
-        {"unplug", DBT_DEVICEREMOVECOMPLETE, L"VID_25A7&PID_FA92"},
-        {"pid 0xfa99", 0, nullptr}, // another receiver of the product
-        {"plug", DBT_DEVICEARRIVAL, L"VID_25A7&PID_FA99"},
+        {"unplug",
+         {{DBT_DEVICEREMOVECOMPLETE, hid(a, L"Col01")},
+          {DBT_DEVICEREMOVECOMPLETE, hid(a, L"Col02")},
+          {DBT_DEVICEREMOVECOMPLETE, usb(a)}},
+         0ms},
+        {"plug",
+         {{DBT_DEVICEARRIVAL, usb(a)},
+          {DBT_DEVICEARRIVAL, hid(a, L"Col01")},
+          {DBT_DEVICEARRIVAL, hid(a, L"Col02")}},
+         250ms},
+        {"unplug --notice-delay-ms 500",
+         {{DBT_DEVICEREMOVECOMPLETE, hid(a, L"Col01")},
+          {DBT_DEVICEREMOVECOMPLETE, hid(a, L"Col02")},
+          {DBT_DEVICEREMOVECOMPLETE, usb(a)}},
+         450ms},
+        {"pid 0xfa99", {}, 0ms}, // another receiver of the product
+        {"plug --hid-delay-ms 0",
+         {{DBT_DEVICEARRIVAL, usb(b)},
+          {DBT_DEVICEARRIVAL, hid(b, L"Col01")},
+          {DBT_DEVICEARRIVAL, hid(b, L"Col02")}},
+         0ms},
     };
     for (const auto& step : steps) {
         SCOPED_TRACE(step.command);
+        const auto start = Clock::now();
         ASSERT_EQ(Control(step.command), "ok");
-        if (!step.ids)
-            continue;
-        const auto notice = NextNotice();
-        ASSERT_TRUE(notice);
-        EXPECT_EQ(notice->first, step.event);
-        EXPECT_EQ(notice->second, std::wstring(L"\\\\?\\USB#") + step.ids + tail);
+        for (const auto& expected : step.notices) {
+            const auto notice = NextNotice();
+            ASSERT_TRUE(notice);
+            EXPECT_EQ(notice->first, expected.first);
+            EXPECT_EQ(notice->second, expected.second);
+        }
+        EXPECT_GE(Clock::now() - start, step.notBefore);
     }
     // Pulled or plugged twice over, nothing more is announced.
     ASSERT_EQ(Control("plug"), "ok");
@@ -484,11 +555,13 @@ TEST_F(VantorTest, CancelWithNobodyReadingEndsTheNextReadOnly) {
     EXPECT_EQ((*event)[6], 0x04);
 }
 
+// The real backend, under ids no device has (vendor id 0 is never assigned),
+// so a receiver plugged into the machine changes nothing.
 TEST_F(VantorTest, WithoutTheVirtualReceiverNoDeviceIsFound) {
     SetVariable(kVantorVirtualReceiverVariable, u"");
-    EXPECT_EQ(OpenCommand(), nullptr);
+    EXPECT_EQ(OpenCommand(Pattern(0, 0)), nullptr);
     EXPECT_NE(m_lib.LastError(), 0u);
-    EXPECT_EQ(OpenNotify(), nullptr);
+    EXPECT_EQ(OpenNotify(Pattern(0, 0)), nullptr);
     EXPECT_NE(m_lib.LastError(), 0u);
     uint32_t version = 0;
     EXPECT_FALSE(m_lib.SetFeature(nullptr, Frame(3, 0, 0).data(), 17));
