@@ -5,6 +5,7 @@
 
 #include "controls/MenuLibrary.h"
 #include "controls/SkinAssets.h"
+#include "pages/MacroLibraryTree.h"
 #include "pages/MsgDlg.h"
 #include "platform/Text.h"
 #include "settings/Log.h"
@@ -98,14 +99,7 @@ std::wstring AskMacroFile(HWND owner, bool save, const std::wstring& proposed) {
 } // namespace
 
 MacroTree::Item CMacroDlg::FindMacroItem(uint32_t id) const {
-    MacroTree::Item found = nullptr;
-    if (id == 0)
-        return nullptr;
-    ForEachItem(m_tree, nullptr, [&](MacroTree::Item i) {
-        if (!found && !m_tree.IsFolder(i) && m_tree.ItemMacroId(i) == id)
-            found = i;
-    });
-    return found;
+    return ::FindMacroItem(m_tree, id);
 }
 
 // ------------------------------------------------------------ the tree --
@@ -125,19 +119,8 @@ void CMacroDlg::ReloadTree() {
     const FolderPath selectedPath = folderSelected ? PathOf(m_tree, selected) : FolderPath{};
     const uint32_t selectedId = selected && !folderSelected ? m_tree.ItemMacroId(selected) : 0;
 
-    m_tree.DeleteAll();
     m_shownItem = nullptr;
-    LoadListedMacroTree(m_tree, g_opt.MacroDir);
-    // A macro of the list without a readable file (it could not be written)
-    // is still the user's: it shows at the top level.
-    std::vector<std::pair<uint32_t, std::u16string>> unplaced;
-    {
-        auto lock = g_MacroList.Lock();
-        g_MacroList.ForEach([&](const StMacro& m) { unplaced.emplace_back(m.dwID, MacroName(m)); });
-    }
-    for (const auto& [id, name] : unplaced)
-        if (!FindMacroItem(id))
-            m_tree.InsertItem(nullptr, name, false, id, u"");
+    ReadMacroLibraryTree(m_tree);
     for (const FolderPath& path : expanded)
         m_tree.Expand(FolderAt(m_tree, path), true);
     m_nRevision = revision;
