@@ -2,6 +2,8 @@
 # Runs a Windows executable under Wine for CTest and the run scripts.
 # The Wine prefix lives in the build folder that holds the executable and is
 # created on first use; a virtual X display is started when none is set.
+# TARVEL_WINEPREFIX names another prefix (made the same way) for a test that
+# needs one of its own.
 set -euo pipefail
 
 # --start-server BUILD_DIR: prepare the prefix and leave a persistent server
@@ -24,7 +26,9 @@ wine=$(command -v wine64 || true)
 wineserver=$(command -v wineserver || true)
 [ -n "$wineserver" ] || wineserver=/usr/lib/wine/wineserver
 
-export WINEPREFIX="$build/wineprefix"
+export WINEPREFIX="${TARVEL_WINEPREFIX:-$build/wineprefix}"
+prefix_lock="$build/.wineprefix.lock"
+[ -z "${TARVEL_WINEPREFIX:-}" ] || prefix_lock="$TARVEL_WINEPREFIX.lock"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 
@@ -34,7 +38,10 @@ if [ -z "${DISPLAY:-}" ]; then
   flock 8
   num=""
   [ -f "$build/.xvfb.display" ] && num=$(cat "$build/.xvfb.display")
-  if [ -z "$num" ] || ! [ -e "/tmp/.X11-unix/X$num" ]; then
+  pid=""
+  [ -f "$build/.xvfb.pid" ] && pid=$(cat "$build/.xvfb.pid")
+  # A display whose server died (a killed session) leaves its socket behind.
+  if [ -z "$num" ] || ! [ -e "/tmp/.X11-unix/X$num" ] || [ -z "$pid" ] || ! kill -0 "$pid" 2>/dev/null; then
     num=$(( 90 + RANDOM % 400 ))
     while [ -e "/tmp/.X11-unix/X$num" ] || [ -e "/tmp/.X$num-lock" ]; do num=$((num + 1)); done
     setsid Xvfb ":$num" -screen 0 1280x1024x24 -nolisten tcp </dev/null >/dev/null 2>&1 8>&- &
@@ -47,7 +54,7 @@ if [ -z "${DISPLAY:-}" ]; then
 fi
 
 # The prefix is made once; parallel tests wait for it behind a lock.
-exec 9>"$build/.wineprefix.lock"
+exec 9>"$prefix_lock"
 flock 9
 if [ ! -f "$WINEPREFIX/.tarvel-ready" ]; then
   "$wine" wineboot -i </dev/null >/dev/null 2>&1 || true

@@ -12,7 +12,7 @@ fuzz_seconds=${TARVEL_FUZZ_SECONDS:-20}
 
 cleanup() {
   # Wine's server and the virtual display outlive the tests; end them here.
-  for prefix in build/*/wineprefix; do
+  for prefix in build/*/wineprefix build/*/tests/*/wineprefix; do
     [ -d "$prefix" ] && WINEPREFIX="$PWD/$prefix" /usr/lib/wine/wineserver -k 2>/dev/null || true
   done
   for pidfile in build/*/.xvfb.pid; do

@@ -6,7 +6,7 @@
 #include "HidBackend.h"
 
 #include "BoundedIo.h"
-#include "InterfaceChoice.h"
+#include "device/InterfaceChoice.h"
 #include "SearchReport.h"
 
 // clang-format off: the order of these matters.

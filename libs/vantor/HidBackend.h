@@ -1,11 +1,14 @@
 #pragma once
 // Vantor.dll's backend for real receivers: SetupAPI enumeration and hid.dll.
 
-#include "InterfaceMatch.h"
+#include "device/InterfaceMatch.h"
 
 #include <windows.h>
 
 namespace vantor {
+
+// The rules of the choice are shared with the Linux hidraw library.
+using namespace ::device;
 
 // The present HID interface ChooseInterface picks for `request`, opened with
 // the access it chose and the request's flags; null (GetLastError set) when

@@ -14,7 +14,7 @@
 //   notification interface (usage == 0). Such an interface is opened with
 //   `access` and `flags` (CreateFileW's desired access and flags; shared for
 //   read and write) and its handle returned; null when none qualifies or none
-//   opens. InterfaceChoice.h has the rules in full; in short:
+//   opens. src/device/InterfaceChoice.h has the rules in full; in short:
 //   - of several that qualify, the first that opens is taken;
 //   - a command interface that another program (or the system) holds is
 //     opened with access 0 instead, which still sends feature reports;

@@ -8,7 +8,7 @@
 
 #include "VirtualBackend.h"
 
-#include "InterfaceChoice.h"
+#include "device/InterfaceChoice.h"
 #include "SearchReport.h"
 #include "Vantor.h"
 #include "VirtualControl.h"
@@ -554,6 +554,9 @@ std::string VirtualDevice::Execute(const std::string& line) {
          }},
         {"release", "release <bcd>", {0xFFFF}, ok([&](const Args& a) {
              r.SetReleaseNumber(uint16_t(a[0]));
+         })},
+        {"power", "power <level>", {0xFF}, ok([&](const Args& a) {
+             r.SetPowerLevel(uint8_t(a[0]));
          })},
         {"latency", "latency <ms>", {60000}, ok([&](const Args& a) {
              r.SetLatency(std::chrono::milliseconds(a[0]));

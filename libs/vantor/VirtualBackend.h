@@ -2,13 +2,16 @@
 // Vantor.dll's backend for the virtual receiver (sim::VirtualReceiver), used
 // when TARVEL_VIRTUAL_RECEIVER names a state file.
 
-#include "InterfaceMatch.h"
+#include "device/InterfaceMatch.h"
 
 #include <windows.h>
 
 #include <string>
 
 namespace vantor {
+
+// The rules of the choice are shared with the Linux hidraw library.
+using namespace ::device;
 
 // The state file named by TARVEL_VIRTUAL_RECEIVER, or false when it is unset
 // or empty.

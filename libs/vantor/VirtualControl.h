@@ -25,6 +25,8 @@
 //   pid <id>             while unplugged: the product id the receiver comes
 //                        back with (another receiver of the product)
 //   release <bcd>        the device release number it reports
+//   power <level>        the battery level command 4 answers (0-255; the
+//                        mouse reports 0-10)
 //   latency <ms>         delay of every answer
 //   drop <n>             the next n answers are lost
 //   result <code>        result code of the following answers (0: success)

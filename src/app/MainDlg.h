@@ -61,7 +61,7 @@ public:
     void InitProfiles();
     void SyncUiToSensor();
     void SetAsCurProfile(uint32_t dwID);
-    void ShowPage(int n);
+    void ShowPage(int n) override;
     void OnConfig();
     void OnExit();
     void OnPopupMenuButton(int x, int y);
@@ -70,6 +70,9 @@ public:
     bool PreApplyCheck() override;
     // Every page shows the current profile again.
     void RefreshPages() override;
+    bool DeviceConnected() override { return DeviceOpen(); }
+    // The battery through the device link, for the keys page's timers.
+    bool ReadPowerLevel(int& level) override;
     // Tells every page; true when one of them changed a profile.
     bool MacrosChanged(MacroChange change) override;
 

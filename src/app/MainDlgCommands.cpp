@@ -65,6 +65,14 @@ void CTarvelDlg::RefreshPages() {
             row.page->ShowProfile(copy);
 }
 
+bool CTarvelDlg::ReadPowerLevel(int& level) {
+    if (!DeviceOpen())
+        return false;
+    int ok = 0;
+    level = m_usb.GetPowerLevel(&ok);
+    return ok != 0;
+}
+
 bool CTarvelDlg::MacrosChanged(MacroChange change) {
     bool changed = false;
     for (PageRow& row : m_pages)

@@ -6,6 +6,7 @@
 #include "platform/MessageBox.h"
 #include "platform/Text.h"
 #include "model/InitData.h"
+#include "settings/AppIdentity.h"
 #include "settings/Log.h"
 #include "settings/Settings.h"
 #include "settings/TextTable.h"
@@ -26,8 +27,7 @@ std::string Log8(const std::wstring& s) {
 } // namespace
 
 std::wstring MutexName() {
-    std::wstring name = Txt(u"tc_mutex");
-    return name.empty() ? L"MUTEX_MIRVA_WIRELESS" : name;
+    return W(settings::SingleInstanceMutexName());
 }
 
 bool InitData() {
@@ -126,9 +126,7 @@ bool CTarvelApp::InitInstance() {
         platform::ShowMessageBox(u"     Data Init failed.     ", u"Error");
         return false;
     }
-    g_szAppTitle = W(text::FromField(g_opt.Title, std::size(g_opt.Title)));
-    if (g_szAppTitle.empty())
-        g_szAppTitle = Txt(u"tc_title").substr(0, 39);
+    g_szAppTitle = W(settings::AppTitle());
 
     const SYSTEMTIME now = [] {
         SYSTEMTIME t;

@@ -143,10 +143,27 @@ void CUSBDriver::LogSearchReport() {
         size_t end = report.find('\n', start);
         if (end == std::string::npos)
             end = report.size();
-        if (end > start)
-            WriteLog("FindDev: %s", report.substr(start, end - start).c_str());
+        if (end > start) {
+            m_searchAccount.push_back(report.substr(start, end - start));
+            WriteLog("FindDev: %s", m_searchAccount.back().c_str());
+        }
         start = end + 1;
     }
+}
+
+void CUSBDriver::LogLookingFor(const std::u16string& pattern) {
+    m_searchAccount.push_back("looking for " + text::ToUtf8(pattern));
+    WriteLog("FindDev: looking for %s", text::ToUtf8(pattern).c_str());
+}
+
+std::vector<std::string> CUSBDriver::SearchAccount() const {
+    std::lock_guard lock(m_mtxCmd);
+    return m_searchAccount;
+}
+
+std::optional<CUSBDriver::FailedExchange> CUSBDriver::FirstFailure() const {
+    std::lock_guard lock(m_mtxCmd);
+    return m_firstFailure;
 }
 
 // The pair is gone, or no longer delivers reports, while it is still open:
@@ -172,9 +189,10 @@ bool CUSBDriver::FindDev() {
     const settings::OptSettings& opt = settings::g_opt;
 
     ClearHandle();
+    m_searchAccount.clear();
     if (opt.PID != 0) {
         const std::u16string pattern = PathPattern(opt.VID, opt.PID);
-        WriteLog("FindDev: looking for %s", text::ToUtf8(pattern).c_str());
+        LogLookingFor(pattern);
         m_hCmd = OpenCommandInterface(pattern);
         m_hNotify = OpenNotifyInterface(pattern);
         WriteLog("m_hCmd=0x%x, g_hNotify=0x%x", HandleValue(m_hCmd), HandleValue(m_hNotify));
@@ -188,7 +206,7 @@ bool CUSBDriver::FindDev() {
         if (pid == 0)
             continue;
         const std::u16string pattern = PathPattern(opt.VID, pid);
-        WriteLog("FindDev: looking for %s", text::ToUtf8(pattern).c_str());
+        LogLookingFor(pattern);
         m_hCmd2 = OpenCommandInterface(pattern);
         m_hNotify2 = OpenNotifyInterface(pattern);
         if (m_hCmd2 && m_hNotify2)
@@ -220,6 +238,8 @@ bool CUSBDriver::OpenDevice() {
 
     m_bLostReported = false;
     m_bForeignLogged = false;
+    m_firstFailure.reset();
+    m_bSilent = false;
     ++m_nPairGeneration;
     StartReader(NotifyHandle());
     platform::SleepMs(kReaderStartMs);
@@ -442,21 +462,46 @@ bool CUSBDriver::SendCommand(const device::CommandRecord& record, HidHandle hDev
 
 int CUSBDriver::Exchange(const device::CommandRecord& record, int tries, const char* failedLine,
                          bool logTries, CRetParam& answer, int* failedTry) {
+    if (m_bSilent && m_bGiveUpWhenSilent) {
+        WriteLog("Exchange: the receiver stopped answering; command 0x%x not sent",
+                 unsigned(record[0]));
+        if (failedTry)
+            *failedTry = 0;
+        m_nSendError = kHidErrorTimeout;
+        NoteFailure(record, {.error = kHidErrorTimeout, .skipped = true});
+        return -1;
+    }
     const HidHandle hDev = CommandHandle();
+    bool answered = false;
     for (int t = 0; t < tries; ++t) {
         if (!SendCommand(record, hDev)) {
             if (failedTry)
                 *failedTry = t;
+            NoteFailure(record, {.error = m_nSendError});
             return -1;
         }
-        if (WaitNotify(record[0], answer) == 1 && answer.Result() == 0)
+        const bool got = WaitNotify(record[0], answer) == 1;
+        answered = answered || got;
+        if (got && answer.Result() == 0)
             return 1;
         if (failedLine)
             WriteLog("%s", failedLine);
         if (logTries && tries > 1)
             WriteLog("nRetry=%d", t + 1);
     }
+    NoteFailure(record, {.sent = true, .answered = answered, .result = answer.Result()});
+    if (!answered)
+        m_bSilent = true;
     return 0;
+}
+
+void CUSBDriver::NoteFailure(const device::CommandRecord& record, FailedExchange failure) {
+    if (m_firstFailure)
+        return;
+    failure.command = record[0];
+    failure.address = uint32_t(record[2]) << 8 | record[3];
+    failure.length = record[4];
+    m_firstFailure = failure;
 }
 
 bool CUSBDriver::SendCMD(uint8_t nCmdID, uint8_t bData) {

@@ -22,8 +22,10 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 // Bytes 1..16 of one answer report: byte 0 the answered command code, byte 1
 // the result code (0 success), bytes 5..14 the answer data.
@@ -94,6 +96,31 @@ public:
     void SetRetry(int nRetry) { m_nRetry = nRetry; }
     int Retry() const { return m_nRetry; }
 
+    // The account of the last search for the receiver (FindDev), as the log
+    // has it: each pattern looked for, then the library's lines.
+    std::vector<std::string> SearchAccount() const;
+
+    // An exchange that failed for good: every try was made, or a report could
+    // not be sent.
+    struct FailedExchange {
+        uint8_t command = 0;
+        uint32_t address = 0;  // commands 7 and 8
+        uint8_t length = 0;    // data bytes asked for or written
+        bool sent = false;     // false: the report could not be sent
+        uint32_t error = 0;    // the library's reason, when not sent
+        bool answered = false; // an answer came, with result code `result`
+        uint8_t result = 0;
+        bool skipped = false; // not sent: the receiver had stopped answering
+    };
+    // The first exchange that failed since the receiver was opened; none when
+    // all went well.
+    std::optional<FailedExchange> FirstFailure() const;
+    // For a caller that must not wait long (the command line): once an
+    // exchange got no answer at all, later ones fail at once without sending,
+    // instead of each waiting for its own time-out. Off by default: the
+    // program keeps trying, as a write goes on after a chunk that was lost.
+    void SetGiveUpWhenSilent(bool on) { m_bGiveUpWhenSilent = on; }
+
     // The handle commands go to: the primary one, else the secondary one.
     HidHandle CommandHandle() const;
     // Counts the pairs OpenDevice has opened; WM_DEVICE_LOST carries the one
@@ -110,6 +137,7 @@ private:
     HidHandle OpenCommandInterface(const std::u16string& pattern);
     HidHandle OpenNotifyInterface(const std::u16string& pattern);
     void LogSearchReport();
+    void LogLookingFor(const std::u16string& pattern);
     void ReportLinkLost(const char* where, uint32_t error, const char* why);
     void OnReadFailure(uint32_t error, device::ReadFailureWatch& watch);
 
@@ -127,13 +155,14 @@ private:
     // report could not be sent (`*failedTry` then says which try).
     int Exchange(const device::CommandRecord& record, int tries, const char* failedLine,
                  bool logTries, CRetParam& answer, int* failedTry = nullptr);
+    void NoteFailure(const device::CommandRecord& record, FailedExchange failure);
 
     std::unique_ptr<HidLibrary> m_lib;
     bool m_bLoaded = false;
     HidHandle m_hCmd = nullptr;
     HidHandle m_hCmd2 = nullptr;
     // Held for the whole of every exchange; always taken before m_mtxNotify.
-    std::recursive_mutex m_mtxCmd;
+    mutable std::recursive_mutex m_mtxCmd;
 
     std::atomic<EventPoster*> m_pMainWnd;
     HidHandle m_hNotify = nullptr;
@@ -160,6 +189,13 @@ private:
     // taken where SetFeature failed (a log write in between would replace it).
     // Guarded by m_mtxCmd.
     uint32_t m_nSendError = 0;
+    // What the last FindDev looked at. Guarded by m_mtxCmd.
+    std::vector<std::string> m_searchAccount;
+    // The first exchange that failed since OpenDevice, and whether the
+    // receiver has gone silent. Guarded by m_mtxCmd.
+    std::optional<FailedExchange> m_firstFailure;
+    bool m_bSilent = false;
+    std::atomic<bool> m_bGiveUpWhenSilent{false};
     // Set once the window was asked to reopen for this open pair; a foreign
     // report has been logged for it.
     std::atomic<bool> m_bLostReported{false};

@@ -3,15 +3,11 @@
 // sensor sections of the sensor catalogue, and what is derived from both.
 // It sits above both so that neither needs the other.
 
-#include "model/KeyInfo.h"
+#include "model/KeyTable.h"
 
 #include <string>
 
 namespace settings {
-
-// The default key table: the active sensor's key defaults with the on-screen
-// rectangles of their buttons, for the three key modes.
-extern KeyInfo g_KeyTable[kKeyModes][kKeysPerMode];
 
 // Clears every setting, builds the sensor tables, reads `exeDir`cfg.ini (OPT,
 // then SENSOR_1..SENSOR_25) and computes the derived values. False when the

@@ -1,7 +1,6 @@
 #include "model/ProfileRecord.h"
 
 #include "model/ApplyRequest.h"
-#include "model/InitData.h"
 #include "model/KeyCodes.h"
 #include "model/MemoryMap.h"
 #include "model/SensorCatalogue.h"
@@ -44,21 +43,29 @@ bool IsSensorStep(const SensorDpiTable& table, int32_t dpi) {
     return dpi > 0 && std::find(table.dpi, table.dpi + steps, dpi) != table.dpi + steps;
 }
 
+// The default of key `k` in mode `m` for the sensor a request started with;
+// null without a configuration. Workers read the sensor's own defaults: the
+// key table is the window thread's.
+const KeyInfo* DefaultKeyOf(const ActiveSensor& sensor, int m, int k) {
+    return sensor.cfg ? &sensor.cfg->keys[m][k] : nullptr;
+}
+
 // Key functions no category knows take the function of the key's default.
-int SanitizeKeysForDevice(ProfileRecord& r) {
+int SanitizeKeysForDevice(ProfileRecord& r, const ActiveSensor& sensor) {
     int fixes = 0;
     for (int m = 0; m < kKeyModes; ++m)
         for (int k = 0; k < kKeysPerMode; ++k) {
             KeyInfo& key = r.Key[m][k];
             if (!HasDeviceSlot(key) || IsKnownKeyFunction(key))
                 continue;
-            const KeyInfo& def = settings::g_KeyTable[m][k];
-            if (!IsKnownKeyFunction(def)) {
+            const KeyInfo* found = DefaultKeyOf(sensor, m, k);
+            if (!found || !IsKnownKeyFunction(*found)) {
                 // Written as "no device function", which the mouse takes.
                 settings::WriteLog("profile 0x%x: key %d/%d dwFunID=0x%x unknown, no default",
                                    unsigned(r.dwProfileID), m, k, unsigned(key.dwFunID));
                 continue;
             }
+            const KeyInfo& def = *found;
             settings::WriteLog("profile 0x%x: key %d/%d dwFunID=0x%x unknown, 0x%x taken",
                                unsigned(r.dwProfileID), m, k, unsigned(key.dwFunID),
                                unsigned(def.dwFunID));
@@ -101,7 +108,7 @@ int SanitizeDpiForDevice(ProfileRecord& r, const ActiveSensor& sensor, uint32_t&
     return fixes;
 }
 
-// Report rates that are not rate codes; the device takes key mode 0's.
+// Report rates that are not rate codes; the device takes the current mode's.
 int SanitizeRatesForDevice(ProfileRecord& r, const ActiveSensor& sensor, uint32_t& unfixable) {
     int fixes = 0;
     for (int m = 0; m < kKeyModes; ++m) {
@@ -113,7 +120,7 @@ int SanitizeRatesForDevice(ProfileRecord& r, const ActiveSensor& sensor, uint32_
             settings::WriteLog("profile 0x%x: dwReportRate[%d]=0x%x is not a report rate, "
                                "nor its default 0x%x",
                                unsigned(r.dwProfileID), m, unsigned(rate), unsigned(def));
-            if (m == 0)
+            if (m == DeviceKeyMode(r))
                 unfixable |= APPLY_RATE;
             continue;
         }
@@ -168,7 +175,9 @@ void ResetProfileDpi(ProfileRecord& r, uint32_t sensorId) {
     r.bXYSeparate = 0;
 }
 
-int SanitizeProfileRecord(ProfileRecord& r) {
+namespace {
+
+int SanitizeRecord(ProfileRecord& r, const ActiveSensor& sensor) {
     using settings::g_opt;
     int fixes = 0;
     if (r.szName[kProfileNameChars - 1] != u'\0' &&
@@ -189,7 +198,8 @@ int SanitizeProfileRecord(ProfileRecord& r) {
             KeyInfo& key = r.Key[m][k];
             if (key.nMatrixIndex >= 0 && key.nMatrixIndex <= kKeysPerMode)
                 continue;
-            int32_t fallback = settings::g_KeyTable[m][k].nMatrixIndex;
+            const KeyInfo* def = DefaultKeyOf(sensor, m, k);
+            int32_t fallback = def ? def->nMatrixIndex : 0;
             if (fallback < 0 || fallback > kKeysPerMode)
                 fallback = 0;
             settings::WriteLog("profile 0x%x: key %d/%d nMatrixIndex=%d out of range, %d taken",
@@ -215,14 +225,20 @@ int SanitizeProfileRecord(ProfileRecord& r) {
     return fixes;
 }
 
+} // namespace
+
+int SanitizeProfileRecord(ProfileRecord& r) {
+    return SanitizeRecord(r, ActiveSensorNow());
+}
+
 DeviceSanitizeResult SanitizeProfileForDevice(ProfileRecord& r) {
     return SanitizeProfileForDevice(r, ActiveSensorNow());
 }
 
 DeviceSanitizeResult SanitizeProfileForDevice(ProfileRecord& r, const ActiveSensor& sensor) {
     DeviceSanitizeResult result;
-    result.nFixes = SanitizeProfileRecord(r);
-    result.nFixes += SanitizeKeysForDevice(r);
+    result.nFixes = SanitizeRecord(r, sensor);
+    result.nFixes += SanitizeKeysForDevice(r, sensor);
     result.nFixes += SanitizeDpiForDevice(r, sensor, result.nUnfixable);
     result.nFixes += SanitizeRatesForDevice(r, sensor, result.nUnfixable);
     return result;

@@ -102,6 +102,13 @@ void ResetProfileHardware(ProfileRecord& record);
 // the sensor has no configuration.
 void ResetProfileDpi(ProfileRecord& record, uint32_t sensorId);
 
+// The key mode whose keys and report rate the mouse holds: the profile's
+// current mode, or mode 0 when that is out of range. The writer writes this
+// mode and the configuration read fills it, so the two always meet.
+constexpr int DeviceKeyMode(const ProfileRecord& r) {
+    return r.nCurMode >= 0 && r.nCurMode < kKeyModes ? r.nCurMode : 0;
+}
+
 // A record is valid when it carries the magic and a non-zero id.
 constexpr bool IsValidProfile(const ProfileRecord& r) {
     return r.dwMagicNumber == kProfileMagic && r.dwProfileID != 0;

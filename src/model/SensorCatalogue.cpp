@@ -1,5 +1,6 @@
 #include "model/SensorCatalogue.h"
 
+#include "model/KeyTable.h"
 #include "settings/Log.h"
 #include "settings/Settings.h"
 
@@ -29,6 +30,10 @@ void SetActiveSensor(uint32_t sensorId, SensorCfg* cfg) {
     std::lock_guard lock(g_mtxActiveSensor);
     g_nCurSensor = sensorId;
     pSensorCfg = cfg;
+    // The defaults follow the mouse in use before anything takes them (a
+    // re-base of the profiles right after an automatic switch).
+    if (cfg)
+        settings::BuildKeyTable(*cfg);
 }
 
 const uint32_t kDefaultDpiColors[kDpiLevels] = {0x0000FF, 0xFF0000, 0x00FF00, 0xFF0080,

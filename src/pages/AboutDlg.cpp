@@ -7,6 +7,8 @@
 #include "settings/Log.h"
 #include "settings/Settings.h"
 
+#include "TarvelVersion.h"
+
 #include <shellapi.h>
 
 using settings::g_opt;
@@ -17,6 +19,14 @@ constexpr RECT kNameRect{70, 55, 430, 75};
 constexpr int kVersionGap = 15;
 constexpr int kVersionHeight = 20;
 } // namespace
+
+std::wstring VersionLine(std::wstring text, std::wstring_view version) {
+    constexpr std::wstring_view kMark = L"{version}";
+    for (size_t at = text.find(kMark); at != std::wstring::npos;
+         at = text.find(kMark, at + version.size()))
+        text.replace(at, kMark.size(), version);
+    return text;
+}
 
 CAboutDlg::CAboutDlg() : fw::SkinDialog(IDD_POPUP) {
     SetDragByBackground(true);
@@ -106,5 +116,6 @@ void CAboutDlg::Paint(HDC dc, const RECT& rc) {
     DrawTextIn(dc, Txt(u"tc_msg21"), kNameRect, font, g_opt.Txt_clr, format);
     const RECT version{kNameRect.left, kNameRect.bottom + kVersionGap, kNameRect.right,
                        kNameRect.bottom + kVersionGap + kVersionHeight};
-    DrawTextIn(dc, Txt(u"tc_version"), version, font, g_opt.Txt_clr, format);
+    DrawTextIn(dc, VersionLine(Txt(u"tc_version"), TARVEL_VERSION_WTEXT), version, font,
+               g_opt.Txt_clr, format);
 }

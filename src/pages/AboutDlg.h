@@ -7,6 +7,13 @@
 #include "framework/Handles.h"
 #include "framework/SkinDialog.h"
 
+#include <string>
+#include <string_view>
+
+// The version line: the text tc_version with each "{version}" replaced by
+// `version`, so a product's texts show the program's own version.
+std::wstring VersionLine(std::wstring text, std::wstring_view version);
+
 class CAboutDlg : public fw::SkinDialog {
 public:
     static constexpr UINT kLinkId = 1001;

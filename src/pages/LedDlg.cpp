@@ -380,7 +380,7 @@ void CLedDlg::PickColour(uint32_t colour) {
     Commit(MaskOf(m_nTarget));
 }
 
-void CLedDlg::OnPagePressed(POINT pt) {
+bool CLedDlg::OnPagePressed(POINT pt) {
     const settings::Point at{pt.x, pt.y};
     const settings::Rect spectrum{m_layout.spectrum.x, m_layout.spectrum.y,
                                   m_layout.spectrum.x + fw::Width(m_imgSpectrum),
@@ -392,17 +392,13 @@ void CLedDlg::OnPagePressed(POINT pt) {
         ::ReleaseDC(m_hwnd, dc);
         if (colour != CLR_INVALID)
             PickColour(colour);
-        return;
+        return true;
     }
     if (const std::optional<int> square = led::GridSquareAt(m_layout, at)) {
         PickColour(led::GridColours()[size_t(*square)]);
-        return;
+        return true;
     }
-    // Anywhere else the page is part of the window's caption: drag the window.
-    HWND top = ::GetAncestor(m_hwnd, GA_ROOT);
-    const DWORD pos = ::GetMessagePos();
-    ::ReleaseCapture();
-    ::PostMessageW(top, WM_NCLBUTTONDOWN, HTCAPTION, LPARAM(pos));
+    return false;
 }
 
 bool CLedDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
@@ -432,10 +428,6 @@ bool CLedDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)
         return true;
     case WM_COLOR_CLICKED:
         OnColourClicked(int(lParam));
-        result = 0;
-        return true;
-    case WM_LBUTTONDOWN:
-        OnPagePressed(POINT{short(LOWORD(lParam)), short(HIWORD(lParam))});
         result = 0;
         return true;
     case WM_SETCURSOR: {

@@ -77,7 +77,9 @@ private:
     void OnSliderReleased(UINT id);
     void OnFieldChanged(int field);
     void OnColourClicked(int which);
-    void OnPagePressed(POINT pt);
+    // The spectrum and the preset grid pick a colour; elsewhere the page
+    // drags the window.
+    bool OnPagePressed(POINT pt) override;
     void PickColour(uint32_t colour);
     void SetTarget(int which);
     bool TargetUsable() const;

@@ -6,6 +6,7 @@
 #include "controls/SkinWarning.h"
 #include "controls/SkinWindow.h"
 #include "model/KeyCodes.h"
+#include "pages/PopupFrame.h"
 #include "settings/Log.h"
 #include "settings/Settings.h"
 
@@ -154,10 +155,8 @@ std::wstring NumberHint(NumberCheck::Hint hint, const std::wstring& tip, int32_t
 
 namespace {
 constexpr UINT kCheckFirstId = 1101;
-constexpr int kTitleBand = 40;  // height of the title band of msg_nr.png
-constexpr int kFooterTop = 144; // where the button footer starts
-constexpr int kButtonMargin = 16;
-constexpr int kButtonGap = 10;
+using popup::kFooterTop;
+using popup::kTitleBand;
 constexpr int kInputWidth = 300;
 constexpr int kInputTop = 68;
 constexpr int kInputHeight = 26;
@@ -241,48 +240,14 @@ BOOL CMsgDlg::OnInitDialog() {
     // The dialog's own missing images are warned about in the system's box:
     // through this dialog they would build another one, and so on.
     SkinWarningsToSystemBox ownImages;
-    const int w = fw::Width(m_imgBkg), h = fw::Height(m_imgBkg);
     ::SetWindowTextW(m_hwnd, L"TarvelMsgTopWindow");
-    PlaceOverOwner(m_hwnd, w, h);
-    ::SetWindowRgn(m_hwnd, RegionFromImage(*m_imgBkg).Release(), TRUE);
+    popup::ShapeByImage(m_hwnd, *m_imgBkg);
     if (!g_fontApp)
         m_fontText = MakeFont(14, FW_NORMAL);
     m_fontInput = MakeFont(16, FW_NORMAL);
-
-    const POINT closeAt{w - 42, 9};
-    NewDialogCloseButton(m_hwnd, m_btnClose, m_imgBkg.get(), closeAt);
-
     // OK and Cancel at the bottom right; Cancel only for a question.
     const int kind = Kind();
-    const int btnTop = kFooterTop + 12;
-    const int right = w - kButtonMargin;
-    struct Placed {
-        CPngBtn& btn;
-        const char16_t* text;
-        int left;
-    };
-    const int btnWidth = 103;
-    Placed buttons[] = {
-        {m_btnCancel, u"tc_cancel", right - btnWidth},
-        {m_btnOk, u"tc_ok",
-         kind == kQuestion ? right - 2 * btnWidth - kButtonGap : right - btnWidth},
-    };
-    for (Placed& b : buttons) {
-        const std::wstring caption = Txt(b.text);
-        NewSkinButton({.factory = kSmallPngButton3,
-                       .parent = m_hwnd,
-                       .btn = &b.btn,
-                       .normal = L"btn_nr.png",
-                       .hover = L"btn_ov.png",
-                       .pressed = L"btn_ov.png",
-                       .left = b.left,
-                       .top = btnTop,
-                       .parentBkg = m_imgBkg.get(),
-                       .caption = caption.c_str()});
-        b.btn.SetTextColours(g_opt.clrMsgBtnTxtNr, g_opt.clrMsgBtnTxtOv, g_opt.clrMsgBtnTxtDn);
-    }
-    if (kind != kQuestion && m_btnCancel.Hwnd())
-        ::ShowWindow(m_btnCancel.Hwnd(), SW_HIDE);
+    popup::MakeButtons(m_hwnd, m_imgBkg.get(), m_btnClose, m_btnOk, m_btnCancel, kind == kQuestion);
 
     if (kind == kTextInput || kind == kNumberInput || kind == kKeyCombo) {
         DWORD style = WS_CHILD | WS_VISIBLE | ES_CENTER | ES_AUTOHSCROLL;
@@ -465,8 +430,7 @@ bool CMsgDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)
 void CMsgDlg::Paint(HDC dc, const RECT& rc) {
     DrawImage(dc, m_imgBkg.get(), 0, 0, rc.right, rc.bottom);
     HFONT font = TextFont();
-    DrawTextIn(dc, m_strTitle, {26, 0, rc.right - 50, kTitleBand}, font, g_opt.Txt_clr,
-               DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS);
+    popup::DrawTitle(dc, m_strTitle, rc.right, font);
     if (m_hInput) {
         // The message sits just above the input field.
         const RECT input = InputRect();

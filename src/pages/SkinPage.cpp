@@ -1,6 +1,7 @@
 #include "pages/SkinPage.h"
 
 #include "controls/DialogTemplates.h"
+#include "controls/MenuLibrary.h"
 #include "controls/SkinAssets.h"
 #include "controls/SkinFactory.h"
 #include "settings/Settings.h"
@@ -75,4 +76,19 @@ void CSkinPage::Paint(HDC dc, const RECT& rc) {
     if (HasBackground())
         DrawImage(dc, m_imgBkg.get(), 0, 0);
     DrawContent(dc);
+}
+
+bool CSkinPage::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    if (msg != WM_LBUTTONDOWN)
+        return fw::SkinDialog::OnMessage(msg, wParam, lParam, result);
+    result = 0;
+    if (OnPagePressed(POINT{short(LOWORD(lParam)), short(HIWORD(lParam))}))
+        return true;
+    // Anywhere else the page is part of the window's caption: the main window
+    // moves as a press on its caption would move it, from the pressed point.
+    CloseMenus();
+    const DWORD pos = ::GetMessagePos();
+    ::ReleaseCapture();
+    ::PostMessageW(::GetAncestor(m_hwnd, GA_ROOT), WM_NCLBUTTONDOWN, HTCAPTION, LPARAM(pos));
+    return true;
 }

@@ -15,9 +15,15 @@
 // - the device only by posting a request to the apply worker (PostApply); it
 //   never calls the device link;
 // - the main window only through PageHost (PreApplyCheck before a request,
-//   RefreshPages after changing what other pages show, MacrosChanged after
-//   editing the macro library) and by answering the contract. It includes
-//   nothing of the program's shell.
+//   RefreshPages after changing what other pages show, DeviceConnected and
+//   ReadPowerLevel for the battery, ShowPage to send the user to another
+//   page, MacrosChanged after editing the macro library) and by answering
+//   the contract. It includes nothing of the program's shell;
+// - every profile of the list, besides the current one, only when a macro it
+//   names left the library (the keys page's DropMissingMacros), under the
+//   profile list's lock, saving the store afterwards.
+// Pressing a page's background drags the main window (after closing open
+// menus), unless the page takes the press itself (OnPagePressed).
 
 #include "controls/SkinWindow.h"
 #include "framework/GdiPlus.h"
@@ -43,6 +49,14 @@ public:
     virtual bool PreApplyCheck() = 0;
     // Every page shows the current profile again.
     virtual void RefreshPages() = 0;
+    // Whether the receiver is open; the battery is read only then.
+    virtual bool DeviceConnected() { return false; }
+    // The mouse's battery level as it answers (0..10, anything else is
+    // reported as it came); false when it did not answer.
+    virtual bool ReadPowerLevel(int& /*level*/) { return false; }
+    // Shows page n: 1 keys, 2 macros, 3 DPI, 4 lighting (as the navigation
+    // does, so a page that may not be left keeps the user).
+    virtual void ShowPage(int /*n*/) {}
     // The macro page changed the library: every page hears of it
     // (CSkinPage::OnMacrosChanged). True when a page changed a profile.
     virtual bool MacrosChanged(MacroChange) { return false; }
@@ -107,6 +121,9 @@ public:
     static bool EditCurrentProfile(const std::function<void(ProfileRecord&)>& edit);
 
     BOOL OnInitDialog() override;
+    // A press on the background drags the main window unless OnPagePressed
+    // takes it.
+    bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     // Pages never end on Enter or Escape.
     void OnOK() override {}
     void OnCancel() override {}
@@ -118,10 +135,16 @@ protected:
     void Paint(HDC dc, const RECT& rc) override;
     // Draws the page's content over its background (page coordinates).
     virtual void DrawContent(HDC) {}
+    // The left button went down on the page's background at `pt` (page
+    // coordinates); true when the page used the press, false lets it drag
+    // the main window.
+    virtual bool OnPagePressed(POINT /*pt*/) { return false; }
     // A point of the full window image in page coordinates.
     static POINT FromWindow(int x, int y);
     HFONT TextFont() const;
     PageHost* Host() const { return m_pHost; }
+    // The page's background in page coordinates (null without one).
+    Gdiplus::Bitmap* Background() const { return m_imgBkg.get(); }
 
     fw::Font m_fontTitle;
     fw::Font m_fontText;

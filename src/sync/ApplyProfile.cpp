@@ -125,11 +125,9 @@ int Writer::Run() {
 bool Writer::Keys() {
     WriteLog("Set Key --------");
     int32_t matrix[memmap::kKeySlots] = {};
-    int mode = m_p.nCurMode;
-    if (mode < 0 || mode >= kKeyModes) {
-        WriteLog("Set Key: nCurMode=%d out of range, key mode 0 written", mode);
-        mode = 0;
-    }
+    const int mode = DeviceKeyMode(m_p);
+    if (mode != m_p.nCurMode)
+        WriteLog("Set Key: nCurMode=%d out of range, key mode 0 written", m_p.nCurMode);
     const bool all = m_nData == kApplyAll;
     if (!all && m_nData >= uint32_t(kKeysPerMode))
         WriteLog("Set Key: no key %u", unsigned(m_nData));
@@ -323,10 +321,12 @@ bool Writer::DpiLight() {
 
 bool Writer::Rate() {
     platform::SleepMs(kDeviceGapMs);
-    // Key mode 0's entry: the one the configuration read fills.
-    const uint8_t code = memmap::ReportRateToCode(m_p.dwReportRate[0]);
+    // The rate of the mode whose keys the mouse gets; the configuration read
+    // fills the same entry.
+    const uint32_t rate = m_p.dwReportRate[DeviceKeyMode(m_p)];
+    const uint8_t code = memmap::ReportRateToCode(rate);
     if (code == 0) {
-        WriteLog("Set report rate: 0x%x is not a report rate", unsigned(m_p.dwReportRate[0]));
+        WriteLog("Set report rate: 0x%x is not a report rate", unsigned(rate));
         return Passed(false);
     }
     return Passed(Write(memmap::kAddrReportRate, memmap::EncodeSetting(code)));

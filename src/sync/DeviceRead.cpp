@@ -295,7 +295,9 @@ int ReadDevCfg(ProfileRecord& p, CfgReadCtx& ctx, DevMemorySource& src) {
         WriteLog("ReadDevCfg: report rate code 0x%x not known", basic[memmap::kAddrReportRate]);
         return 0;
     }
-    p.dwReportRate[0] = rate;
+    // The mouse holds the keys and rate of the profile's current mode.
+    const int mode = DeviceKeyMode(p);
+    p.dwReportRate[mode] = rate;
 
     // 8: current DPI level and lift-off distance.
     WriteLog("set g_nCurDpiLevel=%d", g_nCurDpiLevel.load());
@@ -319,12 +321,12 @@ int ReadDevCfg(ProfileRecord& p, CfgReadCtx& ctx, DevMemorySource& src) {
     // 9: DPI levels.
     ReadDpiLevels(p, basic, sensor);
 
-    // 10: keys of key mode 0, macros merged on the way.
+    // 10: keys of that mode, macros merged on the way.
     MergeTree tree(ctx.pMacroTree);
     for (int i = 0; i < kKeysPerMode; ++i) {
         if (g_opt.KeyMask & (1 << i))
             continue;
-        KeyInfo& key = p.Key[0][i];
+        KeyInfo& key = p.Key[mode][i];
         if (!HasDeviceSlot(key))
             continue;
         const int m = key.nMatrixIndex;

@@ -10,6 +10,7 @@
 #include "store/ProfileStore.h"
 
 #include "GuiFixture.h"
+#include "PageStandIn.h"
 
 #include <gtest/gtest.h>
 
@@ -22,21 +23,9 @@ using settings::g_opt;
 
 namespace {
 
-std::vector<std::pair<uint32_t, uint32_t>> g_posted;
-void Record(uint32_t nFlag, uint32_t nData) {
-    g_posted.emplace_back(nFlag, nData);
-}
-
-class FakeHost : public PageHost {
-public:
-    bool PreApplyCheck() override {
-        ++checks;
-        return ready;
-    }
-    void RefreshPages() override {}
-    bool ready = true;
-    int checks = 0;
-};
+guitest::Requests& g_posted = guitest::PostedRequests();
+constexpr auto Record = guitest::RecordRequest;
+using FakeHost = guitest::StandInHost;
 
 struct Child {
     int id;

@@ -4,6 +4,7 @@
 // own configuration does not reach.
 
 #include "GuiFixture.h"
+#include "PageStandIn.h"
 
 #include "model/ApplyRequest.h"
 #include "pages/LedDlg.h"
@@ -20,21 +21,9 @@ using settings::g_opt;
 
 namespace {
 
-std::vector<std::pair<uint32_t, uint32_t>> g_requests;
-void Record(uint32_t nFlag, uint32_t nData) {
-    g_requests.emplace_back(nFlag, nData);
-}
-
-class FakeHost : public PageHost {
-public:
-    bool PreApplyCheck() override {
-        ++checks;
-        return ready;
-    }
-    void RefreshPages() override {}
-    bool ready = true;
-    int checks = 0;
-};
+guitest::Requests& g_requests = guitest::PostedRequests();
+constexpr auto Record = guitest::RecordRequest;
+using FakeHost = guitest::StandInHost;
 
 class LedPageWindow : public testing::Test {
 protected:

@@ -4,6 +4,7 @@
 
 #include "model/ApplyRequest.h"
 #include "model/CoreFixture.h"
+#include "model/KeyTable.h"
 #include "platform/Platform.h"
 #include "store/ProfileDefaults.h"
 
@@ -121,6 +122,26 @@ TEST_F(ProfileRecordTest, RebaseResetsKeysLevelsAndRatesOnly) {
     EXPECT_EQ(std::memcmp(r->szName, before.szName, sizeof r->szName), 0);
     EXPECT_EQ(r->MainLight.nMode, 1);
     EXPECT_EQ(r->nLOD, 2);
+}
+
+// An automatic sensor switch (the receiver's release number) comes before the
+// re-base: the profiles then take the new mouse's keys, not the old one's.
+TEST_F(ProfileRecordTest, RebaseAfterASensorSwitchTakesTheNewSensorsKeys) {
+    auto* r = new ProfileRecord;
+    NewProfileRecord(*r);
+    ASSERT_EQ(g_ProfileList.AddTail(r), 1);
+    ASSERT_EQ(r->Key[1][5].dwFunID, 0x4000022u); // the 0x3325's play/pause in mode 2
+
+    set_cur_sensor(0x3335); // its mode 2 copies mode 1: DPI cycle
+    EXPECT_EQ(settings::g_KeyTable[1][5].dwFunID, 0x80000AAu);
+    RebaseProfilesOnSensor(g_nCurSensor);
+    EXPECT_EQ(r->Key[1][5].dwFunID, 0x80000AAu);
+    // The buttons' places stay those of the keys page.
+    EXPECT_EQ(r->Key[1][5].rcHot, settings::g_KeyTable[0][5].rcHot);
+    EXPECT_GT(r->Key[1][5].rcHot.right, 0);
+
+    set_cur_sensor(0x3325);
+    EXPECT_EQ(settings::g_KeyTable[1][5].dwFunID, 0x4000022u);
 }
 
 TEST_F(ProfileRecordTest, IdsDifferAndSkipIdsInUse) {

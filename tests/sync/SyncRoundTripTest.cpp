@@ -2,6 +2,7 @@
 // macro library and another profile: every field the device holds comes back
 // as it was, for every kind of key function.
 
+#include "model/MemoryMap.h"
 #include "store/MacroList.h"
 #include "sync/ApplyProfile.h"
 #include "sync/DeviceRead.h"
@@ -159,6 +160,36 @@ TEST_F(SyncRoundTripTest, MouseKeyboardMediaAndMacroKeys) {
 
 TEST_F(SyncRoundTripTest, DpiSwitchAndMoreKeyboardKeys) {
     RoundTrip(kKeysB);
+}
+
+// The mouse holds one key mode: the profile's current one. Its keys and its
+// report rate go out and come back in that mode; the other modes are never
+// touched by either direction.
+TEST_F(SyncRoundTripTest, TheCurrentModeGoesOutAndComesBack) {
+    for (int mode : {0, 1, 2}) {
+        SCOPED_TRACE(mode);
+        ProfileRecord out = Profile(0);
+        out.nCurMode = mode;
+        const uint32_t rates[kKeyModes] = {0x1000, 0x250, 0x500};
+        std::copy(std::begin(rates), std::end(rates), out.dwReportRate);
+        for (int m = 0; m < kKeyModes; ++m)
+            out.Key[m][2].dwFunID = m == mode ? 0x80000A9u : 0x1000012u;
+        ASSERT_EQ(Apply(out, APPLY_KEYS | APPLY_RATE, kApplyAll), 1);
+        EXPECT_EQ(Memory(0x00, 1)[0], memmap::ReportRateToCode(rates[mode]));
+
+        ProfileRecord in = out;
+        in.dwReportRate[mode] = 0;
+        in.Key[mode][2].dwFunID = 0;
+        ASSERT_EQ(ReadDevCfg(in, ctx, *driver), 1);
+        EXPECT_EQ(in.dwReportRate[mode], rates[mode]);
+        EXPECT_EQ(in.Key[mode][2].dwFunID, 0x80000A9u);
+        for (int m = 0; m < kKeyModes; ++m) {
+            if (m == mode)
+                continue;
+            EXPECT_EQ(in.dwReportRate[m], out.dwReportRate[m]) << m;
+            EXPECT_EQ(std::memcmp(in.Key[m], out.Key[m], sizeof in.Key[m]), 0) << m;
+        }
+    }
 }
 
 } // namespace

@@ -3,6 +3,8 @@
 // alone; once the program is gone, even without cleaning up, the file is
 // free again.
 
+#include "RunTool.h"
+
 #include "sim/StateClaim.h"
 #include "sim/VirtualReceiver.h"
 
@@ -18,6 +20,8 @@
 #include <unistd.h>
 
 namespace fs = std::filesystem;
+using tooltest::Result;
+using tooltest::RunTool;
 
 namespace {
 
@@ -26,27 +30,6 @@ std::string ReadAll(const fs::path& file) {
     std::ostringstream s;
     s << in.rdbuf();
     return s.str();
-}
-
-struct Result {
-    int status;
-    std::string output;
-};
-
-Result RunTool(const std::string& args) {
-    const std::string command =
-        std::string(TARVELCTL_EXE) + " --exe-dir " + PRODUCT_DIR + " " + args + " 2>&1";
-    Result result{-1, {}};
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe)
-        return result;
-    char buffer[512];
-    size_t got = 0;
-    while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        result.output.append(buffer, got);
-    const int status = ::pclose(pipe);
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return result;
 }
 
 // Another process that serves the state file, as Tarvel.exe does through

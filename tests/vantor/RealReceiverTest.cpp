@@ -3,7 +3,7 @@
 // Vantor.dll from, and the account of a search that found nothing.
 
 #include "BoundedIo.h"
-#include "InterfaceMatch.h"
+#include "device/InterfaceMatch.h"
 #include "device/win32/VantorLibrary.h"
 
 #include <gtest/gtest.h>
@@ -16,7 +16,7 @@
 
 namespace {
 
-using vantor::Lowered;
+using device::Lowered;
 
 // Ids no device has (vendor id 0 is never assigned): the real backend finds
 // nothing under them on any machine, a receiver plugged in or not.

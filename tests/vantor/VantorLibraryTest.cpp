@@ -265,6 +265,18 @@ TEST_F(VantorTest, ReleaseNumberAndProductString) {
     EXPECT_EQ(std::wstring(text), L"Tarvel ") << "cut to the buffer, terminated";
 }
 
+TEST_F(VantorTest, PowerSetsTheLevelTheBatteryQueryAnswers) {
+    OpenBoth();
+    for (int level : {3, 10, 11}) {
+        ASSERT_EQ(Control("power " + std::to_string(level)), "ok");
+        const std::optional<Report> answer = Exchange(Frame(4, 0, 0));
+        ASSERT_TRUE(answer) << level;
+        EXPECT_EQ((*answer)[1], 4) << level;
+        EXPECT_EQ((*answer)[6], level);
+    }
+    EXPECT_EQ(Control("power 256").rfind("error ", 0), 0u);
+}
+
 TEST_F(VantorTest, MouseActionsArriveAsEventReports) {
     OpenBoth();
     struct Case {

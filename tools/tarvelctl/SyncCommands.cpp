@@ -1,8 +1,11 @@
-// read and apply: the configuration read and the apply against the virtual
-// receiver kept in the --virtual state file, on the profile store in
-// --data-dir, through the real CUSBDriver.
+// read and apply: the configuration read and the apply, on the profile store
+// in --data-dir, through the program's device link to the receiver (the
+// virtual one of --virtual, else the real one). A read of a virtual receiver
+// that a running program serves takes the memory through that program's
+// control pipe.
 
 #include "Commands.h"
+#include "DeviceLink.h"
 #include "HexText.h"
 #include "ProfileJson.h"
 
@@ -14,7 +17,6 @@
 #include "platform/SystemMouse.h"
 #include "settings/Settings.h"
 #include "settings/TextTable.h"
-#include "sim/VirtualHidLibrary.h"
 #include "sim/VirtualReceiver.h"
 #include "store/AppDataDir.h"
 #include "store/HeadlessMacroTree.h"
@@ -23,7 +25,6 @@
 #include "store/ProfileStore.h"
 #include "sync/ApplyProfile.h"
 #include "sync/DeviceRead.h"
-#include "sync/OpenReceiver.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -35,13 +36,15 @@
 namespace {
 
 // The program's start-up as far as a read or an apply needs it: settings and
-// texts, the data folder, the macro library, the profiles, and a driver open
-// on the virtual receiver. Message boxes are collected.
+// texts, the data folder, the macro library, the profiles, and, unless the
+// memory comes another way, the receiver opened. Message boxes are collected.
 class SyncSession {
 public:
-    explicit SyncSession(const Options& opts) {
-        if (opts.virtualState.empty() || opts.dataDir.empty())
-            throw CommandError("this command needs --virtual STATE and --data-dir DIR");
+    enum class Device { Open, NotNeeded };
+
+    SyncSession(const Options& opts, Device device) {
+        if (opts.dataDir.empty())
+            throw CommandError("this command needs --data-dir DIR");
         platform::SetMessageBoxSink([this](const std::u16string& t, const std::u16string& c) {
             m_messages.emplace_back(c, t);
         });
@@ -63,28 +66,36 @@ public:
         });
         g_pCurProfile = cur;
 
-        m_receiver = OpenLocalReceiver(opts);
-        m_driver =
-            std::make_unique<CUSBDriver>(std::make_unique<sim::VirtualHidLibrary>(m_receiver));
-        if (!m_driver->InitDriver() || !OpenReceiver(*m_driver))
-            throw CommandError("no receiver found");
-        m_receiver->ResetCounters();
-        m_ctx.pDriver = m_driver.get();
+        if (device == Device::Open) {
+            try {
+                m_link = std::make_unique<DeviceLink>(opts);
+            } catch (...) {
+                // No destructor runs for a session that was not made.
+                platform::SetMessageBoxSink({});
+                throw;
+            }
+            m_ctx.pDriver = &m_link->Driver();
+        }
         m_ctx.pMacroTree = &m_tree;
         m_start = platform::TickCount();
     }
     ~SyncSession() {
-        m_driver.reset();
+        m_link.reset();
         platform::SetMessageBoxSink({});
     }
 
-    CUSBDriver& Driver() { return *m_driver; }
+    DeviceLink& Link() { return *m_link; }
     CfgReadCtx& Ctx() { return m_ctx; }
-    sim::VirtualReceiver& Receiver() { return *m_receiver; }
     uint32_t Elapsed() const { return platform::TickCount() - m_start; }
 
     void WriteTail(JsonWriter& json) {
-        json.Key("reports").Number(m_receiver->ReportsReceived()).Key("ms").Number(Elapsed());
+        if (m_link) {
+            json.Key("reports").Number(m_link->Reports());
+            const std::string failure = m_link->Failure();
+            if (!failure.empty())
+                json.Key("failure").String(failure);
+        }
+        json.Key("ms").Number(Elapsed());
         json.Key("messages").BeginArray();
         for (const auto& [caption, text] : m_messages)
             json.BeginObject().Key("caption").String(caption).Key("text").String(text).EndObject();
@@ -94,20 +105,29 @@ public:
 private:
     std::vector<std::pair<std::u16string, std::u16string>> m_messages;
     HeadlessMacroTree m_tree;
-    std::shared_ptr<sim::VirtualReceiver> m_receiver;
-    std::unique_ptr<CUSBDriver> m_driver;
+    std::unique_ptr<DeviceLink> m_link;
     CfgReadCtx m_ctx;
     uint32_t m_start = 0;
 };
 
 int CmdRead(const Options& opts, const Args& args) {
     if (!args.empty())
-        throw CommandError("usage: --virtual STATE --data-dir DIR read");
-    SyncSession session(opts);
+        throw CommandError("usage: [--virtual STATE] --data-dir DIR read");
+    // Reading leaves the memory as it is: a running program that serves the
+    // receiver reads it out through its control pipe.
+    const bool throughPipe = !ServedBy(opts).empty();
+    SyncSession session(opts,
+                        throughPipe ? SyncSession::Device::NotNeeded : SyncSession::Device::Open);
     ProfileRecord profile{};
     if (!CopyProfileOut(0, profile))
         throw CommandError("no profile 0");
-    const bool ok = ReadDevCfg(profile, session.Ctx(), session.Driver()) == 1;
+    bool ok = false;
+    if (throughPipe) {
+        ImageMemorySource memory(ReadThroughPipe(opts, 0, sim::kMemorySize));
+        ok = ReadDevCfg(profile, session.Ctx(), memory) == 1;
+    } else {
+        ok = ReadDevCfg(profile, session.Ctx(), session.Link().Driver()) == 1;
+    }
     if (ok) {
         g_nResync = 0;
         CopyProfileIn(0, profile);
@@ -115,7 +135,10 @@ int CmdRead(const Options& opts, const Args& args) {
         SaveCurId();
     }
     JsonWriter json;
-    json.BeginObject().Key("ok").Bool(ok).Key("profile");
+    json.BeginObject().Key("ok").Bool(ok);
+    if (throughPipe)
+        json.Key("through").String("control pipe");
+    json.Key("profile");
     WriteProfileJson(json, profile);
     session.WriteTail(json);
     json.EndObject();
@@ -125,7 +148,7 @@ int CmdRead(const Options& opts, const Args& args) {
 
 int CmdApply(const Options& opts, const Args& args) {
     const char* usage =
-        "usage: --virtual STATE --data-dir DIR apply [--profile N] [--flag F] [--data D]";
+        "usage: [--virtual STATE] --data-dir DIR apply [--profile N] [--flag F] [--data D]";
     int64_t index = 0, flag = kApplyFull, data = kApplyAll;
     for (size_t i = 0; i < args.size(); i += 2) {
         if (i + 1 >= args.size())
@@ -142,20 +165,20 @@ int CmdApply(const Options& opts, const Args& args) {
     }
     if (flag < 0 || flag > 0xFFFF || data < 0 || data > 0xFF)
         throw CommandError("--flag is 0..0xFFFF, --data 0..0xFF");
-    SyncSession session(opts);
+    SyncSession session(opts, SyncSession::Device::Open);
     ProfileRecord profile{};
     if (index < 0 || index >= kProfileCount || !CopyProfileOut(int(index), profile))
         throw CommandError("no profile " + std::to_string(index));
     // The pointer settings stay in this process; tarvelctl never changes the system's.
     platform::MemorySystemMouse mouse;
-    const bool ok = ApplyProfile(nullptr, &session.Driver(), &profile, WM_PROGRESS_SETPOS,
+    const bool ok = ApplyProfile(nullptr, &session.Link().Driver(), &profile, WM_PROGRESS_SETPOS,
                                  uint32_t(flag), uint32_t(data), &mouse) == 1;
     SaveProfiles();
     SaveCurId();
 
     JsonWriter json;
     json.BeginObject().Key("ok").Bool(ok).Key("writes").BeginArray();
-    for (const sim::Report& r : session.Receiver().ReceivedReports()) {
+    for (const device::Report& r : session.Link().Sent()) {
         if (r[1] != CMD_WRITE_EEPROM)
             continue;
         const size_t length = std::min<size_t>(r[5], device::kMaxData);
@@ -173,9 +196,9 @@ int CmdApply(const Options& opts, const Args& args) {
     return ok ? 0 : 1;
 }
 
-const CommandRegistration kRead("read", CmdRead, "--virtual STATE --data-dir DIR read");
+const CommandRegistration kRead("read", CmdRead, "[--virtual STATE] --data-dir DIR read");
 const CommandRegistration kApply("apply", CmdApply,
-                                 "--virtual STATE --data-dir DIR apply [--profile N] [--flag F] "
+                                 "[--virtual STATE] --data-dir DIR apply [--profile N] [--flag F] "
                                  "[--data D]");
 
 } // namespace

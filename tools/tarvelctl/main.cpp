@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <map>
 
 namespace {
@@ -43,6 +44,31 @@ int Fail(const std::string& message) {
     return 1;
 }
 
+// Exit status 2: no receiver, and why each candidate was passed over.
+int FailNoReceiver(const NoReceiverError& e) {
+    JsonWriter json;
+    json.BeginObject().Key("error").String(e.what()).Key("search").BeginArray();
+    for (const std::string& line : e.search)
+        json.String(line);
+    json.EndArray().EndObject();
+    Print(json);
+    return 2;
+}
+
+// The product the tool reads when --exe-dir is not given: the one beside it
+// (Windows, the stage folder, a build folder), else the one installed with it
+// (PREFIX/bin/tarvelctl and PREFIX/share/tarvel/).
+std::u16string DefaultProductDir() {
+    const std::u16string exeDir = platform::ExecutableDir();
+    if (std::filesystem::exists(std::filesystem::path(exeDir + u"cfg.ini")))
+        return exeDir;
+    const std::filesystem::path installed =
+        std::filesystem::path(exeDir).parent_path().parent_path() / "share" / "tarvel";
+    if (std::filesystem::exists(installed / "cfg.ini"))
+        return installed.u16string() + platform::kPathSeparator;
+    return exeDir;
+}
+
 } // namespace
 
 CommandRegistration::CommandRegistration(const char* name, CommandFn fn, const char* usage) {
@@ -67,7 +93,7 @@ void Print(const JsonWriter& json) {
 
 int main(int argc, char** argv) {
     Options opts;
-    opts.exeDir = platform::ExecutableDir();
+    opts.exeDir = DefaultProductDir();
     Args args(argv + 1, argv + argc);
     try {
         size_t i = 0;
@@ -89,6 +115,8 @@ int main(int argc, char** argv) {
         if (it == Registry().end())
             throw CommandError("unknown command " + command + "; " + Usage());
         return it->second.fn(opts, rest);
+    } catch (const NoReceiverError& e) {
+        return FailNoReceiver(e);
     } catch (const CommandError& e) {
         return Fail(e.what());
     }

@@ -1,9 +1,9 @@
-#include "InterfaceChoice.h"
+#include "device/InterfaceChoice.h"
 
 #include <algorithm>
 #include <cstdio>
 
-namespace vantor {
+namespace device {
 
 namespace {
 
@@ -122,7 +122,16 @@ std::wstring VendorPart(const std::wstring& pattern) {
 }
 
 Choice ChooseInterface(const OpenRequest& request, const std::vector<PresentInterface>& present,
-                       const InterfaceIdentity* pairedWith, const OpenAttempt& open) {
+                       const InterfaceIdentity* pairedWith, const OpenAttempt& open,
+                       const ErrorText& explain) {
+    // " (what the reason means)", or nothing when neither the system's text
+    // nor the held reasons know it.
+    auto Why = [&explain](uint32_t error) {
+        std::wstring text = explain ? explain(error) : std::wstring();
+        if (text.empty())
+            text = HeldText(error);
+        return text.empty() ? text : L" (" + text + L")";
+    };
     Choice choice;
     std::vector<std::wstring>& lines = choice.lines;
     std::vector<int> candidates;
@@ -135,7 +144,7 @@ Choice ChooseInterface(const OpenRequest& request, const std::vector<PresentInte
         const std::wstring& path = itf.identity.path;
         if (itf.capsError) {
             lines.push_back(path + L": its capabilities cannot be read, error " +
-                            Hex(itf.capsError));
+                            Hex(itf.capsError) + Why(itf.capsError));
             continue;
         }
         const std::wstring described = path + L": " + DescribeCaps(itf.caps);
@@ -177,22 +186,20 @@ Choice ChooseInterface(const OpenRequest& request, const std::vector<PresentInte
         error = open(identity, request.access);
         if (error == 0)
             return taken(i, request.access);
-        const std::wstring held = HeldText(error);
+        const bool held = !HeldText(error).empty();
         const std::wstring cannot = identity.path + L": cannot open it with access " +
-                                    Hex(request.access) + L", error " + Hex(error);
-        if (held.empty()) {
+                                    Hex(request.access) + L", error " + Hex(error) + Why(error);
+        if (!held) {
             lines.push_back(cannot);
         } else if (request.ForCommands() && request.access != 0) {
-            lines.push_back(cannot + L" (" + held +
-                            L"); trying access 0, which still sends feature reports");
+            lines.push_back(cannot + L"; trying access 0, which still sends feature reports");
             error = open(identity, 0);
             if (error == 0)
                 return taken(i, 0);
             lines.push_back(identity.path + L": cannot open it with access 0 either, error " +
-                            Hex(error));
+                            Hex(error) + Why(error));
         } else {
-            lines.push_back(cannot + L" (" + held +
-                            L"); its input reports cannot be read without read access");
+            lines.push_back(cannot + L"; its input reports cannot be read without read access");
         }
     }
     if (candidates.empty()) {
@@ -205,4 +212,4 @@ Choice ChooseInterface(const OpenRequest& request, const std::vector<PresentInte
     return choice;
 }
 
-} // namespace vantor
+} // namespace device

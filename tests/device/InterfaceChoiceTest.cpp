@@ -1,8 +1,9 @@
-// Which HID interface Vantor.dll opens among those a system shows, with which
-// access, and what its account says: realistic interface lists, each row
-// checking the pick, the access used and the lines of the account.
+// Which HID interface Vantor.dll (and the Linux hidraw library) opens among
+// those a system shows, with which access, and what its account says:
+// realistic interface lists in both systems' path forms, each row checking
+// the pick, the access used and the lines of the account.
 
-#include "InterfaceChoice.h"
+#include "device/InterfaceChoice.h"
 
 #include <gtest/gtest.h>
 
@@ -14,10 +15,10 @@
 
 namespace {
 
-using vantor::InterfaceCaps;
-using vantor::InterfaceIdentity;
-using vantor::Kinship;
-using vantor::PresentInterface;
+using device::InterfaceCaps;
+using device::InterfaceIdentity;
+using device::Kinship;
+using device::PresentInterface;
 
 constexpr uint32_t kReadWrite = 0x12019F; // what the program asks for commands
 constexpr uint32_t kRead = 0x120089;      // and for the notifications
@@ -78,6 +79,33 @@ const Receiver kA{L"vid_25a7&pid_fa92", L"8&2d3f1a&0", L"{6c1f2d6e-33a1-11ee-9d5
 const Receiver kB{L"vid_25a7&pid_fa92", L"8&9e0c44&0", L"{7a0b9e42-33a1-11ee-9d5b-806e6f6e6963}",
                   L"USB\\VID_25A7&PID_FA92\\5&1A2B3C&0&4"};
 
+// The same receivers as Linux shows them: one hidraw node per USB interface,
+// whose top-level collections count as the interfaces; the USB device and
+// the USB interface (the node's HID device) are known, containers are not.
+struct LinuxReceiver {
+    std::wstring usb; // the USB device's sysfs folder
+    int firstNode;    // its keyboard's node; the receiver's node follows
+
+    PresentInterface Node(int offset, const std::wstring& where, InterfaceCaps caps) const {
+        const std::wstring node = L"/dev/hidraw" + std::to_wstring(firstNode + offset);
+        return {{node + L" (vid_25a7&pid_fa92&" + where + L")", L"", usb,
+                 usb + L"/" + std::to_wstring(offset) + L"/0003:25A7:FA92"},
+                0,
+                std::move(caps)};
+    }
+    PresentInterface Keyboard() const { return Node(0, L"mi_00", kA.Keyboard().caps); }
+    PresentInterface Mouse() const { return Node(1, L"mi_01&col01", kA.Mouse().caps); }
+    PresentInterface Consumer() const { return Node(1, L"mi_01&col02", kA.Consumer().caps); }
+    PresentInterface Notify() const { return Node(1, L"mi_01&col03", kA.Notify().caps); }
+    PresentInterface Command() const { return Node(1, L"mi_01&col04", kA.Command().caps); }
+    std::vector<PresentInterface> All() const {
+        return {Keyboard(), Mouse(), Consumer(), Notify(), Command()};
+    }
+};
+
+const LinuxReceiver kLinuxA{L"/sys/devices/pci0000:00/0000:00:14.0/usb1/1-2", 0};
+const LinuxReceiver kLinuxB{L"/sys/devices/pci0000:00/0000:00:14.0/usb1/1-4", 4};
+
 // A firmware-update collection of the same vendor collection page, with
 // 17-byte input reports of its own id: the program's accept test takes it.
 PresentInterface FirmwareUpdate() {
@@ -106,7 +134,7 @@ struct Row {
 
 void Check(const Row& row) {
     SCOPED_TRACE(row.name);
-    vantor::OpenRequest request;
+    device::OpenRequest request;
     request.usagePage = row.command ? 0xFF02 : 0xFF01;
     request.usage = row.command ? 2 : 0;
     request.pathPattern = row.pattern;
@@ -114,7 +142,7 @@ void Check(const Row& row) {
                                      : reinterpret_cast<void*>(&AcceptNotify);
     request.access = row.command ? kReadWrite : kRead;
     std::vector<std::pair<std::wstring, uint32_t>> attempts;
-    const vantor::Choice choice = vantor::ChooseInterface(
+    const device::Choice choice = device::ChooseInterface(
         request, row.present, row.pairedWith ? &row.pairedWith->identity : nullptr,
         [&](const InterfaceIdentity& itf, uint32_t access) -> uint32_t {
             attempts.emplace_back(itf.path, access);
@@ -241,7 +269,7 @@ TEST(InterfaceChoice, PicksTheInterfaceTheAccessAndTellsWhy) {
          true,
          L"VID_25a7&PID_fa92",
          {},
-         {{aCmd, kReadWrite, vantor::kErrorSharingViolation}},
+         {{aCmd, kReadWrite, device::kErrorSharingViolation}},
          aCmd,
          0,
          0,
@@ -253,8 +281,8 @@ TEST(InterfaceChoice, PicksTheInterfaceTheAccessAndTellsWhy) {
          true,
          L"VID_25a7&PID_fa92",
          {},
-         {{bCmd, kReadWrite, vantor::kErrorSharingViolation},
-          {bCmd, 0, vantor::kErrorAccessDenied}},
+         {{bCmd, kReadWrite, device::kErrorSharingViolation},
+          {bCmd, 0, device::kErrorAccessDenied}},
          aCmd,
          kReadWrite,
          0,
@@ -264,10 +292,10 @@ TEST(InterfaceChoice, PicksTheInterfaceTheAccessAndTellsWhy) {
          false,
          L"VID_25a7&PID_fa92",
          aCommand,
-         {{aNotify, kRead, vantor::kErrorSharingViolation}},
+         {{aNotify, kRead, device::kErrorSharingViolation}},
          {},
          0,
-         vantor::kErrorSharingViolation,
+         device::kErrorSharingViolation,
          {aNotify + L": cannot open it with access 0x120089, error 0x20 (another program holds "
                     L"it without sharing); its input reports cannot be read"}},
         {"a collection whose capabilities cannot be read",
@@ -288,7 +316,7 @@ TEST(InterfaceChoice, PicksTheInterfaceTheAccessAndTellsWhy) {
          {},
          {},
          0,
-         vantor::kErrorDeviceNotConnected,
+         device::kErrorDeviceNotConnected,
          {L"no interface under VID_25a7&PID_fa99 with usage page 0xff02 was taken",
           L"nothing under VID_25a7&PID_fa99 is present; under vid_25a7:",
           L"present: " + aCmd + L": usage page 0xff02, usage 0x2"}},
@@ -300,7 +328,7 @@ TEST(InterfaceChoice, PicksTheInterfaceTheAccessAndTellsWhy) {
          {},
          {},
          0,
-         vantor::kErrorDeviceNotConnected,
+         device::kErrorDeviceNotConnected,
          {L"present: and 5 more"}},
         {"a wrong vendor id: nothing of it either",
          kA.All(),
@@ -310,7 +338,7 @@ TEST(InterfaceChoice, PicksTheInterfaceTheAccessAndTellsWhy) {
          {},
          {},
          0,
-         vantor::kErrorDeviceNotConnected,
+         device::kErrorDeviceNotConnected,
          {L"nothing under vid_046d is present either"}},
         {"no receiver at all",
          {},
@@ -320,23 +348,85 @@ TEST(InterfaceChoice, PicksTheInterfaceTheAccessAndTellsWhy) {
          {},
          {},
          0,
-         vantor::kErrorDeviceNotConnected,
+         device::kErrorDeviceNotConnected,
          {L"no interface under VID_25a7&PID_fa92 with usage page 0xff01 was taken"}},
     };
     for (const Row& row : rows)
         Check(row);
 
     // The vendor listing stops at ten.
-    vantor::OpenRequest request;
+    device::OpenRequest request;
     request.usagePage = 0xFF02;
     request.usage = 2;
     request.pathPattern = L"VID_25a7&PID_fa99";
-    const vantor::Choice choice =
-        vantor::ChooseInterface(request, many, nullptr, [](const auto&, uint32_t) { return 0u; });
+    const device::Choice choice =
+        device::ChooseInterface(request, many, nullptr, [](const auto&, uint32_t) { return 0u; });
     EXPECT_EQ(
         std::count_if(choice.lines.begin(), choice.lines.end(),
                       [](const std::wstring& l) { return l.rfind(L"present: \\\\", 0) == 0; }),
-        std::ptrdiff_t(vantor::kMaxVendorListing));
+        std::ptrdiff_t(device::kMaxVendorListing));
+}
+
+// The Linux path form: the pattern finds the collections of the receiver's
+// node, the notification collection is the command collection's sibling on
+// that node, and another receiver's node is told apart by its USB device.
+TEST(InterfaceChoice, LinuxNodesAreChosenAsWindowsInterfaces) {
+    std::vector<PresentInterface> two = kLinuxA.All();
+    for (const PresentInterface& itf : kLinuxB.All())
+        two.push_back(itf);
+    // The vendor collections on a USB interface of their own, after another
+    // receiver's that is listed first.
+    PresentInterface farNotify = kLinuxA.Node(2, L"mi_02", kA.Notify().caps);
+    std::vector<PresentInterface> split = {kLinuxB.Notify(), kLinuxA.Keyboard(), farNotify,
+                                           kLinuxA.Command()};
+    const std::wstring aCmd = kLinuxA.Command().identity.path;
+    const Row rows[] = {
+        {"the command collection of the receiver's node",
+         kLinuxA.All(),
+         true,
+         L"VID_25a7&PID_fa92",
+         {},
+         {},
+         aCmd,
+         kReadWrite,
+         0,
+         {L"/dev/hidraw0 (vid_25a7&pid_fa92&mi_00): usage page 0x1, usage 0x6",
+          L"taken /dev/hidraw1 (vid_25a7&pid_fa92&mi_01&col04): usage page 0xff02, usage 0x2, "
+          L"input none, feature 17 bytes (report 8), container unknown, USB device " +
+              kLinuxA.usb}},
+        {"its notification collection, on the same node",
+         two,
+         false,
+         L"VID_25a7&PID_fa92",
+         kLinuxA.Command(),
+         {},
+         kLinuxA.Notify().identity.path,
+         kRead,
+         0,
+         {kLinuxB.Notify().identity.path + L": belongs to another receiver than " + aCmd}},
+        {"the notification collection on another interface of the same device",
+         split,
+         false,
+         L"VID_25a7&PID_fa92",
+         kLinuxA.Command(),
+         {},
+         farNotify.identity.path,
+         kRead,
+         0,
+         {kLinuxB.Notify().identity.path + L": belongs to another receiver than " + aCmd}},
+        {"a pattern in capitals finds the lower-case ids",
+         kLinuxB.All(),
+         true,
+         L"VID_25A7&PID_FA92",
+         {},
+         {},
+         kLinuxB.Command().identity.path,
+         kReadWrite,
+         0,
+         {}},
+    };
+    for (const Row& row : rows)
+        Check(row);
 }
 
 // How an interface stands to the command interface of the pair, when the
@@ -388,9 +478,15 @@ TEST(InterfaceChoice, KinshipToTheCommandInterface) {
          Kinship::Different},
         {"an unparsed path, nothing else known", bare({L"\\\\?\\some#other", L"", L""}),
          kA.Notify().identity, Kinship::Unknown},
+        {"Linux: another collection of the same node", kLinuxA.Command().identity,
+         kLinuxA.Notify().identity, Kinship::Sibling},
+        {"Linux: another node of the same USB device", kLinuxA.Command().identity,
+         kLinuxA.Node(2, L"mi_02", {}).identity, Kinship::SameUsbDevice},
+        {"Linux: another receiver's node", kLinuxA.Command().identity, kLinuxB.Notify().identity,
+         Kinship::Different},
     };
     for (const auto& row : rows)
-        EXPECT_EQ(vantor::KinshipTo(row.command, row.candidate), row.kinship) << row.name;
+        EXPECT_EQ(device::KinshipTo(row.command, row.candidate), row.kinship) << row.name;
 }
 
 // Of two notification collections that cannot be told from another
@@ -403,11 +499,11 @@ TEST(InterfaceChoice, TheClosestPartnerOrNone) {
     };
     PresentInterface farther = kA.Collection(L"mi_02", 0, kA.Notify().caps);
     PresentInterface farther2 = kA.Collection(L"mi_03", 0, kA.Notify().caps);
-    vantor::OpenRequest request;
+    device::OpenRequest request;
     request.usagePage = 0xFF01;
     request.pathPattern = L"VID_25a7&PID_fa92";
     auto pick = [&](const std::vector<PresentInterface>& present, const PresentInterface& cmd) {
-        const vantor::Choice c = vantor::ChooseInterface(request, present, &cmd.identity,
+        const device::Choice c = device::ChooseInterface(request, present, &cmd.identity,
                                                          [](const auto&, uint32_t) { return 0u; });
         return c.index;
     };

@@ -1,14 +1,14 @@
 #pragma once
 // Which HID interface OpenHidDevice opens, with which access, and the account
-// of why, for the program's log. Plain C++: the backends list what is present
-// and try the opens; the choice itself is tested over tables of realistic
-// interface lists.
+// of why, for the program's log. Plain C++ shared by Vantor.dll and the Linux
+// hidraw library: each lists what is present and tries the opens; the choice
+// itself is tested over tables of realistic interface lists.
 
-#include "InterfaceMatch.h"
+#include "device/InterfaceMatch.h"
 
 #include <functional>
 
-namespace vantor {
+namespace device {
 
 // One present HID interface as the backend found it.
 struct PresentInterface {
@@ -20,6 +20,9 @@ struct PresentInterface {
 // Opens `itf` with `access` (and the request's flags): 0 when it opened, else
 // the system's reason. The backend keeps the handle of an open that succeeded.
 using OpenAttempt = std::function<uint32_t(const InterfaceIdentity& itf, uint32_t access)>;
+
+// What a reason the system gave means; empty when there is nothing to add.
+using ErrorText = std::function<std::wstring(uint32_t error)>;
 
 struct Choice {
     int index = -1;                  // into the present list; -1: none opened
@@ -46,11 +49,15 @@ constexpr size_t kMaxVendorListing = 10;
 //   system holds, as it does keyboards) is opened with access 0: feature
 //   reports need neither read nor write access. The notification interface
 //   has no such way out: its input reports need read access.
+//
+// `explain`, when given, says in the system's own terms what a reason means
+// ("permission denied: ..."); it stands beside the code in the account.
 Choice ChooseInterface(const OpenRequest& request, const std::vector<PresentInterface>& present,
-                       const InterfaceIdentity* pairedWith, const OpenAttempt& open);
+                       const InterfaceIdentity* pairedWith, const OpenAttempt& open,
+                       const ErrorText& explain = {});
 
 // The part of a path pattern that names the vendor ("vid_25a7"); empty when
 // the pattern names none.
 std::wstring VendorPart(const std::wstring& pattern);
 
-} // namespace vantor
+} // namespace device

@@ -1,15 +1,17 @@
 #pragma once
-// What both backends of Vantor.dll know of a HID interface, and the rules
-// that tell whether it is the one asked for and which receiver it belongs to.
-// Plain C++ (no Windows headers), so the rules are tested on every build.
+// What a HID access library knows of a HID interface (Vantor.dll's backends
+// on Windows, the hidraw library on Linux), and the rules that tell whether
+// it is the one asked for and which receiver it belongs to. Plain C++ (no
+// system headers), so the rules are tested on every build.
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-namespace vantor {
+namespace device {
 
 // The system's reasons, as GetLastError gives them, that the choice acts on.
+// The Linux library gives its reasons in the same codes.
 constexpr uint32_t kErrorAccessDenied = 5;
 constexpr uint32_t kErrorSharingViolation = 32;
 constexpr uint32_t kErrorDeviceNotConnected = 1167;
@@ -72,9 +74,14 @@ std::wstring DescribeCaps(const InterfaceCaps& caps);
 // as several HID interfaces; all of them share its container id, and those
 // of one USB device share that device's instance id.
 struct InterfaceIdentity {
-    std::wstring path;        // \\?\hid#vid_xxxx&pid_yyyy&mi_01&col02#8&2d3f1a&0&0001#{...}
+    // Windows: \\?\hid#vid_xxxx&pid_yyyy&mi_01&col02#8&2d3f1a&0&0001#{...}
+    // Linux: /dev/hidraw3 (vid_xxxx&pid_yyyy&mi_01&col02)
+    std::wstring path;
     std::wstring containerId; // "{...}"; empty when unknown
     std::wstring usbDevice;   // instance id of the USB device above it; empty when unknown
+    // The USB interface whose collections share it (Linux: the hidraw node's
+    // HID device); empty when only the path tells, as on Windows.
+    std::wstring usbInterface{};
 };
 
 // How an interface stands to the command interface of the pair, closest
@@ -82,9 +89,9 @@ struct InterfaceIdentity {
 enum class Kinship { Different, Unknown, SameContainer, SameUsbDevice, Sibling };
 
 // Told by container id when both have a real one, by USB device when both
-// know it, and by path, which tells collections of one USB interface apart
-// from other receivers' but cannot tell another USB interface of the same
-// product.
+// know it, by USB interface when both know it, and otherwise by path, which
+// tells collections of one USB interface apart from other receivers' but
+// cannot tell another USB interface of the same product.
 Kinship KinshipTo(const InterfaceIdentity& command, const InterfaceIdentity& candidate);
 
-} // namespace vantor
+} // namespace device

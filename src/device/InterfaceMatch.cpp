@@ -1,9 +1,9 @@
-#include "InterfaceMatch.h"
+#include "device/InterfaceMatch.h"
 
 #include <algorithm>
 #include <cstdio>
 
-namespace vantor {
+namespace device {
 
 namespace {
 
@@ -128,6 +128,7 @@ Kinship KinshipTo(const InterfaceIdentity& command, const InterfaceIdentity& can
     const bool containers =
         RealContainer(command.containerId) && RealContainer(candidate.containerId);
     const bool usbDevices = !command.usbDevice.empty() && !candidate.usbDevice.empty();
+    const bool usbInterfaces = !command.usbInterface.empty() && !candidate.usbInterface.empty();
     PathPlace a, b;
     const bool paths = ParsePath(command.path, &a) && ParsePath(candidate.path, &b);
     if (containers && !EqualNoCase(command.containerId, candidate.containerId))
@@ -136,7 +137,8 @@ Kinship KinshipTo(const InterfaceIdentity& command, const InterfaceIdentity& can
     // device) are still kin.
     if (usbDevices && !EqualNoCase(command.usbDevice, candidate.usbDevice))
         return containers ? Kinship::SameContainer : Kinship::Different;
-    if (paths && a.hardware == b.hardware && a.parent == b.parent)
+    if (usbInterfaces ? EqualNoCase(command.usbInterface, candidate.usbInterface)
+                      : paths && a.hardware == b.hardware && a.parent == b.parent)
         return Kinship::Sibling;
     if (usbDevices)
         return Kinship::SameUsbDevice;
@@ -151,4 +153,4 @@ Kinship KinshipTo(const InterfaceIdentity& command, const InterfaceIdentity& can
     return a.hardware == b.hardware ? Kinship::Different : Kinship::Unknown;
 }
 
-} // namespace vantor
+} // namespace device

@@ -1,0 +1,61 @@
+#include "pages/PopupFrame.h"
+
+#include "controls/SkinAssets.h"
+#include "controls/SkinFactory.h"
+#include "controls/SkinRegion.h"
+#include "controls/SkinWindow.h"
+#include "settings/Settings.h"
+
+using settings::g_opt;
+
+namespace popup {
+namespace {
+constexpr int kButtonMargin = 16;
+constexpr int kButtonGap = 10;
+constexpr int kButtonWidth = 103;
+} // namespace
+
+void ShapeByImage(HWND dlg, Gdiplus::Bitmap& bkg) {
+    PlaceOverOwner(dlg, int(bkg.GetWidth()), int(bkg.GetHeight()));
+    ::SetWindowRgn(dlg, RegionFromImage(bkg).Release(), TRUE);
+}
+
+void MakeButtons(HWND dlg, Gdiplus::Bitmap* bkg, CPngBtn& close, CPngBtn& ok, CPngBtn& cancel,
+                 bool withCancel) {
+    const int w = bkg ? int(bkg->GetWidth()) : 0;
+    NewDialogCloseButton(dlg, close, bkg, POINT{w - 42, 9});
+
+    const int top = kFooterTop + 12;
+    const int right = w - kButtonMargin;
+    struct Placed {
+        CPngBtn& btn;
+        const char16_t* text;
+        int left;
+    } buttons[] = {
+        {cancel, u"tc_cancel", right - kButtonWidth},
+        {ok, u"tc_ok", withCancel ? right - 2 * kButtonWidth - kButtonGap : right - kButtonWidth},
+    };
+    for (Placed& b : buttons) {
+        const std::wstring caption = Txt(b.text);
+        NewSkinButton({.factory = kSmallPngButton3,
+                       .parent = dlg,
+                       .btn = &b.btn,
+                       .normal = L"btn_nr.png",
+                       .hover = L"btn_ov.png",
+                       .pressed = L"btn_ov.png",
+                       .left = b.left,
+                       .top = top,
+                       .parentBkg = bkg,
+                       .caption = caption.c_str()});
+        b.btn.SetTextColours(g_opt.clrMsgBtnTxtNr, g_opt.clrMsgBtnTxtOv, g_opt.clrMsgBtnTxtDn);
+    }
+    if (!withCancel && cancel.Hwnd())
+        ::ShowWindow(cancel.Hwnd(), SW_HIDE);
+}
+
+void DrawTitle(HDC dc, const std::wstring& title, int width, HFONT font) {
+    DrawTextIn(dc, title, {26, 0, width - 50, kTitleBand}, font, g_opt.Txt_clr,
+               DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS);
+}
+
+} // namespace popup

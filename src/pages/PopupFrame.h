@@ -1,0 +1,29 @@
+#pragma once
+// The frame the message dialog and the fire key dialog share: their size and
+// shape from msg_nr.png (pure green cut out), centred over the owner; the
+// title in the band at the top; the close button near the top right corner;
+// OK and Cancel at the bottom right (Cancel rightmost, OK left of it).
+
+#include "controls/PngBtn.h"
+#include "framework/GdiPlus.h"
+
+#include <string>
+
+namespace popup {
+
+constexpr int kTitleBand = 40;  // height of the title band of msg_nr.png
+constexpr int kFooterTop = 144; // where the button footer starts
+
+// Sizes and shapes `dlg` by `bkg` and centres it over its owner.
+void ShapeByImage(HWND dlg, Gdiplus::Bitmap& bkg);
+
+// The close button and OK and Cancel, with the ids their objects carry
+// (IDCANCEL, IDOK, IDCANCEL). Without Cancel, OK takes its place and Cancel
+// is hidden.
+void MakeButtons(HWND dlg, Gdiplus::Bitmap* bkg, CPngBtn& close, CPngBtn& ok, CPngBtn& cancel,
+                 bool withCancel);
+
+// The title at the top left of the title band.
+void DrawTitle(HDC dc, const std::wstring& title, int width, HFONT font);
+
+} // namespace popup
