@@ -9,6 +9,7 @@
 #include "app/resource.h"
 #include "device/win32/VantorLibrary.h"
 #include "framework/App.h"
+#include "framework/StartupTimeline.h"
 #include "model/MemoryMap.h"
 #include "model/SensorCatalogue.h"
 #include "pages/MsgDlg.h"
@@ -44,6 +45,7 @@ CTarvelDlg::~CTarvelDlg() {
 }
 
 BOOL CTarvelDlg::OnInitDialog() {
+    fw::StartupStep("main window created");
     m_poster.SetWindow(m_hwnd);
     InstallMessageBoxSink(m_hwnd);
 
@@ -66,6 +68,7 @@ BOOL CTarvelDlg::OnInitDialog() {
         ::SetWindowTextW(m_pNotifyDlg->Hwnd(), L"TarvelNotify");
         ::ShowWindow(m_pNotifyDlg->Hwnd(), SW_HIDE);
     }
+    fw::StartupStep("icon and notification window");
 
     BuildSkinFrame();
     ::SetWindowTextW(m_hwnd, g_szAppTitle.c_str());
@@ -88,6 +91,7 @@ BOOL CTarvelDlg::OnInitDialog() {
         uint8_t level[2] = {};
         g_nCurDpiLevel = m_usb.ReadEEPROM(memmap::kAddrCurDpiLevel, level, 2) ? level[0] : -1;
     }
+    fw::StartupStep("device open");
 
     if (!FindSensorCfg(g_nCurSensor)) {
         wchar_t text[64];
@@ -99,14 +103,20 @@ BOOL CTarvelDlg::OnInitDialog() {
 
     InitApply(&m_poster, &m_usb, &m_finder, nullptr);
     RegisterDevNotify(m_hwnd);
+    fw::StartupStep("apply worker and device notices");
     LoadMacroLibrary(nullptr, g_opt.MacroDir, true);
+    fw::StartupStep("macro library");
     InitProfiles();
+    fw::StartupStep("profiles");
     if (g_opt.TrayIcon == 1 || g_opt.TrayIcon == 3) {
         SyncUiToSensor();
         AddTrayIcon();
+        fw::StartupStep("tray icon");
     }
-    if (m_bShow)
+    if (m_bShow) {
         OnConfig();
+        fw::StartupStep("window shown");
+    }
     if (!m_pages.empty()) {
         WriteLog("OnInitDialog: g_nCurDpiLevel=%d", g_nCurDpiLevel.load());
         if (g_nCurDpiLevel < 0 && pSensorCfg)
@@ -114,6 +124,10 @@ BOOL CTarvelDlg::OnInitDialog() {
         RoutePageEvent(DEV_EVT_DPI_LEVEL, g_nCurDpiLevel);
     }
     StartCfgRead();
+    fw::StartupStep("configuration read started");
+    // A start in the tray paints nothing; its timeline ends here.
+    if (!m_bShow)
+        fw::EndStartupTimeline("start-up done, window hidden");
     return TRUE;
 }
 

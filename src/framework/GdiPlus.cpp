@@ -1,5 +1,7 @@
 #include "framework/GdiPlus.h"
 
+#include "framework/StartupTimeline.h"
+
 #include <vector>
 
 namespace fw {
@@ -15,6 +17,7 @@ GdiplusSession::~GdiplusSession() {
 }
 
 Image LoadImageFile(const std::wstring& path) {
+    StartupCost cost("image files decoded");
     Image image(Gdiplus::Bitmap::FromFile(path.c_str()));
     if (!image || image->GetLastStatus() != Gdiplus::Ok)
         image = std::make_unique<Gdiplus::Bitmap>(0, 0, PixelFormat32bppARGB);

@@ -27,6 +27,7 @@ using namespace keyplace;
 
 namespace {
 constexpr COLORREF kMaskedText = 0x646464;
+constexpr int kKeyArrowW = 24; // the arrow of keybtn_nr.png
 } // namespace
 
 CKeyDlg::CKeyDlg() : CSkinPage(L"key_nr.png") {}
@@ -116,6 +117,10 @@ void CKeyDlg::MakeKeyButton(int i) {
                         .parentBkg = Background()}))
         return;
     btn.SetUserValue(uint32_t(i));
+    // The caption keeps clear of the arrow at the button's right end.
+    RECT rc;
+    ::GetClientRect(btn.Hwnd(), &rc);
+    btn.SetTextRect({rc.left + 4, rc.top, rc.right - kKeyArrowW, rc.bottom});
     if (!KeyEnabled(g_opt.KeyMask, i)) {
         ::EnableWindow(btn.Hwnd(), FALSE);
         btn.SetTextColours(kMaskedText, kMaskedText, kMaskedText);

@@ -57,6 +57,8 @@ public:
     // The process's exit code once it ended within `ms`, else STILL_ACTIVE.
     DWORD WaitExit(int ms);
     bool Running() const;
+    // The program's process (for its resource counts), or null before Start.
+    HANDLE Process() const { return m_pi.hProcess; }
     // Ends the program through the tray menu's Exit; true when it ended.
     bool Exit(int ms = 10000);
 
