@@ -254,6 +254,50 @@ TEST(KeyPage, MacroWithAnEmptyLibraryOffersTheMacroPage) {
     EXPECT_EQ(k.run.Peek(memmap::kAddrKeyMatrix, 64), matrix);
 }
 
+TEST(KeyPage, PickerAnswersTheKeyboard) {
+    // Opened with a click, then arrows and Enter alone: Up starts at the last
+    // entry, Right opens a sub-menu at its first entry.
+    KeyRun k("keys-keyboard", {{"ApplyNow", "1"}});
+    ASSERT_TRUE(k.Open()) << k.run.Log();
+    const struct {
+        const char* name;
+        int key;
+        std::vector<UINT> presses;
+        uint32_t matrix;
+        std::vector<uint8_t> combo;
+    } cases[] = {
+        {"volume up from the media sub-menu on key 2",
+         1,
+         {VK_UP, VK_RIGHT, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN},
+         0x000005,
+         {2, 0x82, 0xE9, 0x00, 0x42, 0xE9, 0x00}},
+        {"DPI down from the DPI sub-menu on key 3",
+         2,
+         {VK_UP, VK_UP, VK_RIGHT, VK_DOWN, VK_RETURN},
+         0x000302,
+         {}},
+        {"Escape leaves key 4 as it was", 3, {VK_DOWN, VK_ESCAPE}, 0x000801, {}},
+    };
+    int assigned = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_NE(k.OpenPicker(c.key), nullptr) << k.run.Log();
+        for (UINT vk : c.presses)
+            PressKey(vk);
+        ASSERT_TRUE(WaitUntil([] { return OpenMenus().empty(); }));
+        if (c.presses.back() == VK_RETURN) {
+            ASSERT_TRUE(k.WaitAssigned(++assigned)) << k.run.Log();
+        }
+        EXPECT_TRUE(WaitUntil([&] { return k.Matrix(c.key) == c.matrix; })) << k.run.Log();
+        if (!c.combo.empty()) {
+            EXPECT_TRUE(
+                WaitUntil([&] { return k.Combo(c.key, uint32_t(c.combo.size())) == c.combo; }));
+        }
+    }
+    // The page was told of every choice it got, and of no other.
+    EXPECT_EQ(k.run.LogCount("OnFunctionChosen"), assigned);
+}
+
 TEST(KeyPage, HeldRightCtrlGivesTheMouseCtrl) {
     // Without the check boxes the modifiers come from the keyboard; the mouse
     // only knows left-hand ones.
