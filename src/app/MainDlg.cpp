@@ -46,6 +46,9 @@ CTarvelDlg::~CTarvelDlg() {
 
 BOOL CTarvelDlg::OnInitDialog() {
     fw::StartupStep("main window created");
+    // The frame, the pages and their controls load the same images many
+    // times over; each file is decoded once while the window is built.
+    fw::DecodedImageCache decodedOnce;
     m_poster.SetWindow(m_hwnd);
     InstallMessageBoxSink(m_hwnd);
 
