@@ -10,9 +10,11 @@
 // resident memory has settled (start-up done, the program's device read
 // included), then ends it as the user would and waits for the process.
 //
-//   gui_bench <Tarvel.exe> <state folder> [runs]   (floors beside gui_bench.exe)
+//   gui_bench <Tarvel.exe> <state folder> [runs [<other Tarvel.exe>]]
 //
-// Prints one line per start, each median, and last the ratio lines.
+// The floors are found beside gui_bench.exe. A second Tarvel.exe (another
+// build: before and after a change) joins the turns and gets ratio lines of
+// its own. Prints one line per start, each median, and last the ratio lines.
 
 #include <windows.h>
 
@@ -29,7 +31,7 @@ constexpr WPARAM kTrayExit = 0x6001;
 constexpr double kMiB = 1024.0 * 1024.0;
 
 struct Program {
-    const char* name;
+    std::string name;
     std::wstring exe, args;
     const wchar_t* title;
     bool receiver; // runs against a fresh virtual receiver
@@ -98,7 +100,7 @@ bool StartOnce(Program& p, const std::wstring& stateDir, int run, double perMs) 
     ::QueryPerformanceCounter(&start);
     if (!::CreateProcessW(p.exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                           &si, &pi)) {
-        std::fprintf(stderr, "%s: cannot start (%lu)\n", p.name, ::GetLastError());
+        std::fprintf(stderr, "%s: cannot start (%lu)\n", p.name.c_str(), ::GetLastError());
         return false;
     }
     HWND hwnd = nullptr;
@@ -121,11 +123,11 @@ bool StartOnce(Program& p, const std::wstring& stateDir, int run, double perMs) 
     ::CloseHandle(pi.hProcess);
     ::CloseHandle(pi.hThread);
     if (ms < 0) {
-        std::fprintf(stderr, "%s, start %d: no painted window\n", p.name, run + 1);
+        std::fprintf(stderr, "%s, start %d: no painted window\n", p.name.c_str(), run + 1);
         return false;
     }
-    std::printf("%-14s start %d: first paint after %5.0f ms, resident %5.1f MiB\n", p.name, run + 1,
-                ms, double(resident) / kMiB);
+    std::printf("%-14s start %d: first paint after %5.0f ms, resident %5.1f MiB\n", p.name.c_str(),
+                run + 1, ms, double(resident) / kMiB);
     std::fflush(stdout);
     p.ms.push_back(ms);
     p.residentMiB.push_back(double(resident) / kMiB);
@@ -146,7 +148,8 @@ std::wstring FolderOf(const std::wstring& path) {
 
 int wmain(int argc, wchar_t** argv) {
     if (argc < 3) {
-        std::fputs("usage: gui_bench <Tarvel.exe> <state folder> [runs]\n", stderr);
+        std::fputs("usage: gui_bench <Tarvel.exe> <state folder> [runs [<other Tarvel.exe>]]\n",
+                   stderr);
         return 2;
     }
     const std::wstring tarvel = argv[1];
@@ -156,17 +159,19 @@ int wmain(int argc, wchar_t** argv) {
     ::GetModuleFileNameW(nullptr, self, MAX_PATH);
     const std::wstring benchDir = FolderOf(self);
 
-    Program programs[] = {
-        {"plain colour", benchDir + L"\\floor_plain.exe", L"", L"TarvelFloorPlain", false, {}, {}},
-        {"GDI+ floor",
-         benchDir + L"\\floor_gdiplus.exe",
-         FolderOf(tarvel) + L"\\skins\\main_nr.png",
-         L"TarvelFloorGdiplus",
-         false,
-         {},
-         {}},
-        {"Tarvel.exe", tarvel, L"", L"Tarvel", true, {}, {}},
-    };
+    std::vector<Program> programs;
+    programs.push_back(
+        {"plain colour", benchDir + L"\\floor_plain.exe", L"", L"TarvelFloorPlain", false, {}, {}});
+    programs.push_back({"GDI+ floor",
+                        benchDir + L"\\floor_gdiplus.exe",
+                        FolderOf(tarvel) + L"\\skins\\main_nr.png",
+                        L"TarvelFloorGdiplus",
+                        false,
+                        {},
+                        {}});
+    programs.push_back({"Tarvel.exe", tarvel, L"", L"Tarvel", true, {}, {}});
+    if (argc > 4)
+        programs.push_back({"other Tarvel", argv[4], L"", L"Tarvel", true, {}, {}});
     LARGE_INTEGER freq;
     ::QueryPerformanceFrequency(&freq);
     const double perMs = double(freq.QuadPart) / 1000.0;
@@ -177,13 +182,16 @@ int wmain(int argc, wchar_t** argv) {
 
     for (const Program& p : programs)
         std::printf("%-14s median of %d: first paint %5.0f ms, resident after start-up %5.1f MiB\n",
-                    p.name, runs, Median(p.ms), Median(p.residentMiB));
-    const Program &gdiplus = programs[1], &program = programs[2];
-    const double ratio = Median(program.ms) / Median(gdiplus.ms);
-    const double extra = Median(program.residentMiB) - Median(gdiplus.residentMiB);
-    std::printf("cold start to first paint, Tarvel / GDI+ floor: %.2f (target 1.50 or less)\n",
-                ratio);
-    std::printf("resident memory, Tarvel - GDI+ floor: %+.1f MiB (target +12 MiB or less)\n",
-                extra);
+                    p.name.c_str(), runs, Median(p.ms), Median(p.residentMiB));
+    const Program& gdiplus = programs[1];
+    for (size_t i = 2; i < programs.size(); ++i) {
+        const Program& program = programs[i];
+        const double ratio = Median(program.ms) / Median(gdiplus.ms);
+        const double extra = Median(program.residentMiB) - Median(gdiplus.residentMiB);
+        std::printf("cold start to first paint, %s / GDI+ floor: %.2f (target 1.50 or less)\n",
+                    program.name.c_str(), ratio);
+        std::printf("resident memory, %s - GDI+ floor: %+.1f MiB (target +12 MiB or less)\n",
+                    program.name.c_str(), extra);
+    }
     return 0;
 }

@@ -5,12 +5,15 @@
 #     after start-up, side by side with two floor programs (a window in a
 #     plain colour; GDI+ with the main window's skin image), medians of
 #     alternated starts, and last the ratios to the GDI+ floor.
-# Usage: bench/gui_bench.sh [build folder] [runs]   (default build/windows, 7)
+# Usage: bench/gui_bench.sh [build folder] [runs] [other stage folder]
+#   (default build/windows, 7 runs; another build's stage folder, say of the
+#   commit before a change, takes its turns beside this one)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 build=$(realpath "${1:-build/windows}")
 runs=${2:-7}
+other=${3:+$(realpath "$3")}
 idle_seconds=30
 if [ "$build" = "$(realpath build/windows)" ]; then
   cmake --preset windows >/dev/null
@@ -53,5 +56,6 @@ awk -v t=$((after - before)) -v hz="$hz" -v s="$idle_seconds" \
 "$wine_run" "$build/tools/wmsg/wmsg.exe" gone Tarvel 20 >/dev/null || true
 wait || true
 
-"$wine_run" "$build/bench/gui_bench.exe" "$(winpath "$stage/Tarvel.exe")" "$(winpath "$work")" "$runs"
+"$wine_run" "$build/bench/gui_bench.exe" "$(winpath "$stage/Tarvel.exe")" "$(winpath "$work")" "$runs" \
+  ${other:+"$(winpath "$other/Tarvel.exe")"}
 echo "load average after: $(cut -d' ' -f1-3 /proc/loadavg)"

@@ -36,7 +36,6 @@ CTarvelDlg::CTarvelDlg()
                                    FF_SWISS, L"MS Shell Dlg"));
     m_cfgRead.pDriver = &m_usb;
     m_cfgRead.pMainWnd = &m_poster;
-    m_cfgRead.pMacroTree = &m_macroTree;
 }
 
 CTarvelDlg::~CTarvelDlg() {
@@ -47,6 +46,9 @@ CTarvelDlg::~CTarvelDlg() {
 
 BOOL CTarvelDlg::OnInitDialog() {
     fw::StartupStep("main window created");
+    // The frame, the pages and their controls load the same images many
+    // times over; each file is decoded once while the window is built.
+    fw::DecodedImageCache decodedOnce;
     m_poster.SetWindow(m_hwnd);
     InstallMessageBoxSink(m_hwnd);
 

@@ -12,6 +12,8 @@
 #include "platform/Text.h"
 #include "settings/Log.h"
 #include "settings/Settings.h"
+#include "store/HeadlessMacroTree.h"
+#include "store/MacroStore.h"
 #include "store/ProfileDefaults.h"
 #include "store/ProfileFile.h"
 #include "store/ProfileStore.h"
@@ -104,6 +106,13 @@ bool CTarvelDlg::PagesMayBeLeft() {
     return true;
 }
 
+bool CTarvelDlg::PagesConfirmLeave() {
+    for (PageRow& row : m_pages)
+        if (row.page && !row.page->ConfirmLeave())
+            return false;
+    return true;
+}
+
 void CTarvelDlg::SyncUiToSensor() {
     RefreshProfileCaptions();
     const uint32_t savedId = LoadCurId();
@@ -170,7 +179,7 @@ bool CTarvelDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
         OnConfig();
         return true;
     case ID_TRAY_EXIT:
-        if (MayEnd())
+        if (PagesConfirmLeave() && MayEnd())
             OnExit();
         return true;
     case IDC_MAIN_CLOSE:
@@ -217,7 +226,7 @@ bool CTarvelDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
 
 void CTarvelDlg::OnClose() {
     if (g_opt.ExitType == 0) {
-        if (!MayEnd())
+        if (!PagesConfirmLeave() || !MayEnd())
             return;
         ::ShowWindow(m_hwnd, SW_HIDE);
         OnExit();
@@ -415,7 +424,11 @@ void CTarvelDlg::ImportProfileFile() {
     if (!AskProfilePath(m_hwnd, path, false))
         return;
     WriteLog("ImportProfile: %s", settings::LogText(U(path)).c_str());
-    if (!ImportProfile(U(path), !g_bCfgReadDone, &m_macroTree))
+    // The import merges the file's macros into the library's tree as the
+    // disk holds it; the macro page reads its own again when it sees them.
+    HeadlessMacroTree library;
+    LoadListedMacroTree(library, g_opt.MacroDir);
+    if (!ImportProfile(U(path), !g_bCfgReadDone, &library))
         return;
     SetPending(m_nCurProfile, false); // the import asked for the profile to be written
     if (const ProfileRecord* cur = g_pCurProfile.load())
