@@ -1,10 +1,11 @@
-// sync_bench: a full configuration read and a full apply (0xEF, all items; a
-// profile with 4 macro keys and 2 key combinations) through CUSBDriver
-// against the virtual receiver, at several answer latencies, with both ways of
-// waiting for an answer. Prints wall time and reports next to the floor set by
-// the pauses the protocol prescribes: 10 ms before the first look for each
-// answer, 5 ms between the pieces of a bulk read, and the sleeps of the read
-// and the apply themselves.
+// sync_bench: a full configuration read and a full apply (0xEF, all items)
+// through CUSBDriver against the virtual receiver, at several answer
+// latencies, with both ways of waiting for an answer, for two profiles: 4
+// macro keys and 2 key combinations, and all 16 keys as macros (the longest
+// read). Prints wall time and reports next to the floor set by the pauses the
+// protocol prescribes: 10 ms before the first look for each answer, 5 ms
+// between the pieces of a bulk read, and the sleeps of the read and the apply
+// themselves. Whatever the host adds on top shows as a ratio above 1.
 //
 //   sync_bench [--exe-dir DIR]    DIR holds cfg.ini and text.xml (the product)
 
@@ -39,7 +40,12 @@
 namespace {
 
 constexpr double kFirstLookMs = 10, kPieceGapMs = 5;
-constexpr int kMacroKeys = 4, kComboKeys = 2;
+
+struct ProfileShape {
+    const char* name;
+    int macroKeys, comboKeys;
+};
+constexpr ProfileShape kShapes[] = {{"4 macros", 4, 2}, {"16 macros", kKeysPerMode, 0}};
 
 // The device link with the read's own pauses added up, and the pieces of
 // ReadROM counted, so the floor follows what the read actually did.
@@ -72,7 +78,7 @@ private:
     uint32_t m_pausedMs = 0;
 };
 
-ProfileRecord BenchProfile() {
+ProfileRecord BenchProfile(const ProfileShape& shape) {
     ProfileRecord p;
     NewProfileRecord(p);
     p.nCurMode = 0;
@@ -81,7 +87,7 @@ ProfileRecord BenchProfile() {
         k = {};
         k.nMatrixIndex = i + 1;
         k.dwFunID = 0x1000011;
-        if (i < kMacroKeys) {
+        if (i < shape.macroKeys) {
             std::u16string name = u"bench";
             name += char16_t(u'0' + i);
             StMacro m = NewMacroRecord(name);
@@ -90,7 +96,7 @@ ProfileRecord BenchProfile() {
             auto lock = g_MacroList.Lock();
             k.dwFunID = 0x5000000;
             k.dwMacroID = AppendMacro(m)->dwID;
-        } else if (i < kMacroKeys + kComboKeys) {
+        } else if (i < shape.macroKeys + shape.comboKeys) {
             k.dwFunID = 0x20000A1;
             k.stCombo = 0x4303; // left Ctrl + left Shift + C
         }
@@ -100,8 +106,8 @@ ProfileRecord BenchProfile() {
 
 // The apply's own sleeps for BenchProfile: after each macro and combination
 // block, before the DPI tables, before each light (and the logo's speed), before the rate.
-double ApplySleepsMs(const ProfileRecord& p) {
-    double ms = (kMacroKeys + kComboKeys) * 10.0 + 10 + 10 + 10;
+double ApplySleepsMs(const ProfileShape& shape, const ProfileRecord& p) {
+    double ms = (shape.macroKeys + shape.comboKeys) * 10.0 + 10 + 10 + 10;
     if (settings::g_opt.ShowMainEffect)
         ms += 10;
     if (settings::g_opt.ShowLogoEffect)
@@ -138,49 +144,63 @@ int main(int argc, char** argv) {
     g_MacroList.SetOwnership(kListOwnsElements);
     g_ProfileList.SetOwnership(kListOwnsElements);
 
-    const ProfileRecord profile = BenchProfile();
     platform::MemorySystemMouse mouse;
-    std::printf("%-10s %8s | %-28s | %-28s\n", "wait", "latency", "full read: ms / floor / reports",
-                "full apply: ms / floor / reports");
-    for (CUSBDriver::WaitMode mode :
-         {CUSBDriver::WaitMode::Polling, CUSBDriver::WaitMode::Signalled}) {
-        for (int latency : {1, 5, 15}) {
-            auto receiver = std::make_shared<sim::VirtualReceiver>();
-            receiver->SetLatency(std::chrono::milliseconds(latency));
-            CUSBDriver driver(std::make_unique<sim::VirtualHidLibrary>(receiver));
-            if (!driver.InitDriver() || !OpenReceiver(driver)) {
-                std::fprintf(stderr, "no receiver\n");
-                return 1;
+    std::printf("%-10s %-10s %8s | %-36s | %-28s\n", "profile", "wait", "latency",
+                "full read: ms / floor / ratio / reports", "full apply: ms / floor / reports");
+    for (const ProfileShape& shape : kShapes) {
+        const ProfileRecord profile = BenchProfile(shape);
+        for (CUSBDriver::WaitMode mode :
+             {CUSBDriver::WaitMode::Polling, CUSBDriver::WaitMode::Signalled}) {
+            for (int latency : {1, 5, 15}) {
+                auto receiver = std::make_shared<sim::VirtualReceiver>();
+                receiver->SetLatency(std::chrono::milliseconds(latency));
+                CUSBDriver driver(std::make_unique<sim::VirtualHidLibrary>(receiver));
+                if (!driver.InitDriver() || !OpenReceiver(driver)) {
+                    std::fprintf(stderr, "no receiver\n");
+                    return 1;
+                }
+                driver.SetWaitMode(mode);
+
+                receiver->ResetCounters();
+                auto start = std::chrono::steady_clock::now();
+                const int applied = ApplyProfile(nullptr, &driver, &profile, WM_PROGRESS_SETPOS,
+                                                 kApplyFull, kApplyAll, &mouse);
+                const double applyMs = Since(start);
+                const int applyReports = receiver->ReportsReceived();
+                const double applyFloor =
+                    applyReports * kFirstLookMs + ApplySleepsMs(shape, profile);
+
+                // The read finds the macros the apply wrote and makes a
+                // library macro (with a new id) for each of them.
+                HeadlessMacroTree tree;
+                CfgReadCtx ctx;
+                ctx.pDriver = &driver;
+                ctx.pMacroTree = &tree;
+                CountingSource source(driver);
+                ProfileRecord read = profile;
+                receiver->ResetCounters();
+                start = std::chrono::steady_clock::now();
+                const int ok = ReadDevCfg(read, ctx, source);
+                const double readMs = Since(start);
+                const int readReports = receiver->ReportsReceived();
+                const double readFloor = source.FloorWithout(readReports);
+
+                std::printf(
+                    "%-10s %-10s %6d ms | %7.0f / %7.0f / %5.3f / %4d %s | %7.0f / %7.0f / %4d "
+                    "%s\n",
+                    shape.name, mode == CUSBDriver::WaitMode::Polling ? "polling" : "signalled",
+                    latency, readMs, readFloor, readMs / readFloor, readReports, ok ? "  " : "!!",
+                    applyMs, applyFloor, applyReports, applied ? "  " : "!!");
+                std::fflush(stdout);
             }
-            driver.SetWaitMode(mode);
-
-            receiver->ResetCounters();
-            auto start = std::chrono::steady_clock::now();
-            const int applied = ApplyProfile(nullptr, &driver, &profile, WM_PROGRESS_SETPOS,
-                                             kApplyFull, kApplyAll, &mouse);
-            const double applyMs = Since(start);
-            const int applyReports = receiver->ReportsReceived();
-            const double applyFloor = applyReports * kFirstLookMs + ApplySleepsMs(profile);
-
-            HeadlessMacroTree tree;
-            CfgReadCtx ctx;
-            ctx.pDriver = &driver;
-            ctx.pMacroTree = &tree;
-            CountingSource source(driver);
-            ProfileRecord read = profile;
-            receiver->ResetCounters();
-            start = std::chrono::steady_clock::now();
-            const int ok = ReadDevCfg(read, ctx, source);
-            const double readMs = Since(start);
-            const int readReports = receiver->ReportsReceived();
-
-            std::printf("%-10s %6d ms | %7.0f / %7.0f / %4d %s | %7.0f / %7.0f / %4d %s\n",
-                        mode == CUSBDriver::WaitMode::Polling ? "polling" : "signalled", latency,
-                        readMs, source.FloorWithout(readReports), readReports, ok ? "  " : "!!",
-                        applyMs, applyFloor, applyReports, applied ? "  " : "!!");
-            std::fflush(stdout);
         }
     }
+    // The host's own share of a read: the ids of 16 device macros, made back
+    // to back as the read makes them.
+    const auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < kKeysPerMode; ++i)
+        MakeProfileId();
+    std::printf("new ids for %d device macros: %.2f ms\n", kKeysPerMode, Since(start));
     g_MacroList.RemoveAll();
     std::error_code ec;
     std::filesystem::remove_all(data, ec);

@@ -38,7 +38,10 @@ if [ -z "${DISPLAY:-}" ]; then
   flock 8
   num=""
   [ -f "$build/.xvfb.display" ] && num=$(cat "$build/.xvfb.display")
-  if [ -z "$num" ] || ! [ -e "/tmp/.X11-unix/X$num" ]; then
+  # A display whose server has gone (its socket may stay behind) is replaced.
+  alive=""
+  [ -f "$build/.xvfb.pid" ] && kill -0 "$(cat "$build/.xvfb.pid")" 2>/dev/null && alive=1
+  if [ -z "$num" ] || [ -z "$alive" ] || ! [ -e "/tmp/.X11-unix/X$num" ]; then
     num=$(( 90 + RANDOM % 400 ))
     while [ -e "/tmp/.X11-unix/X$num" ] || [ -e "/tmp/.X$num-lock" ]; do num=$((num + 1)); done
     setsid Xvfb ":$num" -screen 0 1280x1024x24 -nolisten tcp </dev/null >/dev/null 2>&1 8>&- &

@@ -5,7 +5,6 @@
 #include "FuzzTempDir.h"
 #include "model/InitData.h"
 #include "platform/MessageBox.h"
-#include "platform/Platform.h"
 #include "platform/Text.h"
 #include "settings/Settings.h"
 #include "sim/VirtualReceiver.h"
@@ -27,7 +26,6 @@ namespace {
 struct Setup {
     Setup() {
         platform::SetMessageBoxSink([](const std::u16string&, const std::u16string&) {});
-        platform::SetClockPauses(false); // new ids without the pause between them
         // A product with the 0x3325 sensor and its lift-off setting.
         const auto dir = OwnFuzzDir("tarvel-devread-fuzz");
         std::ofstream(dir / "cfg.ini", std::ios::binary | std::ios::trunc)

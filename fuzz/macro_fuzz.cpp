@@ -3,7 +3,6 @@
 
 #include "model/MacroEncoding.h"
 #include "model/MemoryMap.h"
-#include "platform/Platform.h"
 #include "store/MacroFile.h"
 #include "store/MacroList.h"
 
@@ -21,13 +20,6 @@ void SendBack(const StMacro& m) {
 }
 
 } // namespace
-
-// Macros read from the device get new ids; the pause that spaces ids out in
-// the program would cap the run at about 50 inputs a second.
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    platform::SetClockPauses(false);
-    return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     StMacro m;

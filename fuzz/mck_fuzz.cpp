@@ -4,7 +4,6 @@
 
 #include "FuzzTempDir.h"
 #include "platform/MessageBox.h"
-#include "platform/Platform.h"
 #include "store/AppDataDir.h"
 #include "store/HeadlessMacroTree.h"
 #include "store/MacroList.h"
@@ -27,7 +26,6 @@ void Setup() {
     g_base = OwnFuzzDir("mck_fuzz");
     SetAppDataDir((g_base / "data").u16string());
     platform::SetMessageBoxSink([](const std::u16string&, const std::u16string&) {});
-    platform::SetClockPauses(false); // new ids without the pause between them
     g_MacroList.SetOwnership(kListOwnsElements);
 }
 

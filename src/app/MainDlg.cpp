@@ -9,6 +9,7 @@
 #include "app/resource.h"
 #include "device/win32/VantorLibrary.h"
 #include "framework/App.h"
+#include "framework/StartupTimeline.h"
 #include "model/MemoryMap.h"
 #include "model/SensorCatalogue.h"
 #include "pages/MsgDlg.h"
@@ -35,7 +36,6 @@ CTarvelDlg::CTarvelDlg()
                                    FF_SWISS, L"MS Shell Dlg"));
     m_cfgRead.pDriver = &m_usb;
     m_cfgRead.pMainWnd = &m_poster;
-    m_cfgRead.pMacroTree = &m_macroTree;
 }
 
 CTarvelDlg::~CTarvelDlg() {
@@ -45,6 +45,10 @@ CTarvelDlg::~CTarvelDlg() {
 }
 
 BOOL CTarvelDlg::OnInitDialog() {
+    fw::StartupStep("main window created");
+    // The frame, the pages and their controls load the same images many
+    // times over; each file is decoded once while the window is built.
+    fw::DecodedImageCache decodedOnce;
     m_poster.SetWindow(m_hwnd);
     InstallMessageBoxSink(m_hwnd);
 
@@ -67,6 +71,7 @@ BOOL CTarvelDlg::OnInitDialog() {
         ::SetWindowTextW(m_pNotifyDlg->Hwnd(), L"TarvelNotify");
         ::ShowWindow(m_pNotifyDlg->Hwnd(), SW_HIDE);
     }
+    fw::StartupStep("icon and notification window");
 
     BuildSkinFrame();
     ::SetWindowTextW(m_hwnd, g_szAppTitle.c_str());
@@ -89,6 +94,7 @@ BOOL CTarvelDlg::OnInitDialog() {
         uint8_t level[2] = {};
         g_nCurDpiLevel = m_usb.ReadEEPROM(memmap::kAddrCurDpiLevel, level, 2) ? level[0] : -1;
     }
+    fw::StartupStep("device open");
 
     if (!FindSensorCfg(g_nCurSensor)) {
         wchar_t text[64];
@@ -100,14 +106,20 @@ BOOL CTarvelDlg::OnInitDialog() {
 
     InitApply(&m_poster, &m_usb, &m_finder, nullptr);
     RegisterDevNotify(m_hwnd);
+    fw::StartupStep("apply worker and device notices");
     LoadMacroLibrary(nullptr, g_opt.MacroDir, true);
+    fw::StartupStep("macro library");
     InitProfiles();
+    fw::StartupStep("profiles");
     if (g_opt.TrayIcon == 1 || g_opt.TrayIcon == 3) {
         SyncUiToSensor();
         AddTrayIcon();
+        fw::StartupStep("tray icon");
     }
-    if (m_bShow)
+    if (m_bShow) {
         OnConfig();
+        fw::StartupStep("window shown");
+    }
     if (!m_pages.empty()) {
         WriteLog("OnInitDialog: g_nCurDpiLevel=%d", g_nCurDpiLevel.load());
         if (g_nCurDpiLevel < 0 && pSensorCfg)
@@ -115,6 +127,10 @@ BOOL CTarvelDlg::OnInitDialog() {
         RoutePageEvent(DEV_EVT_DPI_LEVEL, g_nCurDpiLevel);
     }
     StartCfgRead();
+    fw::StartupStep("configuration read started");
+    // A start in the tray paints nothing; its timeline ends here.
+    if (!m_bShow)
+        fw::EndStartupTimeline("start-up done, window hidden");
     return TRUE;
 }
 
@@ -133,6 +149,7 @@ bool CTarvelDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& resu
     case WM_SYNC_OK: {
         WriteLog("OnSyncOk");
         JoinFinishedCfgReads();
+        SetPending(0, false); // profile 0 holds what the mouse has
         const ProfileRecord* cur = g_pCurProfile.load();
         if (cur)
             SetAsCurProfile(cur->dwProfileID);

@@ -13,11 +13,11 @@
 #include "framework/Handles.h"
 #include "framework/SkinDialog.h"
 #include "pages/SkinPage.h"
-#include "store/HeadlessMacroTree.h"
 #include "sync/DeviceRead.h"
 
 #include <shellapi.h>
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <deque>
@@ -71,6 +71,9 @@ public:
     bool PreApplyCheck() override;
     // Every page shows the current profile again.
     void RefreshPages() override;
+    // Without ApplyNow: the current profile holds changes the mouse does not
+    // have yet.
+    void ProfileEdited() override;
     bool DeviceConnected() override { return DeviceOpen(); }
     // The battery through the device link, for the keys page's timers.
     bool ReadPowerLevel(int& level) override;
@@ -100,6 +103,9 @@ private:
     // False, after showing the refusing page's message, while a page may not
     // be left.
     bool PagesMayBeLeft();
+    // False when a page holds edits nothing has kept and the user chose to
+    // stay with them.
+    bool PagesConfirmLeave();
     // Hands a device event (or a DPI level the program chose) to every page.
     void RoutePageEvent(int kind, int value);
     void OnApply();
@@ -110,7 +116,17 @@ private:
     void OnMenuChoice(WPARAM code);
     void ExportProfileFile();
     void ImportProfileFile();
+    // The profile buttons' and the Apply button's captions, with the mark of
+    // changes not yet applied.
     void RefreshProfileCaptions();
+    // Changes not yet applied, per profile button (only without ApplyNow).
+    void SetPending(int index, bool pending);
+    bool CurrentPending() const;
+    std::wstring WithPendingMark(const std::wstring& caption, int index) const;
+    // Before the program ends on the user's word: with changes not yet
+    // applied, asks whether to apply them. False when the user stays (Cancel,
+    // or Yes and the apply did not go through).
+    bool MayEnd();
     void StartCfgRead();
     void StopCfgReads();
     void JoinFinishedCfgReads();
@@ -156,9 +172,8 @@ private:
     WindowPoster m_poster;
     TopWindowFinder m_finder;
     CUSBDriver m_usb;
-    // The configuration reads: the macro library as the read sees it (the
-    // macro page's tree once it has one) and the reader threads started.
-    HeadlessMacroTree m_macroTree;
+    // The configuration reads (each merges device macros into the library's
+    // tree as the disk holds it) and the reader threads started.
     CfgReadCtx m_cfgRead;
     struct CfgReader {
         std::atomic<bool> done{false};
@@ -189,5 +204,6 @@ private:
     // The user was told that changes wait for a receiver; said once while
     // it stays away.
     bool m_bToldNoReceiver = false;
+    std::array<bool, 5> m_bPending{};
     bool m_bTrayIcon = false;
 };

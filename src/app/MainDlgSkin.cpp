@@ -8,11 +8,13 @@
 #include "controls/SkinFactory.h"
 #include "controls/SkinRegion.h"
 #include "controls/SkinWindow.h"
+#include "framework/StartupTimeline.h"
 #include "pages/AdvDlg.h"
 #include "pages/KeyDlg.h"
 #include "pages/LedDlg.h"
 #include "pages/MacroDlg.h"
 #include "pages/MsgDlg.h"
+#include "settings/Log.h"
 #include "settings/Settings.h"
 
 #include <cwchar>
@@ -76,10 +78,13 @@ bool CTarvelDlg::BuildSkinFrame() {
     // background would silence them, so it is told now, once.
     CMsgDlg::CheckSkin();
     m_imgHover = LoadSkinImage(L"main_ov.png");
+    fw::StartupStep("main window images");
     Gdiplus::Bitmap* main = m_imgMain.get();
     Gdiplus::Bitmap* hover = fw::Width(m_imgHover) > 0 ? m_imgHover.get() : main;
-    if (g_opt.clrMask != 0)
+    if (g_opt.clrMask != 0) {
         ::SetWindowRgn(m_hwnd, RegionFromImage(*main, g_opt.clrMask, 10).Release(), TRUE);
+        fw::StartupStep("main window region");
+    }
 
     const int w = fw::Width(m_imgMain), h = fw::Height(m_imgMain);
     const int screenW = ::GetSystemMetrics(SM_CXFULLSCREEN),
@@ -222,9 +227,14 @@ bool CTarvelDlg::BuildSkinFrame() {
         m_btnHome.SetTextColours(g_opt.Btn_txt_clr_nr, g_opt.Btn_txt_clr_ov, g_opt.Btn_txt_clr_dn);
     }
 
+    fw::StartupStep("main window buttons");
+
     // The pages are created hidden; ShowPage shows the first.
-    for (PageRow& row : m_pages)
+    for (PageRow& row : m_pages) {
         row.page->CreatePage(m_hwnd, this);
+        if (fw::StartupTimelineOn())
+            fw::StartupStep("page", settings::LogText(U(Txt(row.title))).c_str());
+    }
     ShowPage(1);
     return true;
 }
@@ -232,6 +242,8 @@ bool CTarvelDlg::BuildSkinFrame() {
 void CTarvelDlg::ShowPage(int n) {
     CloseMenus();
     if (!PagesMayBeLeft())
+        return;
+    if (n != m_nCurPage && !PagesConfirmLeave())
         return;
     for (PageRow& row : m_pages) {
         row.navi->SetCheck(false);
@@ -263,4 +275,5 @@ void CTarvelDlg::Paint(HDC dc, const RECT& rc) {
     if (g_opt.ShowPro != 0 || g_opt.rcImportPro.Width() > 0)
         DrawTextIn(dc, Txt(u"tc_profile"), ToRect(g_opt.rcProTitle), AppFontOr(m_font.Get()),
                    g_opt.Txt_clr, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
+    fw::EndStartupTimeline("first paint");
 }

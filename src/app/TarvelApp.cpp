@@ -3,9 +3,10 @@
 #include "app/AppGlobals.h"
 #include "app/MainDlg.h"
 #include "app/PopupMenu.h"
+#include "framework/StartupTimeline.h"
+#include "model/InitData.h"
 #include "platform/MessageBox.h"
 #include "platform/Text.h"
-#include "model/InitData.h"
 #include "settings/AppIdentity.h"
 #include "settings/Log.h"
 #include "settings/Settings.h"
@@ -110,6 +111,7 @@ bool CTarvelApp::InitInstance() {
     INITCOMMONCONTROLSEX icc{sizeof icc, 0xFF};
     ::InitCommonControlsEx(&icc);
     m_gdiplus = std::make_unique<fw::GdiplusSession>();
+    fw::StartupStep("common controls and GDI+");
 
     wchar_t module[MAX_PATH] = {};
     ::GetModuleFileNameW(nullptr, module, MAX_PATH);
@@ -119,6 +121,7 @@ bool CTarvelApp::InitInstance() {
     wchar_t textPath[MAX_PATH] = {};
     ::_wmakepath_s(textPath, drive, dir, L"text", L"xml");
     settings::LoadTextTable(U(textPath));
+    fw::StartupStep("texts");
 
     m_bStarted = false;
     if (!InitData()) {
@@ -127,6 +130,7 @@ bool CTarvelApp::InitInstance() {
         return false;
     }
     g_szAppTitle = W(settings::AppTitle());
+    fw::StartupStep("settings");
 
     const SYSTEMTIME now = [] {
         SYSTEMTIME t;
@@ -138,6 +142,7 @@ bool CTarvelApp::InitInstance() {
              now.wHour, now.wMinute, Log8(g_szAppTitle).c_str());
 
     LoadMenuLibrary();
+    fw::StartupStep("Kelmo");
     MkAppData();
 
     m_hMutex.Reset(::CreateMutexW(nullptr, FALSE, MutexName().c_str()));
@@ -151,6 +156,7 @@ bool CTarvelApp::InitInstance() {
     if (GetWinVer() >= 5)
         SetDpiAware();
     CreateAppFont();
+    fw::StartupStep("data folder, single instance, font");
 
     m_bStarted = true;
     {

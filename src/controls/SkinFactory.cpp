@@ -2,6 +2,7 @@
 
 #include "controls/SkinAssets.h"
 #include "controls/SkinWarning.h"
+#include "framework/StartupTimeline.h"
 #include "settings/Log.h"
 #include "settings/Settings.h"
 
@@ -14,6 +15,7 @@ fw::Image LoadSkinImage(const std::wstring& name) {
 }
 
 fw::Image CropImage(Gdiplus::Bitmap* image, int left, int top, int width, int height) {
+    fw::StartupCost cost("images cropped");
     if (!image || image->GetWidth() == 0)
         return nullptr;
     // Only the part of the area that lies inside the image is copied: a
@@ -32,6 +34,7 @@ fw::Image CropImage(Gdiplus::Bitmap* image, int left, int top, int width, int he
 
 fw::Image ComposeImage(Gdiplus::Bitmap* background, int bgLeft, int bgTop, Gdiplus::Bitmap* image,
                        int srcLeft, int srcTop, int width, int height) {
+    fw::StartupCost cost("images composed");
     if (!image || image->GetWidth() == 0)
         return nullptr;
     if (width <= 0)

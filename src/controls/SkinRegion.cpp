@@ -1,5 +1,7 @@
 #include "controls/SkinRegion.h"
 
+#include "framework/StartupTimeline.h"
+
 #include <algorithm>
 
 namespace {
@@ -34,6 +36,7 @@ std::vector<RECT> OpaqueRuns(const uint32_t* pixels, int width, int height, COLO
 }
 
 fw::Region RegionFromImage(Gdiplus::Bitmap& image, COLORREF key, int tolerance) {
+    fw::StartupCost cost("window regions built");
     const int w = int(image.GetWidth()), h = int(image.GetHeight());
     // Flatten onto the key colour: fully transparent pixels become exactly the key.
     Gdiplus::Bitmap flat(w, h, PixelFormat32bppRGB);

@@ -1,5 +1,9 @@
 #include "framework/GdiPlus.h"
 
+#include "framework/StartupTimeline.h"
+
+#include <map>
+#include <mutex>
 #include <vector>
 
 namespace fw {
@@ -14,11 +18,70 @@ GdiplusSession::~GdiplusSession() {
         Gdiplus::GdiplusShutdown(m_token);
 }
 
-Image LoadImageFile(const std::wstring& path) {
+namespace {
+
+// The decoded files while a DecodedImageCache lives (on the window thread,
+// which loads every image; the lock keeps a stray caller safe).
+std::mutex g_mtxDecoded;
+int g_nCacheScopes = 0;
+std::map<std::wstring, Image> g_decoded;
+
+Image Decode(const std::wstring& path) {
+    StartupCost cost("image files decoded");
     Image image(Gdiplus::Bitmap::FromFile(path.c_str()));
     if (!image || image->GetLastStatus() != Gdiplus::Ok)
-        image = std::make_unique<Gdiplus::Bitmap>(0, 0, PixelFormat32bppARGB);
+        return nullptr;
     return image;
+}
+
+// A copy with its own pixels, its resolution and format; null for formats
+// whose copy may differ (palettes), which are decoded each time instead.
+Image Copy(Gdiplus::Bitmap& image) {
+    const Gdiplus::PixelFormat format = image.GetPixelFormat();
+    if (Gdiplus::IsIndexedPixelFormat(format))
+        return nullptr;
+    StartupCost cost("decoded images copied");
+    Image copy(image.Clone(0, 0, int(image.GetWidth()), int(image.GetHeight()), format));
+    if (!copy || copy->GetLastStatus() != Gdiplus::Ok)
+        return nullptr;
+    copy->SetResolution(image.GetHorizontalResolution(), image.GetVerticalResolution());
+    return copy;
+}
+
+Image Empty() {
+    return std::make_unique<Gdiplus::Bitmap>(0, 0, PixelFormat32bppARGB);
+}
+
+} // namespace
+
+DecodedImageCache::DecodedImageCache() {
+    std::lock_guard lock(g_mtxDecoded);
+    ++g_nCacheScopes;
+}
+
+DecodedImageCache::~DecodedImageCache() {
+    std::lock_guard lock(g_mtxDecoded);
+    if (--g_nCacheScopes == 0)
+        g_decoded.clear();
+}
+
+Image LoadImageFile(const std::wstring& path) {
+    std::unique_lock lock(g_mtxDecoded);
+    if (g_nCacheScopes == 0) {
+        lock.unlock();
+        Image image = Decode(path);
+        return image ? std::move(image) : Empty();
+    }
+    auto found = g_decoded.find(path);
+    if (found == g_decoded.end())
+        found = g_decoded.emplace(path, Decode(path)).first;
+    if (!found->second)
+        return Empty(); // missing or undecodable: asked again, still the same
+    Image copy = Copy(*found->second);
+    if (copy)
+        return copy;
+    Image image = Decode(path);
+    return image ? std::move(image) : Empty();
 }
 
 namespace {

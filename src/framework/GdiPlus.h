@@ -44,6 +44,18 @@ inline int Height(const Image& image) {
     return image ? int(image->GetHeight()) : 0;
 }
 
+// While one lives, LoadImageFile decodes each file once and hands out copies
+// of that: start-up loads the same few button images hundreds of times, and
+// copying decoded pixels costs a fraction of decoding them again. The decoded
+// images are released with it, so nothing stays held after start-up.
+class DecodedImageCache {
+public:
+    DecodedImageCache();
+    ~DecodedImageCache();
+    DecodedImageCache(const DecodedImageCache&) = delete;
+    DecodedImageCache& operator=(const DecodedImageCache&) = delete;
+};
+
 // Saves an image as PNG (screenshots in tests).
 bool SavePng(Gdiplus::Bitmap& image, const std::wstring& path);
 

@@ -10,13 +10,6 @@ namespace platform {
 
 void SleepMs(uint32_t ms);
 
-// A pause that only lets the clock move on (no device or window waits for
-// it). The program keeps these pauses; tests and fuzzers that make many ids
-// switch them off, so the pause costs them nothing.
-void ClockPauseMs(uint32_t ms);
-void SetClockPauses(bool enabled);
-bool ClockPausesEnabled();
-
 // Milliseconds since an arbitrary start; wraps around like GetTickCount.
 uint32_t TickCount();
 

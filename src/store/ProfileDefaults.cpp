@@ -18,11 +18,10 @@
 namespace {
 
 constexpr uint32_t kIdMask = 0xFFFFFF;
-constexpr uint32_t kIdPauseMs = 20;
 
 // The ids handed out last. A caller may not have stored its id in a list yet
-// when the next one is made; without the pause (tests, fuzzers) the clock
-// gives the same value many times, so more than the last id is remembered.
+// when the next one is made, and ids made back to back read the same clock
+// value, so more than the last id is remembered.
 constexpr size_t kRecentIds = 32;
 std::mutex g_mtxRecentIds;
 std::array<uint32_t, kRecentIds> g_recentIds{};
@@ -35,7 +34,7 @@ bool RecentId(uint32_t id) {
 
 // Where the search for a new id starts: the clock's value, unless that lies
 // shortly behind the last id handed out (the millisecond byte wraps four
-// times a second, and without the pause many ids come from one millisecond);
+// times a second, and ids made back to back come from one millisecond);
 // then just after the last id, so ids made one after another never repeat.
 constexpr uint32_t kIdBehindWindow = 0x10000; // 256 seconds of clock values
 uint32_t g_dwLastId = 0;
@@ -84,9 +83,8 @@ std::u16string PositionName(int index) {
 } // namespace
 
 uint32_t MakeProfileId() {
-    // The pause makes two ids taken one after the other differ. Without it
-    // (tests, fuzzers) the search below still hands out distinct ids.
-    platform::ClockPauseMs(kIdPauseMs);
+    // Ids made back to back read the same clock value; the search below
+    // hands out the next free one, so no pause is needed to keep them apart.
     const platform::LocalTime t = platform::Now();
     uint32_t id = (uint32_t(t.hour & 0xF) << 20) | (uint32_t(t.minute) << 14) |
                   (uint32_t(t.second) << 8) | (uint32_t(t.millisecond) & 0xFF);

@@ -11,6 +11,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <mutex>
 #include <new>
 #include <string>
 
@@ -21,6 +22,11 @@ namespace {
 
 const char16_t kProFile[] = u"pro.dct";
 const char16_t kCurIdFile[] = u"curid.dct";
+
+// The apply worker saves after each apply while the window saves on its own
+// commands and at exit. Both write through the same temporary file, so one
+// save at a time: the later one takes its copy of the list last and wins.
+std::mutex g_saveMutex;
 
 // Reads the whole store when the file has exactly its size. A file of
 // another size is not read at all, however large it is.
@@ -78,6 +84,7 @@ void LoadProfileImage(std::string_view bytes) {
 }
 
 bool SaveProfiles() {
+    const std::lock_guard saving(g_saveMutex);
     std::string bytes(kProfileStoreBytes, '\0');
     int copied = 0;
     {
@@ -105,6 +112,7 @@ bool SaveCurId() {
     const ProfileRecord* cur = g_pCurProfile.load();
     if (!cur)
         return true;
+    const std::lock_guard saving(g_saveMutex);
     uint32_t id;
     {
         auto lock = g_ProfileList.Lock();

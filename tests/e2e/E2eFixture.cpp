@@ -145,6 +145,14 @@ TarvelRun::~TarvelRun() {
 }
 
 bool TarvelRun::Start(const OptEdits& extraEnv) {
+    // Started again after it ended: the same copy, the same receiver.
+    if (m_pi.hProcess) {
+        if (Running())
+            return false;
+        ::CloseHandle(m_pi.hProcess);
+        ::CloseHandle(m_pi.hThread);
+        m_pi = {};
+    }
     m_logStart = FileSize(LogFile());
     ::SetEnvironmentVariableW(L"TARVEL_VIRTUAL_RECEIVER", W(m_state).c_str());
     for (const auto& [key, value] : extraEnv)
@@ -293,6 +301,21 @@ HWND TarvelRun::WaitMessage(int ms) {
 
 bool TarvelRun::Answer(HWND message, int button, int ms) {
     return message && ClickControl(message, button) && driver::WaitGone(message, ms);
+}
+
+bool TarvelRun::AnswerFileDialog(const std::wstring& path, const std::string& shot) {
+    constexpr int kFileNameCombo = 0x47C; // cmb13 of the common file dialogs
+    constexpr int kFileNameEdit = 0x480;  // edt1
+    HWND dlg = WaitWindow(nullptr, L"#32770", 5000);
+    if (!dlg)
+        return false;
+    Pump(300);
+    if (!shot.empty())
+        Screenshot(shot);
+    const int field = ::GetDlgItem(dlg, kFileNameCombo) ? kFileNameCombo : kFileNameEdit;
+    ::SetDlgItemTextW(dlg, field, path.c_str());
+    ::PostMessageW(dlg, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), LPARAM(::GetDlgItem(dlg, IDOK)));
+    return WaitGone(dlg, 5000);
 }
 
 HWND TarvelRun::Ctl(int controlId) const {

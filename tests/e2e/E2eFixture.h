@@ -46,7 +46,8 @@ public:
     TarvelRun(const TarvelRun&) = delete;
     TarvelRun& operator=(const TarvelRun&) = delete;
 
-    // Starts Tarvel.exe; `extraEnv` is added to its environment.
+    // Starts Tarvel.exe; `extraEnv` is added to its environment. Once it has
+    // ended it can be started again, with the same files and receiver.
     bool Start(const OptEdits& extraEnv = {});
     // Before Start: the receiver starts unplugged (the program finds none).
     void UnplugBeforeStart();
@@ -57,6 +58,8 @@ public:
     // The process's exit code once it ended within `ms`, else STILL_ACTIVE.
     DWORD WaitExit(int ms);
     bool Running() const;
+    // The program's process (for its resource counts), or null before Start.
+    HANDLE Process() const { return m_pi.hProcess; }
     // Ends the program through the tray menu's Exit; true when it ended.
     bool Exit(int ms = 10000);
 
@@ -94,6 +97,9 @@ public:
     // Presses `button` (IDOK, IDCANCEL) of a message window with a real click
     // and waits until the window has closed.
     bool Answer(HWND message, int button = IDOK, int ms = 5000);
+    // Answers the system's file dialog the program opened with `path` (a
+    // screenshot `shot` of it first, when named); true once it has closed.
+    bool AnswerFileDialog(const std::wstring& path, const std::string& shot = "");
 
     // The store files of the data folder.
     std::filesystem::path DataDir() const;

@@ -7,7 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
+#include <sstream>
 
 using namespace e2e;
 
@@ -21,6 +23,8 @@ TEST(Startup, ReadsTheDeviceIntoProfileZeroAndSavesOnExit) {
     ASSERT_TRUE(run.Start());
     ASSERT_TRUE(run.WaitReady()) << run.Log();
     EXPECT_NE(run.Log().find("OnSyncOk"), std::string::npos);
+    // The start-up timeline is off unless asked for.
+    EXPECT_EQ(run.LogCount("Startup:"), 0);
     ASSERT_TRUE(Screenshot("main-window"));
 
     // Every page, opened by its navigation button.
@@ -114,4 +118,40 @@ TEST(Startup, TrayIconOpensItsMenuAndShowsTheWindow) {
     const std::vector<ProfileRecord> stored = run.StoredProfiles();
     ASSERT_EQ(stored.size(), 5u);
     EXPECT_EQ(run.StoredCurId(), stored[0].dwProfileID);
+}
+
+TEST(Startup, TimelineLogsEachStepInOrderUpToTheFirstPaint) {
+    TarvelRun run("timeline");
+    ASSERT_TRUE(run.Start({{"TARVEL_STARTUP_TIMELINE", "1"}}));
+    ASSERT_TRUE(run.WaitReady()) << run.Log();
+    ASSERT_TRUE(run.WaitLog("Startup: of which image files decoded", 5000)) << run.Log();
+
+    // "Startup: <ms since the process began> ms <step's share> ms  <step>", in
+    // the order of start-up, each later than the one before.
+    const char* const steps[] = {
+        "texts",        "settings",      "Kelmo",       "main window images",
+        "page Buttons", "page Lighting", "device open", "macro library",
+        "profiles",     "window shown",  "first paint"};
+    std::istringstream log(run.Log());
+    std::string line;
+    size_t next = 0;
+    double last = 0;
+    while (std::getline(log, line) && next < std::size(steps)) {
+        const size_t at = line.find("Startup: ");
+        if (at == std::string::npos || line.find("of which") != std::string::npos)
+            continue;
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        const double ms = std::strtod(line.c_str() + at + 9, nullptr);
+        EXPECT_GE(ms, last) << line;
+        last = ms;
+        if (line.size() >= std::strlen(steps[next]) &&
+            line.compare(line.size() - std::strlen(steps[next]), std::string::npos, steps[next]) ==
+                0)
+            ++next;
+    }
+    EXPECT_EQ(next, std::size(steps))
+        << "missing or out of order: " << (next < std::size(steps) ? steps[next] : "") << "\n"
+        << run.Log();
+    EXPECT_TRUE(run.Exit());
 }

@@ -668,7 +668,9 @@ TEST_F(KeyPageWindow, PickerForTheLowestKeyOpensWhollyOnScreen) {
         // The whole main list: the product's 15 entries of 20 pixels in the
         // outline (its extra keys have no ExKey value, so none is offered).
         EXPECT_EQ(menu.bottom - menu.top, 15 * 20 + 2);
-        EXPECT_EQ(menu.right - menu.left, button.right - button.left - 4);
+        const RECT wide = PickerRect(button, g_opt.MenuW); // the product's MenuW
+        EXPECT_EQ(menu.right - menu.left, wide.right - wide.left - 4);
+        EXPECT_GT(menu.right - menu.left, button.right - button.left);
         EXPECT_GE(menu.top, 0);
         EXPECT_LE(menu.bottom, screenH);
         EXPECT_TRUE(menu.top >= button.bottom || menu.bottom <= button.top);

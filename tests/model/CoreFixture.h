@@ -74,8 +74,6 @@ class ProductTest : public ::testing::Test {
 protected:
     void SetUp() override {
         MessageRecorder quiet;
-        // New ids come without the pause that spaces them out in the program.
-        platform::SetClockPauses(false);
         ASSERT_TRUE(settings::InitData(ProductDir()));
         settings::LoadTextTable(ProductDir() + u"text.xml");
         g_MacroList.SetOwnership(kListOwnsElements);

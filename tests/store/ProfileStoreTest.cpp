@@ -5,6 +5,7 @@
 #include "model/CoreFixture.h"
 #include "store/AppDataDir.h"
 
+#include <atomic>
 #include <cstring>
 #include <filesystem>
 #include <set>
@@ -258,6 +259,27 @@ TEST_F(ProfileStoreTest, WorkersCopyWholeRecords) {
     EXPECT_FALSE(CopyProfileIn(-1, a));
     LoadProfiles();
     EXPECT_EQ(g_ProfileList.Count(), 5);
+}
+
+// The apply worker's save after an apply meets the window's save at exit:
+// both succeed, and the store left behind is whole.
+TEST_F(ProfileStoreTest, SavesAtOnceFromTwoThreadsAllSucceed) {
+    testutil::MessageRecorder quiet;
+    InitProfiles();
+    g_pCurProfile = g_ProfileList.At(0);
+    std::atomic<int> failed{0};
+    const auto saves = [&] {
+        for (int i = 0; i < 50; ++i)
+            failed += !SaveProfiles() + !SaveCurId();
+    };
+    std::thread worker(saves);
+    saves();
+    worker.join();
+    EXPECT_EQ(failed, 0);
+    const uint32_t id = g_ProfileList.At(0)->dwProfileID;
+    LoadProfiles();
+    EXPECT_EQ(g_ProfileList.Count(), 5);
+    EXPECT_EQ(LoadCurId(), id);
 }
 
 } // namespace
