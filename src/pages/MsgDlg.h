@@ -65,7 +65,9 @@ public:
 
     // A message from a text key or literal text; the dialog's result (1 for OK).
     static int ShowMessage(const char16_t* textKey, HWND owner);
-    static int ShowMessageText(const std::wstring& text, HWND owner);
+    // `title` replaces the default title when it is not empty.
+    static int ShowMessageText(const std::wstring& text, HWND owner,
+                               const std::wstring& title = {});
     // A line of text; 1 with `out` set (at most 259 characters) on OK, else 0.
     static int InputText(HWND owner, const std::wstring& prompt, int limit, std::wstring& out);
     // Whether the dialog's background image is there; when it is not, that is
