@@ -26,6 +26,14 @@ state=$data/virtual-receiver.state
 export TARVEL_VIRTUAL_RECEIVER="Z:${state//\//\\}"
 export WINEPREFIX=$build/wineprefix
 
+# A first run gets a small macro library, so the macro page has something to
+# show; the program keeps what the user makes of it.
+library=$WINEPREFIX/drive_c/users/${USER:-$(id -un)}/AppData/Local/Tarvel/Mac
+if [ ! -e "$library" ]; then
+  python3 scripts/sample_macros.py "$library"
+  echo "run: sample macro library in $library"
+fi
+
 echo "run: virtual receiver state $state"
 if [ -n "${DISPLAY:-}" ]; then
   exec "$wine_run" "$stage/Tarvel.exe"

@@ -36,7 +36,6 @@ CTarvelDlg::CTarvelDlg()
                                    FF_SWISS, L"MS Shell Dlg"));
     m_cfgRead.pDriver = &m_usb;
     m_cfgRead.pMainWnd = &m_poster;
-    m_cfgRead.pMacroTree = &m_macroTree;
 }
 
 CTarvelDlg::~CTarvelDlg() {

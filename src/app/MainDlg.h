@@ -13,7 +13,6 @@
 #include "framework/Handles.h"
 #include "framework/SkinDialog.h"
 #include "pages/SkinPage.h"
-#include "store/HeadlessMacroTree.h"
 #include "sync/DeviceRead.h"
 
 #include <shellapi.h>
@@ -100,6 +99,9 @@ private:
     // False, after showing the refusing page's message, while a page may not
     // be left.
     bool PagesMayBeLeft();
+    // False when a page holds edits nothing has kept and the user chose to
+    // stay with them.
+    bool PagesConfirmLeave();
     // Hands a device event (or a DPI level the program chose) to every page.
     void RoutePageEvent(int kind, int value);
     void OnApply();
@@ -156,9 +158,8 @@ private:
     WindowPoster m_poster;
     TopWindowFinder m_finder;
     CUSBDriver m_usb;
-    // The configuration reads: the macro library as the read sees it (the
-    // macro page's tree once it has one) and the reader threads started.
-    HeadlessMacroTree m_macroTree;
+    // The configuration reads (each merges device macros into the library's
+    // tree as the disk holds it) and the reader threads started.
     CfgReadCtx m_cfgRead;
     struct CfgReader {
         std::atomic<bool> done{false};

@@ -12,6 +12,8 @@
 #include "platform/Text.h"
 #include "settings/Log.h"
 #include "settings/Settings.h"
+#include "store/HeadlessMacroTree.h"
+#include "store/MacroStore.h"
 #include "store/ProfileDefaults.h"
 #include "store/ProfileFile.h"
 #include "store/ProfileStore.h"
@@ -98,6 +100,13 @@ bool CTarvelDlg::PagesMayBeLeft() {
     return true;
 }
 
+bool CTarvelDlg::PagesConfirmLeave() {
+    for (PageRow& row : m_pages)
+        if (row.page && !row.page->ConfirmLeave())
+            return false;
+    return true;
+}
+
 void CTarvelDlg::SyncUiToSensor() {
     RefreshProfileCaptions();
     const uint32_t savedId = LoadCurId();
@@ -164,7 +173,8 @@ bool CTarvelDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
         OnConfig();
         return true;
     case ID_TRAY_EXIT:
-        OnExit();
+        if (PagesConfirmLeave())
+            OnExit();
         return true;
     case IDC_MAIN_CLOSE:
         OnClose();
@@ -210,6 +220,8 @@ bool CTarvelDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
 
 void CTarvelDlg::OnClose() {
     if (g_opt.ExitType == 0) {
+        if (!PagesConfirmLeave())
+            return;
         ::ShowWindow(m_hwnd, SW_HIDE);
         OnExit();
     } else if (g_opt.TrayIcon == 1 || g_opt.TrayIcon == 3) {
@@ -396,7 +408,11 @@ void CTarvelDlg::ImportProfileFile() {
     if (!AskProfilePath(m_hwnd, path, false))
         return;
     WriteLog("ImportProfile: %s", settings::LogText(U(path)).c_str());
-    if (!ImportProfile(U(path), !g_bCfgReadDone, &m_macroTree))
+    // The import merges the file's macros into the library's tree as the
+    // disk holds it; the macro page reads its own again when it sees them.
+    HeadlessMacroTree library;
+    LoadListedMacroTree(library, g_opt.MacroDir);
+    if (!ImportProfile(U(path), !g_bCfgReadDone, &library))
         return;
     if (const ProfileRecord* cur = g_pCurProfile.load())
         SetAsCurProfile(cur->dwProfileID);

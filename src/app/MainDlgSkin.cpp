@@ -247,6 +247,8 @@ void CTarvelDlg::ShowPage(int n) {
     CloseMenus();
     if (!PagesMayBeLeft())
         return;
+    if (n != m_nCurPage && !PagesConfirmLeave())
+        return;
     for (PageRow& row : m_pages) {
         row.navi->SetCheck(false);
         if (row.page && row.page->Hwnd())

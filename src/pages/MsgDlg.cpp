@@ -263,8 +263,15 @@ BOOL CMsgDlg::OnInitDialog() {
         if (m_nLimit > 0)
             ::SendMessageW(m_hInput, EM_SETLIMITTEXT, WPARAM(m_nLimit), 0);
         m_brInput.Reset(::CreateSolidBrush(g_opt.clrEdit));
-        if (kind == kKeyCombo)
+        if (kind == kKeyCombo) {
             ShowCombo();
+        } else if (!m_strResult.empty()) {
+            // A value to change starts in the field, selected.
+            m_bReplacingText = true;
+            ::SetWindowTextW(m_hInput, m_strResult.c_str());
+            m_bReplacingText = false;
+            ::SendMessageW(m_hInput, EM_SETSEL, 0, -1);
+        }
     }
     if (kind == kKeyCombo) {
         const int left = InputRect().left;

@@ -76,7 +76,7 @@ public:
     int m_nKind = -1;
     std::wstring m_strTitle;   // tc_tips by default
     std::wstring m_strMsg;     // body, or the prompt above the input field
-    std::wstring m_strResult;  // kind 2
+    std::wstring m_strResult;  // kinds 2 and 3: the field's text at start; kind 2: the result
     int m_nLimit = 0;          // kinds 2-4: characters, 0 no limit
     int32_t m_nMin = -1;       // kind 3
     int32_t m_nMax = -1;       // kind 3

@@ -101,6 +101,11 @@ public:
     // A key message of the main window; true when the page took it (nothing
     // else then sees it).
     virtual bool TakeKey(const MSG&) { return false; }
+    // The page is about to be left (another page shown, the program ended by
+    // the user) and may hold edits that nothing has kept yet: it asks the
+    // user whether to drop them. True when it may be left (the edits are
+    // gone), false keeps the user where they are.
+    virtual bool ConfirmLeave() { return true; }
     // The macro library changed; true when the page changed a profile for it.
     virtual bool OnMacrosChanged(MacroChange) { return false; }
 

@@ -7,6 +7,7 @@
 #include "store/MacroStore.h"
 #include "store/ProfileDefaults.h"
 
+#include <atomic>
 #include <filesystem>
 #include <string>
 #include <system_error>
@@ -30,7 +31,17 @@ bool TopLevelNameTaken(const MacroTree& page, const std::u16string& text, uint32
            std::filesystem::exists(std::filesystem::path(path), ec);
 }
 
+std::atomic<uint32_t> g_nLibraryRevision{0};
+
 } // namespace
+
+uint32_t MacroLibraryRevision() {
+    return g_nLibraryRevision.load();
+}
+
+void NoteMacroLibraryChange() {
+    ++g_nLibraryRevision;
+}
 
 uint32_t Add_Macro(const StMacro& record, MacroTree* page) {
     if (record.dwMagicNumber != kMacroMagic) {
@@ -64,6 +75,7 @@ uint32_t Add_Macro(const StMacro& record, MacroTree* page) {
         page->DeleteItem(item);
         return 0;
     }
+    NoteMacroLibraryChange();
     if (!Flush_Dirty_Macro(item, page))
         settings::WriteLog("Add_Macro: the file of 0x%x was not written", unsigned(copy.dwID));
     return copy.dwID;
@@ -81,6 +93,7 @@ uint32_t ReplaceMacro(MacroTree* page, const StMacro& record) {
     page->OnMacroReplaced(id);
     if (!ReplaceMacroContent(id, record))
         return 0;
+    NoteMacroLibraryChange();
     Flush_Dirty_Macro(item, page);
     return id;
 }

@@ -19,3 +19,10 @@ uint32_t Add_Macro(const StMacro& record, MacroTree* page);
 // file when the record carries change bits. The id, or 0 when there is no
 // such macro.
 uint32_t ReplaceMacro(MacroTree* page, const StMacro& record);
+
+// A number that changes whenever the list changed without the macro page:
+// the start-up scan, Add_Macro and ReplaceMacro (the device read and profile
+// import). The page compares it with the number it last showed and reads
+// its tree again, on its own thread, when they differ.
+uint32_t MacroLibraryRevision();
+void NoteMacroLibraryChange();

@@ -8,6 +8,7 @@
 #include "settings/TextTable.h"
 #include "store/AppDataDir.h"
 #include "store/MacroFile.h"
+#include "store/MacroLibrary.h"
 #include "store/MacroList.h"
 #include "store/ProfileDefaults.h"
 #include "store/ProfileStore.h"
@@ -20,6 +21,8 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <memory>
+#include <set>
 #include <system_error>
 #include <vector>
 
@@ -261,7 +264,22 @@ bool HasUnsupportedKey(const StMacro& record) {
     return false;
 }
 
-bool ScanMacroFolder(const std::u16string& folder, bool recurse, const MacroScanOptions& options) {
+namespace {
+
+// A macro file read at start whose id is taken (a copy of another file, or
+// an id of 0) gets a fresh one; its file is rewritten so the id sticks.
+void RenumberTakenId(const std::u16string& path, StMacro& record) {
+    const uint32_t taken = record.dwID;
+    record.dwID = MakeProfileId();
+    settings::WriteLog("ScanMacroFolder: %s has the id 0x%x of another macro; it gets 0x%x",
+                       settings::LogText(path).c_str(), unsigned(taken), unsigned(record.dwID));
+    if (!WriteMacroFile(path, record))
+        settings::WriteLog("ScanMacroFolder: the new id of %s was not written",
+                           settings::LogText(path).c_str());
+}
+
+bool ScanFolder(const std::u16string& folder, bool recurse, const MacroScanOptions& options,
+                std::set<uint32_t>& placed) {
     if (folder.size() >= kMaxScanPathChars)
         return true;
     std::error_code ec;
@@ -291,19 +309,34 @@ bool ScanMacroFolder(const std::u16string& folder, bool recurse, const MacroScan
             if (options.tree)
                 inner.parent = options.tree->InsertItem(options.parent, name, true, 0,
                                                         Join(sub, name + u".png"));
-            if (!ScanMacroFolder(sub, recurse, inner))
+            if (!ScanFolder(sub, recurse, inner, placed))
                 return false;
             continue;
         }
+        const std::u16string path = Join(folder, name);
         StMacro record;
-        if (!ReadMacroFile(Join(folder, name), record) || HasUnsupportedKey(record))
+        if (!ReadMacroFile(path, record) || HasUnsupportedKey(record))
             continue;
-        if (options.addToList && !AppendMacro(record))
+        if (options.addToList) {
+            if ((record.dwID & kMacroIdMask) == 0 || MacroIdInUse(record.dwID))
+                RenumberTakenId(path, record);
+            if (!AppendMacro(record))
+                continue;
+        } else if (options.listedOnly &&
+                   (!MacroIdInUse(record.dwID) || !placed.insert(record.dwID).second)) {
             continue;
+        }
         if (options.tree)
             options.tree->InsertItem(options.parent, FileTitle(name), false, record.dwID, u"");
     }
     return true;
+}
+
+} // namespace
+
+bool ScanMacroFolder(const std::u16string& folder, bool recurse, const MacroScanOptions& options) {
+    std::set<uint32_t> placed;
+    return ScanFolder(folder, recurse, options, placed);
 }
 
 bool LoadMacroLibrary(MacroTree* tree, int macroDir, bool addToList) {
@@ -312,6 +345,19 @@ bool LoadMacroLibrary(MacroTree* tree, int macroDir, bool addToList) {
     options.macroDir = macroDir;
     options.addToList = addToList;
     // A first start has no library yet: an empty one.
+    std::error_code ec;
+    const bool read = !fs::exists(fs::path(MacroLibraryRoot()), ec) ||
+                      ScanMacroFolder(MacroLibraryRoot(), true, options);
+    if (addToList)
+        NoteMacroLibraryChange();
+    return read;
+}
+
+bool LoadListedMacroTree(MacroTree& tree, int macroDir) {
+    MacroScanOptions options;
+    options.tree = &tree;
+    options.macroDir = macroDir;
+    options.listedOnly = true;
     std::error_code ec;
     if (!fs::exists(fs::path(MacroLibraryRoot()), ec))
         return true;
@@ -520,6 +566,7 @@ bool RenameFolderItem(MacroTree* tree, MacroTree::Item item, std::u16string newN
     options.tree = tree;
     options.parent = item;
     options.macroDir = macroDir;
+    options.listedOnly = true;
     ScanMacroFolder(newDir.u16string(), true, options);
     return true;
 }

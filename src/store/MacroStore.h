@@ -41,16 +41,24 @@ struct MacroScanOptions {
     MacroTree::Item parent = nullptr; // items go under it (nullptr: top level)
     int macroDir = 0;                 // 0: sub-folders are not scanned
     bool addToList = false;           // append every macro found to the list
+    // Only macros the list holds get an item, each id once (a tree shown
+    // next to the list never offers a macro the list does not know).
+    bool listedOnly = false;
 };
 
 // Reads the macros of `folder` (and, with `recurse` and macroDir, of its
 // sub-folders). Files that are no readable 834-byte macro, or use keys the
-// device cannot play, are skipped. False when a folder cannot be read.
+// device cannot play, are skipped. A file added to the list whose id another
+// macro already has (a copied file) gets a new id, and its file is written
+// with it. False when a folder cannot be read.
 bool ScanMacroFolder(const std::u16string& folder, bool recurse, const MacroScanOptions& options);
 
 // Scans the library root: at start with no tree and addToList (fills the
 // list); by the macro page with its tree and without addToList (same ids).
 bool LoadMacroLibrary(MacroTree* tree, int macroDir, bool addToList);
+// The library's tree as the disk holds it, for the list's macros only (the
+// device read and profile import: they never see a window).
+bool LoadListedMacroTree(MacroTree& tree, int macroDir);
 
 // Writes mac.dct: 2000 plain 834-byte slots of the list's macros that have an
 // id and a first step, in list order, the rest zero.

@@ -10,13 +10,16 @@
 #include "platform/Text.h"
 #include "settings/Log.h"
 #include "settings/Settings.h"
+#include "store/HeadlessMacroTree.h"
 #include "store/MacroLibrary.h"
 #include "store/MacroList.h"
+#include "store/MacroStore.h"
 #include "store/ProfileDefaults.h"
 #include "store/ProfileStore.h"
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 
 std::recursive_mutex g_mtxCfgRead;
 std::atomic<int> g_bCfgReadDone{1};
@@ -133,9 +136,30 @@ void ReadDpiLevels(ProfileRecord& p, const uint8_t* basic, const ActiveSensor& s
         platform::ShowMessageBox(u"Get wrong dpi from device", u"Warning");
 }
 
+// The library tree the device's macros are merged into: the caller's, else
+// the one on disk, read at the first macro of this read. A read never touches
+// a window; the macro page reads its own tree again when the library changed.
+class MergeTree {
+public:
+    explicit MergeTree(MacroTree* given) : m_given(given) {}
+    MacroTree* Get() {
+        if (m_given)
+            return m_given;
+        if (!m_own) {
+            m_own = std::make_unique<HeadlessMacroTree>();
+            LoadListedMacroTree(*m_own, g_opt.MacroDir);
+        }
+        return m_own.get();
+    }
+
+private:
+    MacroTree* m_given;
+    std::unique_ptr<HeadlessMacroTree> m_own;
+};
+
 // Step 10's macro part: the macro of matrix slot `slot` read, named and merged.
-bool ReadDeviceMacro(DevMemorySource& src, CfgReadCtx& ctx, int slot, uint32_t code,
-                     const uint8_t names[][kNameEntryBytes]) {
+bool ReadDeviceMacro(DevMemorySource& src, CfgReadCtx& ctx, MergeTree& tree, int slot,
+                     uint32_t code, const uint8_t names[][kNameEntryBytes]) {
     uint8_t events[memmap::kMacroBlockBytes] = {};
     src.Pause(kBeforeMacroMs);
     const bool ok = src.ReadROM(MacroEventStopTest, events,
@@ -157,7 +181,7 @@ bool ReadDeviceMacro(DevMemorySource& src, CfgReadCtx& ctx, int slot, uint32_t c
         m.nRepeatMode = 0;
         m.wRepeatCount = repeat;
     }
-    MergeDeviceMacro(m, ctx.pMacroTree);
+    MergeDeviceMacro(m, tree.Get());
     return true;
 }
 
@@ -298,6 +322,7 @@ int ReadDevCfg(ProfileRecord& p, CfgReadCtx& ctx, DevMemorySource& src) {
     ReadDpiLevels(p, basic, sensor);
 
     // 10: keys of that mode, macros merged on the way.
+    MergeTree tree(ctx.pMacroTree);
     for (int i = 0; i < kKeysPerMode; ++i) {
         if (g_opt.KeyMask & (1 << i))
             continue;
@@ -310,7 +335,7 @@ int ReadDevCfg(ProfileRecord& p, CfgReadCtx& ctx, DevMemorySource& src) {
         std::memcpy(&nCode, entry, sizeof nCode);
         WriteLog("nCode = 0x%x, MatrixInx=%d", unsigned(nCode), m);
         const uint32_t code = nCode & 0xFFFFFF;
-        if ((code & 0xFF) == 6 && !ReadDeviceMacro(src, ctx, m - 1, code, names))
+        if ((code & 0xFF) == 6 && !ReadDeviceMacro(src, ctx, tree, m - 1, code, names))
             return 0;
         HardwareCode_To_KeyInfo(code, combo + memmap::kComboSlotBytes * size_t(m - 1),
                                 memmap::kComboReadBytes, key);

@@ -24,7 +24,9 @@ constexpr uint32_t WM_SYNC_OK = 1079;
 struct CfgReadCtx {
     CUSBDriver* pDriver = nullptr;
     EventPoster* pMainWnd = nullptr; // WM_SYNC_OK goes here; may be null
-    MacroTree* pMacroTree = nullptr; // the macro page's tree, or a headless one
+    // The tree device macros are merged into; null: the library's tree as
+    // the disk holds it, read afresh by each read (the program's case).
+    MacroTree* pMacroTree = nullptr;
     // Set by a worker that waits for g_mtxCfgRead; the running read gives up
     // at its next check.
     std::atomic<bool> m_bAbortCfgRead{false};

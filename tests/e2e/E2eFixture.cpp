@@ -295,6 +295,21 @@ bool TarvelRun::Answer(HWND message, int button, int ms) {
     return message && ClickControl(message, button) && driver::WaitGone(message, ms);
 }
 
+bool TarvelRun::AnswerFileDialog(const std::wstring& path, const std::string& shot) {
+    constexpr int kFileNameCombo = 0x47C; // cmb13 of the common file dialogs
+    constexpr int kFileNameEdit = 0x480;  // edt1
+    HWND dlg = WaitWindow(nullptr, L"#32770", 5000);
+    if (!dlg)
+        return false;
+    Pump(300);
+    if (!shot.empty())
+        Screenshot(shot);
+    const int field = ::GetDlgItem(dlg, kFileNameCombo) ? kFileNameCombo : kFileNameEdit;
+    ::SetDlgItemTextW(dlg, field, path.c_str());
+    ::PostMessageW(dlg, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), LPARAM(::GetDlgItem(dlg, IDOK)));
+    return WaitGone(dlg, 5000);
+}
+
 HWND TarvelRun::Ctl(int controlId) const {
     return FindControl(Main(), controlId);
 }

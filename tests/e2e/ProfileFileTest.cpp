@@ -18,22 +18,7 @@ using namespace e2e;
 namespace {
 
 constexpr UINT WM_MENU_CHOICE = 1143;
-constexpr int kFileNameCombo = 0x47C; // cmb13 of the common file dialogs
-constexpr int kFileNameEdit = 0x480;  // edt1
 constexpr uint32_t kMemoryBytes = 0x2000;
-
-// Answers the file dialog the program opened with `path`.
-bool AnswerFileDialog(TarvelRun& run, const std::wstring& path, const std::string& shot) {
-    HWND dlg = run.WaitWindow(nullptr, L"#32770", 5000);
-    if (!dlg)
-        return false;
-    Pump(300);
-    Screenshot(shot);
-    const int field = ::GetDlgItem(dlg, kFileNameCombo) ? kFileNameCombo : kFileNameEdit;
-    ::SetDlgItemTextW(dlg, field, path.c_str());
-    ::PostMessageW(dlg, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), LPARAM(::GetDlgItem(dlg, IDOK)));
-    return run.WaitGone(dlg, 5000);
-}
 
 std::string ReadFile(const std::wstring& path) {
     std::ifstream in(std::filesystem::path(path), std::ios::binary);
@@ -52,7 +37,7 @@ TEST(ProfileFile, ExportThenImportOfAChangedFileReachesTheDevice) {
 
     const std::wstring exported = run.WinPath("onboard.hvk");
     ::PostMessageW(main, WM_MENU_CHOICE, 1, 0);
-    ASSERT_TRUE(AnswerFileDialog(run, exported, "dialog-export"));
+    ASSERT_TRUE(run.AnswerFileDialog(exported, "dialog-export"));
     std::string file;
     for (int i = 0; i < 100 && file.size() != kProfileFileBytes; ++i) {
         Pump(50);
@@ -71,7 +56,7 @@ TEST(ProfileFile, ExportThenImportOfAChangedFileReachesTheDevice) {
     std::ofstream(std::filesystem::path(changed), std::ios::binary) << file;
 
     ::PostMessageW(main, WM_MENU_CHOICE, 2, 0);
-    ASSERT_TRUE(AnswerFileDialog(run, changed, "dialog-import"));
+    ASSERT_TRUE(run.AnswerFileDialog(changed, "dialog-import"));
     // The import asks for a full apply of the profile.
     ProfileRecord read{};
     const DWORD end = ::GetTickCount() + 15000;

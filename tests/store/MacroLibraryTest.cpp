@@ -59,6 +59,62 @@ TEST_F(MacroLibraryTest, ScanListsEveryMacroFileAndSkipsTheRest) {
     EXPECT_EQ(tree.ItemMacroId(tree.FirstChild(tree.FirstChild(nullptr))), 0x104u);
 }
 
+// A copied .mck file carries its original's id: at start the copy gets an id
+// of its own (written into its file, so the next start agrees), and trees
+// read next to the list show each listed id once.
+TEST_F(MacroLibraryTest, DuplicateIdsGetFreshOnesAtLoad) {
+    PutFile("a.mck", Rotated(Macro(0x101, u"a")));
+    PutFile("Games/copy.mck", Rotated(Macro(0x101, u"a")));
+    PutFile("zero.mck", Rotated(Macro(0, u"z")));
+    const uint32_t before = MacroLibraryRevision();
+    ASSERT_TRUE(LoadMacroLibrary(nullptr, 1, true));
+    EXPECT_NE(MacroLibraryRevision(), before);
+
+    std::vector<uint32_t> ids;
+    g_MacroList.ForEach([&](const StMacro& m) { ids.push_back(m.dwID); });
+    ASSERT_EQ(ids.size(), 3u);
+    EXPECT_EQ(ids[0], 0x101u); // Games/copy.mck is read first and keeps it
+    EXPECT_NE(ids[1], 0x101u);
+    EXPECT_NE(ids[1], 0u);
+    EXPECT_NE(ids[2], 0u);
+    EXPECT_NE(ids[1], ids[2]);
+    StMacro file;
+    ASSERT_TRUE(DecodeMacroFile(LibraryBytes("a.mck"), file));
+    EXPECT_EQ(file.dwID, ids[1]);
+    ASSERT_TRUE(DecodeMacroFile(LibraryBytes("zero.mck"), file));
+    EXPECT_EQ(file.dwID, ids[2]);
+    EXPECT_EQ(MacroName(file), u"z");
+
+    // The tree the page and the device read see carries the list's ids.
+    HeadlessMacroTree tree;
+    ASSERT_TRUE(LoadListedMacroTree(tree, 1));
+    EXPECT_EQ(Dump(tree), "Games/[copy] a zero");
+    MacroTree::Item a = tree.NextSibling(tree.FirstChild(nullptr));
+    EXPECT_EQ(tree.ItemMacroId(a), ids[1]);
+
+    // The next start reads the same ids.
+    g_MacroList.RemoveAll();
+    ASSERT_TRUE(LoadMacroLibrary(nullptr, 1, true));
+    std::vector<uint32_t> again;
+    g_MacroList.ForEach([&](const StMacro& m) { again.push_back(m.dwID); });
+    EXPECT_EQ(again, ids);
+}
+
+// A tree read next to the list offers only the list's macros (a file the
+// list skipped, or one copied in later, is not a macro a key can get).
+TEST_F(MacroLibraryTest, ListedTreeShowsOnlyTheListsMacrosOnce) {
+    PutFile("a.mck", Rotated(Macro(0x201, u"a")));
+    ASSERT_TRUE(LoadMacroLibrary(nullptr, 1, true));
+    PutFile("late.mck", Rotated(Macro(0x202, u"late")));
+    PutFile("Games/twin.mck", Rotated(Macro(0x201, u"a")));
+    HeadlessMacroTree tree;
+    ASSERT_TRUE(LoadListedMacroTree(tree, 1));
+    EXPECT_EQ(Dump(tree), "Games/[twin]");
+    const uint32_t before = MacroLibraryRevision();
+    ASSERT_TRUE(LoadMacroLibrary(&tree, 1, false));
+    EXPECT_EQ(MacroLibraryRevision(), before);
+}
+
 TEST_F(MacroLibraryTest, FirstStartWithoutLibraryIsEmpty) {
     EXPECT_TRUE(LoadMacroLibrary(&m_tree, 1, true));
     EXPECT_EQ(g_MacroList.Count(), 0);
@@ -149,7 +205,10 @@ TEST_F(MacroLibraryTest, AddNeverOverwritesAnotherMacrosFile) {
 }
 
 TEST_F(MacroLibraryTest, ReplaceKeepsTheLibraryIdAndWritesOnlyChanges) {
+    uint32_t revision = MacroLibraryRevision();
     ASSERT_EQ(Add_Macro(Macro(0x51, u"Burst", {0x41}), &m_tree), 0x51u);
+    EXPECT_NE(MacroLibraryRevision(), revision);
+    revision = MacroLibraryRevision();
     m_tree.InsertItem(nullptr, u"Folder", true, 0, u"");
     const std::string before = LibraryBytes("Burst.mck");
 
@@ -161,6 +220,7 @@ TEST_F(MacroLibraryTest, ReplaceKeepsTheLibraryIdAndWritesOnlyChanges) {
     EXPECT_EQ(+stored.Steps[0].wVk, 0x42);
     EXPECT_EQ(LibraryBytes("Burst.mck"), before);
     EXPECT_EQ(m_tree.ReplacedIds(), std::vector<uint32_t>{0x51});
+    EXPECT_NE(MacroLibraryRevision(), revision);
 
     // With change bits, the file follows.
     StMacro edited = Macro(0x98, u"burst", {0x43});

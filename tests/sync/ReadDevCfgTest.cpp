@@ -7,7 +7,11 @@
 #include "model/KeyCodes.h"
 #include "model/MacroEncoding.h"
 #include "model/MemoryMap.h"
+#include "platform/Platform.h"
+#include "store/MacroFile.h"
+#include "store/MacroLibrary.h"
 #include "store/MacroList.h"
+#include "store/MacroStore.h"
 #include "sync/SyncFixture.h"
 
 #include <functional>
@@ -209,6 +213,28 @@ TEST_F(ReadDevCfgTest, DeviceMacrosJoinTheLibrary) {
     ASSERT_TRUE(CopyMacroById(id, lib));
     EXPECT_EQ(uint32_t{lib.Steps[0].dwDelay}, 99u);
     EXPECT_EQ(p.Key[0][4].dwMacroID, id);
+}
+
+// The program gives its reads no tree: each read merges into the library as
+// the disk holds it, so a macro changed on the device replaces the library
+// macro of its name (file included) also in a later run of the program.
+TEST_F(ReadDevCfgTest, ReadsWithoutATreeMergeIntoTheLibraryOnDisk) {
+    ctx.pMacroTree = nullptr;
+    PutMacro(4, u"ab", Steps(10));
+    const uint32_t before = MacroLibraryRevision();
+    ASSERT_EQ(Read(p), 1);
+    EXPECT_NE(MacroLibraryRevision(), before);
+    const uint32_t id = p.Key[0][4].dwMacroID;
+    StMacro file;
+    ASSERT_TRUE(ReadMacroFile(MacroLibraryRoot() + platform::kPathSeparator + u"ab.mck", file));
+    EXPECT_EQ(file.dwID, id);
+
+    PutMacro(4, u"AB", Steps(99));
+    ASSERT_EQ(Read(p), 1);
+    EXPECT_EQ(LibraryCount(), 1);
+    EXPECT_EQ(p.Key[0][4].dwMacroID, id);
+    ASSERT_TRUE(ReadMacroFile(MacroLibraryRoot() + platform::kPathSeparator + u"ab.mck", file));
+    EXPECT_EQ(uint32_t{file.Steps[0].dwDelay}, 99u);
 }
 
 TEST_F(ReadDevCfgTest, UnnamedDeviceMacroIsAddedOnEveryRead) {
