@@ -182,7 +182,7 @@ private:
     std::list<CfgReader> m_cfgReaders; // nodes stay put: a reader sets its own `done`
 
     fw::Image m_imgMain;  // main_nr.png
-    fw::Image m_imgHover; // main_ov.png (empty: use main_nr.png)
+    fw::Image m_imgHover; // main_ov.png while the frame is built (empty: use main_nr.png)
     fw::Font m_font;      // only when there is no application font
     fw::Font m_fontNavi;
     fw::Icon m_icon;

@@ -229,6 +229,10 @@ bool CTarvelDlg::BuildSkinFrame() {
 
     fw::StartupStep("main window buttons");
 
+    // The buttons keep their own crops of the hover image; the window never
+    // draws it, so it is not held while the program waits in the tray.
+    m_imgHover.reset();
+
     // The pages are created hidden; ShowPage shows the first.
     for (PageRow& row : m_pages) {
         row.page->CreatePage(m_hwnd, this);

@@ -1,10 +1,10 @@
 #include "pages/MacroPick.h"
 
-#include "settings/Log.h"
+#include "pages/PickMacroDlg.h"
 
-std::optional<uint32_t> PickMacroForKey(HWND) {
-    // The macro picker (CPickMacroDlg, with the macro page's library tree)
-    // comes with the macro page; until then no macro can be chosen here.
-    settings::WriteLog("PickMacroForKey: no macro picker yet, nothing chosen");
-    return std::nullopt;
+std::optional<uint32_t> PickMacroForKey(HWND owner) {
+    CPickMacroDlg picker;
+    if (picker.DoModal(owner) != IDOK || picker.m_dwMacroID == 0)
+        return std::nullopt;
+    return picker.m_dwMacroID;
 }

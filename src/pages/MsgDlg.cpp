@@ -190,13 +190,15 @@ int CMsgDlg::ShowMessage(const char16_t* textKey, HWND owner) {
     return ShowMessageText(Txt(textKey), owner);
 }
 
-int CMsgDlg::ShowMessageText(const std::wstring& text, HWND owner) {
+int CMsgDlg::ShowMessageText(const std::wstring& text, HWND owner, const std::wstring& title) {
     // What the window tells the user also goes to the log, so a user's log
     // shows why start-up stopped or an operation was refused.
     settings::WriteLog("Message: %s", settings::LogText(U(text)).c_str());
     CMsgDlg dlg;
     dlg.m_nKind = kMessage;
     dlg.m_strMsg = text;
+    if (!title.empty())
+        dlg.m_strTitle = title;
     return int(dlg.DoModal(owner));
 }
 

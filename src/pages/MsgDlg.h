@@ -73,7 +73,9 @@ public:
 
     // A message from a text key or literal text; the dialog's result (1 for OK).
     static int ShowMessage(const char16_t* textKey, HWND owner);
-    static int ShowMessageText(const std::wstring& text, HWND owner);
+    // `title` replaces the default title when it is not empty.
+    static int ShowMessageText(const std::wstring& text, HWND owner,
+                               const std::wstring& title = {});
     // A question with Yes, No and Cancel: IDYES, IDNO or IDCANCEL (also when
     // the dialog cannot be shown).
     static int AskChoice(const std::wstring& text, HWND owner);

@@ -15,6 +15,7 @@ namespace {
 constexpr int kButtonMargin = 16;
 constexpr int kButtonGap = 10;
 constexpr int kButtonWidth = 103;
+constexpr int kButtonsAboveBottom = 44;
 } // namespace
 
 void ShapeByImage(HWND dlg, Gdiplus::Bitmap& bkg) {
@@ -27,7 +28,9 @@ void MakeButtons(HWND dlg, Gdiplus::Bitmap* bkg, CPngBtn& close, CPngBtn& ok, CP
     const int w = bkg ? int(bkg->GetWidth()) : 0;
     NewDialogCloseButton(dlg, close, bkg, POINT{w - 42, 9});
 
-    const int top = kFooterTop + 12;
+    // The buttons sit as far above the image's bottom edge on every frame.
+    const int h = bkg ? int(bkg->GetHeight()) : kFooterTop + 56;
+    const int top = h - kButtonsAboveBottom;
     const int right = w - kButtonMargin;
     const int step = kButtonWidth + kButtonGap;
     struct Placed {

@@ -1,8 +1,9 @@
 #pragma once
-// The frame the message dialog and the fire key dialog share: their size and
-// shape from msg_nr.png (pure green cut out), centred over the owner; the
-// title in the band at the top; the close button near the top right corner;
-// OK and Cancel at the bottom right (Cancel rightmost, OK left of it).
+// The frame the message, fire key and macro picker dialogs share: their size
+// and shape from their background image (pure green cut out), centred over
+// the owner; the title in the band at the top; the close button near the top
+// right corner; OK and Cancel at the bottom right (Cancel rightmost, OK left
+// of it).
 
 #include "controls/PngBtn.h"
 #include "framework/GdiPlus.h"

@@ -6,7 +6,11 @@
 #include "E2eFixture.h"
 
 #include "app/resource.h"
+#include "model/KeyCodes.h"
+#include "model/MacroEncoding.h"
+#include "model/MemoryMap.h"
 #include "model/StMacro.h"
+#include "pages/KeyRules.h"
 #include "store/MacroFile.h"
 #include "store/MacroList.h"
 
@@ -15,6 +19,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <optional>
 #include <sstream>
 
 using namespace e2e;
@@ -29,6 +34,10 @@ constexpr int kOpNew = 270;
 constexpr int kRow = 24;     // the lists' row height
 constexpr int kMenuRow = 20; // the page's menu entries
 constexpr int kInputField = 513;
+constexpr int kKeysPage = 0;
+constexpr int kPickerMacroEntry = 12; // the function picker's macro entry
+constexpr int kPickerRow = 20;
+constexpr wchar_t kPickerTitle[] = L"Macros";
 
 std::string ReadBytes(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -41,6 +50,15 @@ StMacro Decoded(const fs::path& path) {
     StMacro m{};
     DecodeMacroFile(ReadBytes(path), m);
     return m;
+}
+
+// The macro block the mouse is to hold for `m`.
+std::vector<uint8_t> BlockOf(const StMacro& m) {
+    uint8_t events[memmap::kMacroBlockBytes] = {};
+    const size_t n = StMacro_To_HdMacro(&m, events);
+    uint8_t block[memmap::kMacroBlockBytes] = {};
+    const size_t length = memmap::BuildMacroBlock(MacroName(m), events, n, block);
+    return {block, block + length};
 }
 
 // The program on its macro page over a library laid out before it starts:
@@ -110,6 +128,19 @@ struct MacroRun {
         return run.Answer(msg, IDOK);
     }
     bool Visible(int id) const { return run.Ctl(id) != nullptr; }
+    // The 24-bit code of a key's matrix slot in the mouse.
+    std::optional<uint32_t> Matrix(int key) {
+        const std::vector<uint8_t> e = run.Peek(memmap::KeyMatrixAddr(key), 3);
+        if (e.size() != 3)
+            return std::nullopt;
+        return uint32_t(e[0]) | uint32_t(e[1]) << 8 | uint32_t(e[2]) << 16;
+    }
+    // Waits until the mouse holds macro `m` in the block of key `key`.
+    bool WaitBlock(int key, const StMacro& m) {
+        const std::vector<uint8_t> block = BlockOf(m);
+        return WaitUntil(
+            [&] { return run.Peek(memmap::MacroBlockAddr(key), uint32_t(block.size())) == block; });
+    }
 
     TarvelRun run;
 };
@@ -251,4 +282,84 @@ TEST(MacroPage, MacrosGoOutAndComeInAsMckFiles) {
     ASSERT_TRUE(refused) << m.run.Log();
     EXPECT_TRUE(m.run.WaitLog("An item with this name already exists here.", 5000));
     EXPECT_TRUE(m.run.Answer(refused));
+}
+
+// A macro of the library goes to key 4 through the function picker and the
+// macro picker (OK without a macro only tells the user to choose one); with
+// ApplyNow the mouse then follows the macro: its block and the key's code,
+// an edited delay once saved, a new name, and on delete the key's default.
+TEST(MacroPage, AMacroPickedForAKeyIsFollowedByTheMouse) {
+    MacroRun m("macro-assign", {{"ApplyNow", "1"}});
+    ASSERT_TRUE(m.run.Start() && m.run.WaitReady()) << m.run.Log();
+    ::SetForegroundWindow(m.run.Main());
+    ASSERT_TRUE(m.run.ShowPage(kKeysPage, keys::IDC_KEY_BTN0)) << m.run.Log();
+    constexpr int kKey = 3;
+    const std::optional<uint32_t> original = m.Matrix(kKey);
+    ASSERT_TRUE(original) << m.run.Log();
+
+    const std::vector<HWND> menus = OpenMenus();
+    ClickCentre(m.run.Ctl(int(keys::IDC_KEY_BTN0) + kKey));
+    HWND menu = WaitNewMenu(menus);
+    ASSERT_TRUE(menu && PickMenuEntry(menu, kPickerMacroEntry, kPickerRow)) << m.run.Log();
+    HWND picker = m.run.WaitWindow(kPickerTitle, nullptr, 5000);
+    ASSERT_TRUE(picker && WaitVisible(picker)) << m.run.Log();
+    EXPECT_TRUE(m.run.WaitLog("CPickMacroDlg: 4 items", 5000)) << m.run.Log();
+    HWND tree = WaitControl(picker, kTree);
+    ASSERT_TRUE(tree);
+
+    ClickControl(picker, IDOK);
+    HWND tip = m.run.WaitMessage();
+    ASSERT_TRUE(tip) << m.run.Log();
+    EXPECT_TRUE(m.run.WaitLog("Message: Please select a macro first.", 5000));
+    ASSERT_TRUE(m.run.Answer(tip));
+    EXPECT_TRUE(::IsWindowVisible(picker));
+
+    // Games opened by its icon; Top is then the fourth row.
+    ClickAt(ScreenPoint(tree, 14, kRow / 2));
+    ClickAt(ScreenPoint(tree, 100, 3 * kRow + kRow / 2));
+    WaitPainted(m.run.Main());
+    WaitPainted(picker);
+    Screenshot("macro-picker");
+    ASSERT_TRUE(m.run.Answer(picker, IDOK)) << m.run.Log();
+    ASSERT_TRUE(m.run.WaitLog("CPickMacroDlg: macro 0x5a3 chosen", 5000)) << m.run.Log();
+    const fs::path top = m.Library() / L"Top.mck";
+    EXPECT_TRUE(m.WaitBlock(kKey, Decoded(top))) << m.run.Log();
+    // The key's entry in the matrix is written after its macro block.
+    EXPECT_TRUE(WaitUntil([&] { return (m.Matrix(kKey).value_or(0) & 0xFF) == kHwMacro; }))
+        << m.run.Log();
+
+    // The delay after B down, edited and saved.
+    ASSERT_TRUE(m.run.ShowPage(kMacroPage, kTree)) << m.run.Log();
+    ASSERT_TRUE(m.ShowRow(1)) << m.run.Log();
+    DoubleClickAt(m.Row(kSteps, 1));
+    HWND number = m.run.WaitMessage();
+    ASSERT_TRUE(number) << m.run.Log();
+    ClickCentre(FindControl(number, kInputField));
+    PressChord({VK_CONTROL, 'A'});
+    driver::Type(L"200");
+    ASSERT_TRUE(m.run.Answer(number, IDOK));
+    ASSERT_TRUE(WaitUntil([&] { return m.Visible(kSave); })) << m.run.Log();
+    ClickCentre(m.run.Ctl(kSave));
+    ASSERT_TRUE(m.run.WaitLog("CMacroDlg: macro 0x5a3 saved", 5000)) << m.run.Log();
+    EXPECT_EQ(Decoded(top).Steps[0].dwDelay, 200u);
+    EXPECT_TRUE(m.WaitBlock(kKey, Decoded(top))) << m.run.Log();
+
+    // Renamed: the block carries the new name.
+    ASSERT_TRUE(m.Context(kTree, 1, 2)) << m.run.Log();
+    ASSERT_TRUE(m.Type(L"Renamed")) << m.run.Log();
+    ASSERT_TRUE(m.run.WaitLog("CMacroDlg: renamed to Renamed", 5000)) << m.run.Log();
+    const fs::path renamed = m.Library() / L"Renamed.mck";
+    ASSERT_TRUE(fs::exists(renamed));
+    EXPECT_TRUE(m.WaitBlock(kKey, Decoded(renamed))) << m.run.Log();
+
+    // Deleted: the key has its default function again, in the mouse too.
+    ASSERT_TRUE(m.Context(kTree, 1, 0)) << m.run.Log();
+    ASSERT_TRUE(m.run.Answer(m.run.WaitMessage(), IDOK)) << m.run.Log();
+    ASSERT_TRUE(m.run.WaitLog("CMacroDlg: macro deleted", 5000)) << m.run.Log();
+    EXPECT_TRUE(WaitUntil([&] { return m.Matrix(kKey) == original; })) << m.run.Log();
+    ASSERT_TRUE(m.run.Exit());
+    for (const ProfileRecord& p : m.run.StoredProfiles())
+        for (const auto& mode : p.Key)
+            for (const KeyInfo& key : mode)
+                EXPECT_NE(key.dwMacroID, 0x5A3u);
 }

@@ -19,6 +19,7 @@
 #include "pages/FireKeyDlg.h"
 #include "pages/KeyDlg.h"
 #include "pages/MsgDlg.h"
+#include "pages/PickMacroDlg.h"
 #include "settings/Log.h"
 #include "settings/Settings.h"
 #include "store/AppDataDir.h"
@@ -186,6 +187,7 @@ protected:
 };
 
 constexpr wchar_t kMsgTitle[] = L"TarvelMsgTopWindow";
+constexpr wchar_t kPickerTitle[] = L"Macros";
 
 } // namespace
 
@@ -455,7 +457,7 @@ TEST_F(KeyPageWindow, CombinationCaptureStoresLeftHandModifiers) {
     }
 }
 
-TEST_F(KeyPageWindow, MacroChoiceWithAnEmptyLibraryOffersTheMacroPage) {
+TEST_F(KeyPageWindow, MacroChoiceOffersTheMacroPageOrThePicker) {
     Open();
     for (int answer : {IDCANCEL, IDOK}) {
         m_host.shownPage = 0;
@@ -464,15 +466,32 @@ TEST_F(KeyPageWindow, MacroChoiceWithAnEmptyLibraryOffersTheMacroPage) {
     }
     EXPECT_EQ(Current().Key[0][3].dwFunID, settings::g_KeyTable[0][3].dwFunID);
 
-    // With macros in the library the macro page's picker is asked.
+    // With macros in the library the macro picker is asked: Cancel leaves
+    // the key alone, the macro chosen with OK becomes its function.
     g_MacroList.SetOwnership(kListOwnsElements);
+    StMacro burst = NewMacroRecord(u"burst");
     {
         auto lock = g_MacroList.Lock();
-        AppendMacro(NewMacroRecord(u"burst"));
+        AppendMacro(burst);
     }
-    Choose(kFunMacro, 3);
-    EXPECT_TRUE(Logged("PickMacroForKey"));
-    EXPECT_TRUE(g_posted.empty());
+    const struct {
+        int answer;
+        uint32_t funId, macroId;
+    } cases[] = {
+        {IDCANCEL, settings::g_KeyTable[0][3].dwFunID, 0},
+        {IDOK, kFunMacro, burst.dwID},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.answer);
+        Choose(kFunMacro, 3, kPickerTitle, [&](HWND dlg) {
+            // The library's only macro, on the first row.
+            ::SendMessageW(::GetDlgItem(dlg, int(CPickMacroDlg::kIdTree)), WM_LBUTTONDOWN,
+                           MK_LBUTTON, MAKELPARAM(60, 10));
+            Press(dlg, c.answer);
+        });
+        EXPECT_EQ(Current().Key[0][3].dwFunID, c.funId);
+        EXPECT_EQ(Current().Key[0][3].dwMacroID, c.macroId);
+    }
 }
 
 TEST_F(KeyPageWindow, NoWindowMessageCarriesARecordIntoTheProfile) {
