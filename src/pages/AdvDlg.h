@@ -118,7 +118,6 @@ private:
     std::vector<uint32_t> m_steps; // the active sensor's DPI steps
 
     bool m_bBuilt = false;
-    fw::Image m_imgPage; // the page's background in page coordinates
     fw::Image m_imgRows; // the same with the level rows under the controls
     fw::Image m_imgThumb, m_imgThumbX, m_imgThumbY, m_imgBarDot, m_imgDpiDot;
     fw::Image m_imgRow, m_imgRowCur;     // a level row's background, plain and current

@@ -56,9 +56,6 @@ CMacroDlg::~CMacroDlg() = default;
 
 BOOL CMacroDlg::OnInitDialog() {
     CSkinPage::OnInitDialog();
-    const settings::Rect& rc = g_opt.rcSubDlg;
-    fw::Image full = LoadSkinImage(L"macro_nr.png");
-    m_imgPage = CropImage(full.get(), rc.left, rc.top, rc.Width(), rc.bottom - rc.top);
     m_brCount = fw::Brush(::CreateSolidBrush(g_opt.clrEdit));
     MakeControls();
     ReloadTree();
@@ -74,7 +71,7 @@ bool CMacroDlg::DestroyWindow() {
 void CMacroDlg::MakeControls() {
     TreeCtrlArgs tree;
     tree.parent = m_hwnd;
-    tree.parentBkg = m_imgPage.get();
+    tree.parentBkg = Background();
     tree.transparent = g_opt.ListTrans != 0;
     tree.text = g_opt.LstBox_txt_clr_nr;
     tree.textSelected = g_opt.LstBox_txt_clr_dn;
@@ -106,7 +103,7 @@ void CMacroDlg::MakeControls() {
     const RECT rp = mac::RecordPlace();
     record.left = rp.left;
     record.top = rp.top;
-    record.parentBkg = m_imgPage.get();
+    record.parentBkg = Background();
     record.bkgOrigin = {rp.left, rp.top};
     record.toggle = true;
     const std::wstring start = Txt(u"tc_macro_start");
@@ -145,7 +142,7 @@ void CMacroDlg::MakeControls() {
     save.size = &saveSize;
     save.left = sp.left;
     save.top = sp.top;
-    save.parentBkg = m_imgPage.get();
+    save.parentBkg = Background();
     save.bkgOrigin = {sp.left, sp.top};
     const std::wstring saveText = Txt(u"tc_macro_msg6");
     save.caption = saveText.c_str();
@@ -166,7 +163,7 @@ void CMacroDlg::MakeControls() {
             const RECT place = mac::OpPlace(i);
             op.left = place.left;
             op.top = place.top;
-            op.parentBkg = m_imgPage.get();
+            op.parentBkg = Background();
             op.bkgOrigin = {place.left, place.top};
             const std::wstring caption = Txt(opTexts[i]);
             op.caption = caption.c_str();
@@ -189,7 +186,7 @@ void CMacroDlg::MakeToggle(CPngBtn& btn, UINT id, const wchar_t* normal, const w
     args.size = &size;
     args.left = place.left;
     args.top = place.top;
-    args.parentBkg = m_imgPage.get();
+    args.parentBkg = Background();
     args.bkgOrigin = {place.left, place.top};
     args.toggle = true;
     if (NewSkinButton(args) != 1)
