@@ -318,18 +318,24 @@ AdvLayoutInput CAdvDlg::LayoutInput() const {
 }
 
 fw::Image CAdvDlg::PieceOf(const RECT& rect) const {
-    Gdiplus::Bitmap* bkg = m_imgRows ? m_imgRows.get() : Background();
+    Gdiplus::Bitmap* bkg = Rows() ? Rows() : Background();
     return CropImage(bkg, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
 }
 
 void CAdvDlg::ComposeRows() {
     m_imgRows.reset();
+    m_bRowsWanted = true;
+}
+
+Gdiplus::Bitmap* CAdvDlg::Rows() const {
+    if (m_imgRows || !m_bRowsWanted)
+        return m_imgRows.get();
     Gdiplus::Bitmap* page = Background();
-    if (!HasBackground())
-        return;
+    if (!page)
+        return nullptr;
     m_imgRows = CropImage(page, 0, 0, int(page->GetWidth()), int(page->GetHeight()));
     if (!m_imgRows)
-        return;
+        return nullptr;
     Gdiplus::Graphics g(m_imgRows.get());
     for (int i = 0; i < m_nLevels; ++i) {
         const RECT& strip = m_layout.rows[i].strip;
@@ -351,6 +357,7 @@ void CAdvDlg::ComposeRows() {
                         y - fw::Height(m_imgDpiDot) / 2);
         }
     }
+    return m_imgRows.get();
 }
 
 void CAdvDlg::PlaceSlider(CPngSliderBar& bar, const RECT& rect) {
@@ -637,7 +644,7 @@ void CAdvDlg::OnDrawItem(const DRAWITEMSTRUCT& item) {
     {
         fw::Brush bkg(::CreateSolidBrush(g_opt.clrBkg));
         ::FillRect(dc, &rc, bkg.Get());
-        Gdiplus::Bitmap* page = m_imgRows ? m_imgRows.get() : Background();
+        Gdiplus::Bitmap* page = Rows() ? Rows() : Background();
         if (HasBackground()) {
             Gdiplus::Graphics g(dc);
             g.DrawImage(page, Gdiplus::Rect(0, 0, rc.right, rc.bottom), inPage.left, inPage.top,
