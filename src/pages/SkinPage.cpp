@@ -11,8 +11,11 @@
 using settings::g_opt;
 
 namespace {
-// Posted to itself by a page not shown yet after it cut its background.
-constexpr UINT WM_RELEASE_BACKGROUND = WM_APP + 0x51;
+// A page not shown yet lets its background go this long after its last use:
+// start-up lays the pages out more than once, and cutting the background
+// again each time would cost more than holding it meanwhile.
+constexpr UINT_PTR kReleaseTimer = 0x5242; // "RB"
+constexpr UINT kReleaseAfterMs = 3000;
 
 fw::Image CutBackground(const std::wstring& skin) {
     const settings::Rect& rc = g_opt.rcSubDlg;
@@ -52,8 +55,8 @@ Gdiplus::Bitmap* CSkinPage::Background() const {
         return nullptr;
     if (!m_imgBkg)
         m_imgBkg = CutBackground(m_strSkin);
-    if (!m_bShown && !m_bReleasePosted && m_hwnd)
-        m_bReleasePosted = ::PostMessageW(m_hwnd, WM_RELEASE_BACKGROUND, 0, 0) != FALSE;
+    if (!m_bShown && m_hwnd)
+        ::SetTimer(m_hwnd, kReleaseTimer, kReleaseAfterMs, nullptr);
     return m_imgBkg.get();
 }
 
@@ -115,8 +118,8 @@ void CSkinPage::Paint(HDC dc, const RECT& rc) {
 bool CSkinPage::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     if (msg == WM_SHOWWINDOW && wParam)
         m_bShown = true;
-    if (msg == WM_RELEASE_BACKGROUND) {
-        m_bReleasePosted = false;
+    if (msg == WM_TIMER && wParam == kReleaseTimer) {
+        ::KillTimer(m_hwnd, kReleaseTimer);
         if (!m_bShown) {
             m_imgBkg.reset();
             OnBackgroundReleased();

@@ -156,9 +156,9 @@ protected:
     // The page's background in page coordinates (null without one). A page
     // that has not been shown yet cuts it from its skin file when something
     // asks (its controls take their pieces, a layout composes over it) and
-    // lets it go again once the current message is handled: the user may
-    // never open the page, and a page shown for the first time cuts it again
-    // in a few milliseconds. Once shown, the page keeps it. Callers use the
+    // lets it go again a few seconds after the last use: the user may never
+    // open the page, and a page shown for the first time cuts it again in a
+    // few milliseconds. Once shown, the page keeps it. Callers use the
     // pointer at once and never keep it.
     Gdiplus::Bitmap* Background() const;
     // The page let go of its background (and what it composed over it).
@@ -172,6 +172,5 @@ private:
     mutable fw::Image m_imgBkg; // the rcSubDlg area of the page's skin, while held
     bool m_bHasBkg = false;     // the skin file gave one
     bool m_bShown = false;      // the page has been shown: it keeps its background
-    mutable bool m_bReleasePosted = false;
     PageHost* m_pHost = nullptr;
 };
