@@ -574,6 +574,9 @@ std::string VirtualDevice::Execute(const std::string& line) {
          "reports",
          {},
          [&](const Args&) { return "ok " + std::to_string(r.ReportsReceived()); }},
+        {"poke", "poke <addr> <byte>", {sim::kMemorySize - 1, 0xFF}, ok([&](const Args& a) {
+             r.WriteMemory(uint16_t(a[0]), {uint8_t(a[1])});
+         })},
         {"peek",
          "peek <addr> <n>",
          {sim::kMemorySize - 1, kMaxPeek},

@@ -33,6 +33,8 @@
 //   sendfail <0|1>       feature reports fail to send
 //   reports              "ok <n>": feature reports received so far
 //   peek <addr> <n>      "ok <hex bytes>": n bytes (1-256) of device memory
+//   poke <addr> <byte>   one byte of device memory changed as the mouse
+//                        itself changes its settings (no report is sent)
 //   notices              "ok <n>": device notices of the process's receivers
 //                        not yet delivered to every window (0: all told)
 //

@@ -149,6 +149,7 @@ bool CTarvelDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& resu
     case WM_SYNC_OK: {
         WriteLog("OnSyncOk");
         JoinFinishedCfgReads();
+        SetPending(0, false); // profile 0 holds what the mouse has
         const ProfileRecord* cur = g_pCurProfile.load();
         if (cur)
             SetAsCurProfile(cur->dwProfileID);

@@ -17,6 +17,7 @@
 
 #include <shellapi.h>
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <deque>
@@ -70,6 +71,9 @@ public:
     bool PreApplyCheck() override;
     // Every page shows the current profile again.
     void RefreshPages() override;
+    // Without ApplyNow: the current profile holds changes the mouse does not
+    // have yet.
+    void ProfileEdited() override;
     bool DeviceConnected() override { return DeviceOpen(); }
     // The battery through the device link, for the keys page's timers.
     bool ReadPowerLevel(int& level) override;
@@ -112,7 +116,17 @@ private:
     void OnMenuChoice(WPARAM code);
     void ExportProfileFile();
     void ImportProfileFile();
+    // The profile buttons' and the Apply button's captions, with the mark of
+    // changes not yet applied.
     void RefreshProfileCaptions();
+    // Changes not yet applied, per profile button (only without ApplyNow).
+    void SetPending(int index, bool pending);
+    bool CurrentPending() const;
+    std::wstring WithPendingMark(const std::wstring& caption, int index) const;
+    // Before the program ends on the user's word: with changes not yet
+    // applied, asks whether to apply them. False when the user stays (Cancel,
+    // or Yes and the apply did not go through).
+    bool MayEnd();
     void StartCfgRead();
     void StopCfgReads();
     void JoinFinishedCfgReads();
@@ -187,5 +201,6 @@ private:
     // A close is on its way: signs of the receiver are no longer followed.
     bool m_bClosing = false;
     bool m_bExitDone = false; // OnExit ran
+    std::array<bool, 5> m_bPending{};
     bool m_bTrayIcon = false;
 };

@@ -33,7 +33,8 @@ namespace {
 // Menu button entries: their codes come back with WM_MENU_CHOICE.
 enum MenuCode : uint32_t { kMenuExport = 1, kMenuImport = 2, kMenuAbout = 4 };
 
-// "hvk(*.hvk)|*.hvk|" in the file dialog's own form, and the name it proposes.
+// "hvk(*.hvk)|*.hvk|" in the file dialog's own form, and the name the open
+// dialog proposes.
 constexpr wchar_t kProfileFilter[] = L"hvk(*.hvk)\0*.hvk\0\0";
 constexpr wchar_t kProfileInitialName[] = L"*.hvk";
 
@@ -50,10 +51,15 @@ void CTarvelDlg::InitProfiles() {
 }
 
 void CTarvelDlg::RefreshProfileCaptions() {
-    auto lock = g_ProfileList.Lock();
-    for (int i = 0; i < 5; ++i)
-        if (const ProfileRecord* p = g_ProfileList.At(i); p && m_btnPro[i].Hwnd())
-            m_btnPro[i].SetText(W(text::FromField(p->szName, kProfileNameChars)));
+    {
+        auto lock = g_ProfileList.Lock();
+        for (int i = 0; i < 5; ++i)
+            if (const ProfileRecord* p = g_ProfileList.At(i); p && m_btnPro[i].Hwnd())
+                m_btnPro[i].SetText(
+                    WithPendingMark(W(text::FromField(p->szName, kProfileNameChars)), i));
+    }
+    if (m_btnApply.Hwnd())
+        m_btnApply.SetText(WithPendingMark(Txt(u"tc_apply"), m_nCurProfile));
 }
 
 void CTarvelDlg::RefreshPages() {
@@ -174,7 +180,7 @@ bool CTarvelDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
         OnConfig();
         return true;
     case ID_TRAY_EXIT:
-        if (PagesConfirmLeave())
+        if (PagesConfirmLeave() && MayEnd())
             OnExit();
         return true;
     case IDC_MAIN_CLOSE:
@@ -221,7 +227,7 @@ bool CTarvelDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
 
 void CTarvelDlg::OnClose() {
     if (g_opt.ExitType == 0) {
-        if (!PagesConfirmLeave())
+        if (!PagesConfirmLeave() || !MayEnd())
             return;
         ::ShowWindow(m_hwnd, SW_HIDE);
         OnExit();
@@ -256,6 +262,7 @@ void CTarvelDlg::OnProfileButton(int index) {
         if (CopyProfileOut(0, scratch) && ReadDevCfg(scratch, m_cfgRead, m_usb)) {
             CopyProfileIn(0, scratch);
             g_nResync = 0;
+            SetPending(0, false); // it holds what the mouse has now
         }
     }
     SetAsCurProfile(ProfileIdAt(index));
@@ -305,8 +312,13 @@ void CTarvelDlg::OnApply() {
     if (pSensorCfg && pSensorCfg->bShowLOD != 0 && CSkinPage::CopyCurrentProfile(applied) &&
         (applied.nLOD == 1 || applied.nLOD == 2))
         flags |= APPLY_LOD;
+    const uint32_t appliedBefore = AppliedCount();
     PostApply(flags, kApplyAll);
     RunApplyProgress(m_hwnd);
+    // The mouse has the profile now, unless the apply failed (the worker
+    // said so): then the changes stay pending.
+    if (AppliedCount() != appliedBefore)
+        SetPending(m_nCurProfile, false);
     SaveProfiles();
     SaveCurId();
 }
@@ -323,6 +335,8 @@ void CTarvelDlg::OnRestore() {
     }
     if (ProfileRecord* cur = g_pCurProfile.load())
         ResetProfileDefaults(*cur);
+    // Without ApplyNow the defaults wait for Apply like any other change.
+    SetPending(m_nCurProfile, g_opt.ApplyNow == 0);
     RefreshPages();
     RefreshProfileCaptions();
     if (pSensorCfg) {
@@ -378,10 +392,12 @@ bool AskProfilePath(HWND owner, wchar_t* path, bool save) {
 
 void CTarvelDlg::ExportProfileFile() {
     // Nothing to save: no dialog either.
-    if (!g_pCurProfile.load())
+    ProfileRecord current{};
+    if (!CSkinPage::CopyCurrentProfile(current))
         return;
+    // The dialog offers the profile's name as the file's.
     wchar_t path[MAX_PATH] = {};
-    std::wcsncpy(path, kProfileInitialName, MAX_PATH - 1);
+    std::wcsncpy(path, W(ProfileExportName(current)).c_str(), MAX_PATH - 1);
     if (!AskProfilePath(m_hwnd, path, true))
         return;
     WriteLog("ExportProfile: %s", settings::LogText(U(path)).c_str());
@@ -406,6 +422,7 @@ void CTarvelDlg::ImportProfileFile() {
     LoadListedMacroTree(library, g_opt.MacroDir);
     if (!ImportProfile(U(path), !g_bCfgReadDone, &library))
         return;
+    SetPending(m_nCurProfile, false); // the import asked for the profile to be written
     if (const ProfileRecord* cur = g_pCurProfile.load())
         SetAsCurProfile(cur->dwProfileID);
     SaveProfiles();

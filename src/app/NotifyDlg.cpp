@@ -33,19 +33,6 @@ NotifyBands NotifyLayout(int width, int height, bool hasThirdLine) {
     return bands;
 }
 
-int FitLineHeight(int preferred, int smallest, int room, const std::function<int(int)>& widthAt) {
-    const int width = widthAt(preferred);
-    if (width <= room || preferred <= smallest)
-        return preferred;
-    // Text width grows about in step with the font height: start near the
-    // height that fits and step down from there.
-    int height = std::clamp(int(int64_t(preferred) * std::max(room, 0) / width), smallest,
-                            preferred - 1);
-    while (height > smallest && widthAt(height) > room)
-        --height;
-    return height;
-}
-
 uint8_t NotifyFade::Step(bool& hide) {
     const uint8_t applied = m_opacity;
     m_opacity = uint8_t(m_opacity - 10);

@@ -4,6 +4,7 @@
 // tray. Up to four lines over notify.png; shown at full opacity for a moment,
 // then faded out step by step and hidden.
 
+#include "controls/TextFit.h"
 #include "framework/GdiPlus.h"
 #include "framework/Handles.h"
 #include "framework/SkinDialog.h"
@@ -19,11 +20,7 @@ struct NotifyBands {
 };
 NotifyBands NotifyLayout(int width, int height, bool hasThirdLine);
 
-// The font height for a large line: `preferred` when the text fits `room`
-// pixels at it, else the largest smaller one that fits, but not below
-// `smallest` (the line is then cut with an ellipsis). `widthAt(height)`
-// measures the text at a font height.
-int FitLineHeight(int preferred, int smallest, int room, const std::function<int(int)>& widthAt);
+// A large line's font height comes from FitLineHeight (controls/TextFit.h).
 
 // The opacity sequence: ShowNotify restarts it at the start opacity; each
 // step tick applies the current opacity and then lowers it by 10, hiding the

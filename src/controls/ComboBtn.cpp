@@ -8,14 +8,23 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
+#include <algorithm>
 #include <vector>
 
 using settings::WriteLog;
 
 namespace {
 constexpr UINT_PTR kComboSubclassId = 0x434F4D42; // "COMB"
-// The caption stays left of the arrow at the right of combo_nr.png.
-constexpr RECT kCaptionRect{1, 0, 104, 17};
+// The caption stays left of the arrow at the right of combo_nr.png: at most
+// up to x 104, and never over the arrow, a square of the button's height at
+// its right end (a narrower button has less room left of it).
+RECT CaptionRect(HWND button) {
+    RECT client{};
+    ::GetClientRect(button, &client);
+    return {1, 0, std::min<LONG>(104, client.right - client.bottom), 17};
+}
+// A caption is drawn down to this font height before it is cut.
+constexpr int kSmallestCaption = 10;
 } // namespace
 
 CComboBtn::~CComboBtn() {
@@ -45,7 +54,8 @@ int CComboBtn::Create(const ComboBtnArgs& args) {
         return 0;
     }
     m_hwndHooked = Hwnd();
-    SetTextRect(kCaptionRect);
+    SetTextRect(CaptionRect(Hwnd()));
+    SetCaptionShrink(kSmallestCaption);
     m_nMenuWidth = args.menuWidth;
     ShowChoice();
     return 1;
@@ -98,9 +108,20 @@ HWND CComboBtn::OpenMenu() {
     const int count = int(items.size());
     const POINT anchor =
         ComboMenuAnchor(rc, count, kItemHeight, ::GetSystemMetrics(SM_CYFULLSCREEN));
+    // The menu draws its items in the font of the captions.
+    int widest = 0;
+    if (HDC dc = ::GetDC(Hwnd())) {
+        const fw::SelectScope select(dc, CaptionFont());
+        for (const ComboItem& item : items) {
+            SIZE size{};
+            ::GetTextExtentPoint32W(dc, item.strText.c_str(), int(item.strText.size()), &size);
+            widest = std::max(widest, int(size.cx));
+        }
+        ::ReleaseDC(Hwnd(), dc);
+    }
     const auto& opt = settings::g_opt;
     return ShowMenu(entries.data(), Hwnd(), anchor, kItemHeight,
-                    ComboMenuWidth(m_nMenuWidth, rc.right - rc.left), opt.Menu_txt_clr_nr,
+                    ComboMenuWidth(m_nMenuWidth, rc.right - rc.left, widest), opt.Menu_txt_clr_nr,
                     opt.Menu_txt_clr_ov, opt.Menu_txt_clr_dn, m_list.CurList(), count);
 }
 

@@ -98,6 +98,7 @@ POINT ComboMenuAnchor(const RECT& button, int count, int itemHeight, int screenB
     return POINT{left, std::max(0L, button.top - LONG(height))};
 }
 
-int ComboMenuWidth(int menuWidth, int buttonWidth) {
-    return menuWidth > 0 ? menuWidth : buttonWidth - 4;
+int ComboMenuWidth(int menuWidth, int buttonWidth, int widestText) {
+    const int width = menuWidth > 0 ? menuWidth : buttonWidth - 4;
+    return std::max(width, widestText > 0 ? widestText + kMenuTextMargins : 0);
 }

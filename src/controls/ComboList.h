@@ -70,5 +70,10 @@ ComboChoice ApplyComboChoice(CComboList& list, uint32_t code, int tag, bool allo
 // whole menu fits above `screenBottom`, else ending at the button's top (never
 // above the screen's top).
 POINT ComboMenuAnchor(const RECT& button, int count, int itemHeight, int screenBottom);
-// The menu's width: `menuWidth` when above 0, else the button's width less 4.
-int ComboMenuWidth(int menuWidth, int buttonWidth);
+// The menu's width: `menuWidth` when above 0, else the button's width less 4;
+// wider when the widest item text (`widestText` pixels) would not fit between
+// the menu's text indent and its right edge.
+int ComboMenuWidth(int menuWidth, int buttonWidth, int widestText = 0);
+// What a menu item needs beside its text: the menu's text indent (12), its
+// right edge (16) and a little air.
+constexpr int kMenuTextMargins = 32;

@@ -2,6 +2,7 @@
 
 #include "controls/SkinFactory.h"
 #include "controls/SkinWindow.h"
+#include "controls/TextFit.h"
 
 #include <commctrl.h>
 
@@ -51,9 +52,9 @@ bool CPngBtn::Create(HWND parent, UINT id, const RECT& rect) {
         return false;
     m_nId = id;
     HWND hwnd =
-        ::CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, rect.left,
-                          rect.top, rect.right - rect.left, rect.bottom - rect.top, parent,
-                          reinterpret_cast<HMENU>(UINT_PTR(id)), nullptr, nullptr);
+        ::CreateWindowExW(0, L"BUTTON", m_strText.c_str(), WS_CHILD | WS_VISIBLE | BS_OWNERDRAW,
+                          rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
+                          parent, reinterpret_cast<HMENU>(UINT_PTR(id)), nullptr, nullptr);
     if (!hwnd)
         return false;
     if (!::SetWindowSubclass(hwnd, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this))) {
@@ -87,8 +88,12 @@ void CPngBtn::SetText(const std::wstring& text, int offset) {
     m_strText = text;
     m_nTextOffset = offset;
     RECT rc{};
-    if (m_hwnd)
+    if (m_hwnd) {
+        // The window's own text is the caption too, for whatever reads the
+        // window rather than looks at it (screen readers, tests).
+        ::SetWindowTextW(m_hwnd, text.c_str());
         ::GetClientRect(m_hwnd, &rc);
+    }
     HDC dc = ::GetDC(m_hwnd);
     SIZE extent{};
     {
@@ -195,7 +200,10 @@ void CPngBtn::Draw(HDC dc, const RECT& client) {
         UINT format = DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS;
         if (m_nTextOffset <= 0)
             format |= DT_CENTER;
-        DrawTextIn(dc, m_strText, rc, CaptionFont(), colour, format);
+        const fw::Font smaller =
+            m_nShrinkTo > 0 ? FitFont(dc, CaptionFont(), m_strText, rc.right - rc.left, m_nShrinkTo)
+                            : fw::Font();
+        DrawTextIn(dc, m_strText, rc, smaller ? smaller.Get() : CaptionFont(), colour, format);
     }
 }
 

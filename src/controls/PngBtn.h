@@ -84,6 +84,9 @@ public:
     void ClearTextRect() { m_rcText.reset(); }
     // Not owned; null uses the button's own 14-pixel "MS Shell Dlg".
     void SetFont(HFONT font) { m_hFont = font; }
+    // A caption wider than its rectangle is drawn in a smaller font, down to
+    // `smallest` pixels, before it is cut; 0 (the default) only cuts it.
+    void SetCaptionShrink(int smallest) { m_nShrinkTo = smallest; }
     // The area of the parent's background under the button, drawn first.
     void SetBackground(fw::Image piece) { m_imgBkg = std::move(piece); }
     // Frames the button in 0xFF000A after drawing (UIDebug).
@@ -110,8 +113,11 @@ private:
     void Redraw();
     void Detach();
     void UpdateTipRect();
+
+protected:
     HFONT CaptionFont();
 
+private:
     HWND m_hwnd = nullptr;
     UINT m_nId;
     fw::Image m_imgNormal, m_imgHover, m_imgPressed, m_imgDisabled, m_imgBkg;
@@ -127,6 +133,7 @@ private:
     bool m_bHover = false;
     bool m_bDebugFrame = false;
     HFONT m_hFont = nullptr;
+    int m_nShrinkTo = 0;
     fw::Font m_fontOwn; // made on first use when no font was given
     OwnedWindow m_tip;
     std::wstring m_strTip;

@@ -60,6 +60,7 @@ template <typename H> using GdiObject = Unique<H, CloseGdi>;
 using Font = GdiObject<HFONT>;
 using Bitmap = GdiObject<HBITMAP>;
 using Brush = GdiObject<HBRUSH>;
+using Pen = GdiObject<HPEN>;
 using Region = GdiObject<HRGN>;
 using Icon = Unique<HICON, CloseIcon>;
 using KernelHandle = Unique<HANDLE, CloseKernel>;

@@ -17,7 +17,7 @@ void SkinDialog::OnPaint() {
     buffer.CopyTo();
 }
 
-bool SkinDialog::OnMessage(UINT msg, WPARAM, LPARAM, LRESULT& result) {
+bool SkinDialog::OnMessage(UINT msg, WPARAM wParam, LPARAM, LRESULT& result) {
     switch (msg) {
     case WM_PAINT:
         OnPaint();
@@ -26,6 +26,15 @@ bool SkinDialog::OnMessage(UINT msg, WPARAM, LPARAM, LRESULT& result) {
     case WM_ERASEBKGND:
         result = 1; // the whole window is painted in WM_PAINT
         return true;
+    case WM_PRINTCLIENT: {
+        // A child that shows what lies around it (a colour button's margin)
+        // asks for this window's picture under it.
+        RECT rc;
+        ::GetClientRect(m_hwnd, &rc);
+        Paint(reinterpret_cast<HDC>(wParam), rc);
+        result = 0;
+        return true;
+    }
     case WM_LBUTTONDOWN: {
         if (!m_bDrag)
             return false;

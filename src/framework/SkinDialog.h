@@ -12,7 +12,9 @@ class SkinDialog : public Dialog {
 public:
     using Dialog::Dialog;
 
-    // WM_PAINT, WM_ERASEBKGND and, with drag by background, WM_LBUTTONDOWN.
+    // WM_PAINT, WM_ERASEBKGND, WM_PRINTCLIENT (the client area drawn into the
+    // given DC, for children that draw what lies around them) and, with drag
+    // by background, WM_LBUTTONDOWN.
     // A derived class handles its own messages first and hands the rest here.
     bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 

@@ -144,10 +144,8 @@ void CAdvDlg::BuildControls() {
         m_cmbLight.SetCurList(0);
         m_cmbLight.SetChangeCheck([this] { return DeviceReady(); });
     }
-    static const uint32_t kBright[10] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
-    static const uint32_t kSpeed[5] = {1, 2, 3, 4, 5};
-    MakeSlider(m_sldBright, IDC_ADV_BRIGHT, kBright, 10, LightSliderAt());
-    MakeSlider(m_sldLightSpeed, IDC_ADV_LSPEED, kSpeed, 5, LightSliderAt());
+    MakeSlider(m_sldBright, IDC_ADV_BRIGHT, kDpiLightBrights, 10, LightSliderAt());
+    MakeSlider(m_sldLightSpeed, IDC_ADV_LSPEED, kDpiLightSpeeds, 5, LightSliderAt());
     ApplyOptionVisibility();
     ApplyDpiLightVisibility(m_nDpiLight);
 }
@@ -269,45 +267,30 @@ void CAdvDlg::ShowProfile(const ProfileRecord& p) {
     for (int i = 0; i < kAdvLevels; ++i) {
         LevelRow& row = m_rows[i];
         const DpiLevelRecord& lv = p.DpiLevel[i];
-        row.heldX.reset();
-        row.heldY.reset();
+        const uint32_t x = row.keptX.Show(m_steps, lv.nDpiX);
+        const uint32_t y = row.keptY.Show(m_steps, lv.nDpiY);
         if (n > 0 && row.slider.Hwnd()) {
-            const ShownValue x = ShowValue(m_steps.data(), n, lv.nDpiX);
-            const ShownValue y = ShowValue(m_steps.data(), n, lv.nDpiY);
             row.slider.SetSeparate(Separate());
-            row.slider.SetPos(1, x.slider);
-            row.slider.SetPos(2, y.slider);
-            row.heldX = x.held;
-            row.heldY = y.held;
+            row.slider.SetPos(1, x);
+            row.slider.SetPos(2, y);
         }
         row.swatch.SetColor(lv.crColor & 0xFFFFFF);
         row.check.SetCheck(i < m_nLevels && lv.bDisabled == 0);
         ShowLevelValues(i, true, true);
     }
-    const ShownValue speed = ShowValue(kPointerSpeeds, 11, p.nPointerSpeed);
-    m_sldSpeed.SetPos(speed.slider);
-    m_heldSpeed = speed.held;
-    const ShownValue dbl = ShowValue(kDblClickTimes, 11, p.nDblClickTime);
-    m_sldDblClick.SetPos(dbl.slider);
-    m_heldDblClick = dbl.held;
+    m_sldSpeed.SetPos(m_keptSpeed.Show(kPointerSpeeds, p.nPointerSpeed));
+    m_sldDblClick.SetPos(m_keptDblClick.Show(kDblClickTimes, p.nDblClickTime));
     m_chkPrecision.SetCheck(p.bEnhancePrecision != 0);
     const WheelShown wheel = ShowWheelLines(p.nWheelLines);
-    m_sldWheel.SetPos(wheel.slider.slider);
-    m_heldWheel = wheel.slider.held;
+    m_sldWheel.SetPos(m_keptWheel.Show(kWheelLines, wheel.lines));
     m_chkOneScreen.SetCheck(wheel.oneScreen);
-    SetLabel(m_lblSpeed, Kept(m_heldSpeed, m_sldSpeed.GetValue()));
+    SetLabel(m_lblSpeed, uint32_t(m_keptSpeed.Store(m_sldSpeed.GetValue())));
     if (!wheel.oneScreen)
-        SetLabel(m_lblWheel, Kept(m_heldWheel, m_sldWheel.GetValue()));
+        SetLabel(m_lblWheel, uint32_t(m_keptWheel.Store(m_sldWheel.GetValue())));
 
     m_cmbLight.SelectCode(uint32_t(p.DpiLight.nMode));
-    const ShownValue bright =
-        ShowValue(m_sldBright.Thumb().Positions().Values().data(), 10, p.DpiLight.nBright);
-    m_sldBright.SetPos(bright.slider);
-    m_heldBright = bright.held;
-    const ShownValue lspeed =
-        ShowValue(m_sldLightSpeed.Thumb().Positions().Values().data(), 5, p.DpiLight.nSpeed);
-    m_sldLightSpeed.SetPos(lspeed.slider);
-    m_heldLightSpeed = lspeed.held;
+    m_sldBright.SetPos(m_keptBright.Show(kDpiLightBrights, p.DpiLight.nBright));
+    m_sldLightSpeed.SetPos(m_keptLightSpeed.Show(kDpiLightSpeeds, p.DpiLight.nSpeed));
     ApplyDpiLightVisibility(p.DpiLight.nMode);
 
     // The mark from the level the mouse was last seen using, without the
@@ -336,21 +319,20 @@ void CAdvDlg::StoreToProfile(ProfileRecord& p) {
         if (i < m_nLevels)
             lv.bDisabled = row.check.GetCheck() ? 0 : 1;
         if (slidersUsable && row.slider.Hwnd()) {
-            lv.nDpiX = int32_t(Kept(row.heldX, row.slider.GetValue(1)));
-            lv.nDpiY = separate ? int32_t(Kept(row.heldY, row.slider.GetValue(2))) : lv.nDpiX;
+            lv.nDpiX = row.keptX.Store(row.slider.GetValue(1));
+            lv.nDpiY = separate ? row.keptY.Store(row.slider.GetValue(2)) : lv.nDpiX;
         }
         if (row.swatch.Hwnd())
             lv.crColor = row.swatch.GetColor();
     }
     p.bEnhancePrecision = m_chkPrecision.GetCheck() ? 1 : 0;
-    p.nPointerSpeed = int32_t(Kept(m_heldSpeed, m_sldSpeed.GetValue()));
-    p.nDblClickTime = int32_t(Kept(m_heldDblClick, m_sldDblClick.GetValue()));
-    p.nWheelLines =
-        m_chkOneScreen.GetCheck() ? -1 : int32_t(Kept(m_heldWheel, m_sldWheel.GetValue()));
+    p.nPointerSpeed = m_keptSpeed.Store(m_sldSpeed.GetValue());
+    p.nDblClickTime = m_keptDblClick.Store(m_sldDblClick.GetValue());
+    p.nWheelLines = m_chkOneScreen.GetCheck() ? -1 : m_keptWheel.Store(m_sldWheel.GetValue());
     if (m_cmbLight.GetSelected() >= 0)
         p.DpiLight.nMode = int32_t(m_cmbLight.UserValue());
-    p.DpiLight.nBright = int32_t(Kept(m_heldBright, m_sldBright.GetValue()));
-    p.DpiLight.nSpeed = int32_t(Kept(m_heldLightSpeed, m_sldLightSpeed.GetValue()));
+    p.DpiLight.nBright = m_keptBright.Store(m_sldBright.GetValue());
+    p.DpiLight.nSpeed = m_keptLightSpeed.Store(m_sldLightSpeed.GetValue());
     if (LiftOffShown())
         p.nLOD = m_btnLod1.GetCheck() ? 1 : 2;
 }
@@ -360,7 +342,7 @@ bool CAdvDlg::DeviceReady() {
 }
 
 void CAdvDlg::Commit(uint32_t nFlag, uint32_t nData) {
-    EditCurrentProfile([this](ProfileRecord& p) { StoreToProfile(p); });
+    StoreEdit([this](ProfileRecord& p) { StoreToProfile(p); });
     WriteLog("CAdvDlg: committed, flag 0x%x data %u%s", unsigned(nFlag), unsigned(nData),
              g_opt.ApplyNow ? " posted" : "");
     if (g_opt.ApplyNow != 0)
@@ -441,9 +423,9 @@ void CAdvDlg::ShowLevelValues(int i, bool x, bool y) {
     if (!row.slider.Hwnd() || m_steps.empty())
         return;
     if (x)
-        SetLabel(row.labelX, Kept(row.heldX, row.slider.GetValue(1)));
+        SetLabel(row.labelX, uint32_t(row.keptX.Store(row.slider.GetValue(1))));
     if (y)
-        SetLabel(row.labelY, Kept(row.heldY, row.slider.GetValue(2)));
+        SetLabel(row.labelY, uint32_t(row.keptY.Store(row.slider.GetValue(2))));
 }
 
 void CAdvDlg::OnDrawItem(const DRAWITEMSTRUCT& item) {

@@ -17,10 +17,10 @@
 #include "controls/PngSlider.h"
 #include "model/ProfileRecord.h"
 #include "pages/AdvRules.h"
+#include "pages/KeptValue.h"
 #include "pages/SkinPage.h"
 
 #include <array>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -62,7 +62,7 @@ private:
         HWND labelX = nullptr, labelY = nullptr;
         // A stored value the sensor's steps lack, kept until the user moves
         // the slider.
-        std::optional<uint32_t> heldX, heldY;
+        KeptValue keptX, keptY;
         bool visible = false;
     };
 
@@ -109,7 +109,6 @@ private:
     CPngBtn m_chkPrecision{IDC_ADV_PRECISION}, m_chkOneScreen{IDC_ADV_ONESCREEN};
     CPngBtn m_btnLod1{IDC_ADV_LOD1}, m_btnLod2{IDC_ADV_LOD2};
     CComboBtn m_cmbLight;
-    std::optional<uint32_t> m_heldSpeed, m_heldDblClick, m_heldWheel, m_heldBright,
-        m_heldLightSpeed;
+    KeptValue m_keptSpeed, m_keptDblClick, m_keptWheel, m_keptBright, m_keptLightSpeed;
     DpiLightVisible m_lightVisible{};
 };

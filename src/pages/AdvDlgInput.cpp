@@ -85,11 +85,11 @@ void CAdvDlg::OnSliderSet(UINT id, int thumb, uint32_t value) {
         // What the user moved is no longer the held value; in linked mode
         // both thumbs moved.
         if (thumb == 2 && separate) {
-            row.heldY.reset();
+            row.keptY.Moved();
         } else {
-            row.heldX.reset();
+            row.keptX.Moved();
             if (!separate)
-                row.heldY.reset();
+                row.keptY.Moved();
         }
         OnSliderMoving(id, thumb, value);
         ShowLevelValues(i, !(thumb == 2 && separate), thumb == 2 || !separate);
@@ -98,24 +98,24 @@ void CAdvDlg::OnSliderSet(UINT id, int thumb, uint32_t value) {
     }
     switch (id) {
     case IDC_ADV_SPEED:
-        m_heldSpeed.reset();
+        m_keptSpeed.Moved();
         SetLabel(m_lblSpeed, value);
         Commit(APPLY_SYS, 0);
         break;
     case IDC_ADV_WHEEL:
-        m_heldWheel.reset();
+        m_keptWheel.Moved();
         SetLabel(m_lblWheel, value);
         Commit(APPLY_SYS, 0);
         break;
     case IDC_ADV_DBLCLICK:
-        m_heldDblClick.reset();
+        m_keptDblClick.Moved();
         Commit(APPLY_SYS, 0);
         break;
     case IDC_ADV_BRIGHT:
     case IDC_ADV_LSPEED:
         if (m_cmbLight.UserValue() == 0 && m_cmbLight.GetSelected() >= 0)
             break;
-        (id == IDC_ADV_BRIGHT ? m_heldBright : m_heldLightSpeed).reset();
+        (id == IDC_ADV_BRIGHT ? m_keptBright : m_keptLightSpeed).Moved();
         Commit(APPLY_LED, LED_DPI);
         break;
     default:
@@ -202,7 +202,7 @@ void CAdvDlg::OnXYToggle() {
             continue;
         if (!separate) {
             row.slider.Thumb(2).SetPosition(row.slider.Thumb(1).Positions().Position());
-            row.heldY = row.heldX;
+            row.keptY.Follow(row.keptX);
         }
         ShowLevelValues(i, true, true);
     }

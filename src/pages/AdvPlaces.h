@@ -7,7 +7,6 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <optional>
 
 namespace adv {
 
@@ -61,10 +60,6 @@ inline void MoveTo(HWND hwnd, const RECT& rc) {
     if (hwnd)
         ::SetWindowPos(hwnd, nullptr, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top,
                        SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-inline uint32_t Kept(const std::optional<uint32_t>& held, uint32_t shown) {
-    return held ? *held : shown;
 }
 
 } // namespace adv

@@ -1,7 +1,6 @@
 #include "pages/AdvRules.h"
 
 #include <algorithm>
-#include <cstdlib>
 
 namespace {
 constexpr int kRowW = 315, kRowH = 19;
@@ -10,6 +9,8 @@ constexpr int kRowW = 315, kRowH = 19;
 const uint32_t kPointerSpeeds[11] = {1, 2, 4, 6, 8, 10, 12, 14, 16, 18, 20};
 const uint32_t kDblClickTimes[11] = {900, 830, 760, 690, 620, 550, 480, 410, 340, 270, 200};
 const uint32_t kWheelLines[10] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
+const uint32_t kDpiLightBrights[10] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
+const uint32_t kDpiLightSpeeds[5] = {1, 2, 3, 4, 5};
 
 bool IsXYSensor(uint32_t sensor) {
     return sensor == 0x9800 || sensor == 0x3360;
@@ -58,27 +59,10 @@ LevelToggle CheckLevelToggle(const std::vector<bool>& on, int levelCount, int le
     return LevelToggle::Allow;
 }
 
-uint32_t NearestValue(const uint32_t* values, int count, uint32_t value) {
-    uint32_t best = count > 0 ? values[0] : 0;
-    for (int i = 1; i < count; ++i)
-        if (std::llabs(int64_t(values[i]) - int64_t(value)) <
-            std::llabs(int64_t(best) - int64_t(value)))
-            best = values[i];
-    return best;
-}
-
-ShownValue ShowValue(const uint32_t* values, int count, int32_t stored) {
-    const bool known =
-        stored >= 0 && std::find(values, values + count, uint32_t(stored)) != values + count;
-    if (known)
-        return {uint32_t(stored), std::nullopt};
-    return {NearestValue(values, count, uint32_t(std::max(stored, 0))), uint32_t(stored)};
-}
-
 WheelShown ShowWheelLines(int32_t stored) {
     if (stored == -1)
-        return {{3, std::nullopt}, true};
-    return {ShowValue(kWheelLines, 10, stored), false};
+        return {3, true};
+    return {stored, false};
 }
 
 DpiLightVisible DpiLightVisibility(int mode, bool showEffect, DpiLightVisible now) {

@@ -1,8 +1,8 @@
 #pragma once
 // The rules of the DPI and advanced page apart from its windows: where the
-// level rows go, which level may join or leave the DPI cycle, what the
-// pointer controls show for a stored value and store for what they show, and
-// which DPI light controls a mode shows. CAdvDlg only moves windows by them.
+// level rows go, which level may join or leave the DPI cycle, the values of
+// its sliders, what the wheel controls show for a stored value, and which DPI
+// light controls a mode shows. CAdvDlg only moves windows by them.
 
 #include <windows.h>
 
@@ -55,24 +55,16 @@ enum class LevelToggle {
 // `on` holds the check boxes of the first `levelCount` levels.
 LevelToggle CheckLevelToggle(const std::vector<bool>& on, int levelCount, int level);
 
-// The values of the pointer sliders, position 1 first.
+// The values of the sliders, position 1 first.
 extern const uint32_t kPointerSpeeds[11];
 extern const uint32_t kDblClickTimes[11];
 extern const uint32_t kWheelLines[10];
-// Slider value shown for a stored value, and when the stored value is not
-// one of the slider's, that value held back so that a commit keeps it until
-// the user moves the slider.
-struct ShownValue {
-    uint32_t slider;
-    std::optional<uint32_t> held;
-};
-// The table entry nearest to `value` (the earlier on equal distance).
-uint32_t NearestValue(const uint32_t* values, int count, uint32_t value);
-ShownValue ShowValue(const uint32_t* values, int count, int32_t stored);
-
-// Stored wheel lines (-1: one screen per notch) to what the page shows.
+extern const uint32_t kDpiLightBrights[10];
+extern const uint32_t kDpiLightSpeeds[5];
+// Stored wheel lines (-1: one screen per notch): the lines the slider is to
+// show (3 with one screen per notch) and whether one screen per notch is on.
 struct WheelShown {
-    ShownValue slider;
+    int32_t lines;
     bool oneScreen;
 };
 WheelShown ShowWheelLines(int32_t stored);

@@ -287,17 +287,15 @@ void CKeyDlg::SetKeyText(int key, const std::wstring& text) {
 void CKeyDlg::ShowRate(uint32_t rate) {
     // A stored rate the slider lacks is shown at the nearest value and kept
     // until the user moves the slider.
-    const ShownValue shown = ShowValue(m_rates.data(), int(m_rates.size()), int32_t(rate));
-    m_dwSliderRate = shown.slider;
-    m_heldRate = shown.held;
+    m_dwSliderRate = m_keptRate.Show(m_rates, int32_t(rate));
     m_bRateShown = true;
     if (m_sldRate.Hwnd() && !m_rates.empty())
-        m_sldRate.SetPos(shown.slider);
+        m_sldRate.SetPos(m_dwSliderRate);
     SetRateLabel(ReportRate());
 }
 
 uint32_t CKeyDlg::ReportRate() const {
-    return m_heldRate ? *m_heldRate : m_dwSliderRate;
+    return uint32_t(m_keptRate.Store(m_dwSliderRate));
 }
 
 void CKeyDlg::SetRateLabel(uint32_t rate) {

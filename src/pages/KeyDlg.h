@@ -13,6 +13,7 @@
 #include "controls/PngBtn.h"
 #include "controls/PngSlider.h"
 #include "model/ProfileRecord.h"
+#include "pages/KeptValue.h"
 #include "pages/KeyMarkDlg.h"
 #include "pages/KeyRules.h"
 #include "pages/SkinPage.h"
@@ -115,7 +116,7 @@ private:
     std::vector<std::wstring> m_keyTexts;
     std::vector<uint32_t> m_rates;
     uint32_t m_dwSliderRate = 0;
-    std::optional<uint32_t> m_heldRate; // a stored rate the slider lacks
+    KeptValue m_keptRate; // a stored rate the slider lacks
     bool m_bRateShown = false;
     std::optional<keys::BatteryLook> m_battery;
 

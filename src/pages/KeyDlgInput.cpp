@@ -91,7 +91,7 @@ void CKeyDlg::OnModePressed(int mode) {
 
 void CKeyDlg::OnRateReleased(uint32_t value) {
     // The user moved the slider: a held rate gives way to what it shows.
-    m_heldRate.reset();
+    m_keptRate.Moved();
     m_dwSliderRate = value;
     SetRateLabel(value);
     StoreRate();

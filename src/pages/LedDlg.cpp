@@ -9,6 +9,7 @@
 #include "settings/Log.h"
 #include "settings/Settings.h"
 
+#include <algorithm>
 #include <cwchar>
 
 using settings::g_opt;
@@ -17,6 +18,9 @@ using settings::WriteLog;
 namespace {
 
 constexpr COLORREF kFieldColour = RGB(204, 204, 204);
+// The frame of a number field, and of the one being typed in.
+constexpr COLORREF kFieldFrame = RGB(96, 102, 114);
+constexpr COLORREF kFieldFrameFocused = RGB(0, 190, 255);
 const wchar_t* const kChannel[3] = {L"R", L"G", L"B"};
 
 RECT ToRect(const settings::Rect& rc) {
@@ -57,6 +61,7 @@ BOOL CLedDlg::OnInitDialog() {
     m_brField = fw::Brush(::CreateSolidBrush(kFieldColour));
     m_fontLabel = MakeFont(14, FW_NORMAL);
     m_layout = led::MakeLayout(g_opt);
+    m_preview.Create(m_hwnd, m_imgPage.get());
 
     m_main.shown = g_opt.ShowMainEffect != 0;
     m_logo.shown = g_opt.ShowLogoEffect != 0;
@@ -135,20 +140,51 @@ void CLedDlg::MakeLight(Light& light, int which, const led::LightPlace& place, i
     }
 }
 
+RECT CLedDlg::FieldBox(int field) const {
+    return ToRect(m_layout.fields[field]);
+}
+
 void CLedDlg::MakeFields() {
+    // The page draws each field's box on the skin; the edit box sits inside
+    // it, as high as a line of the page's font and centred in the box, so the
+    // digits sit in its middle.
+    const HFONT font = AppFontOr(m_fontLabel.Get());
+    TEXTMETRICW metrics{};
+    if (HDC dc = ::GetDC(m_hwnd)) {
+        const fw::SelectScope select(dc, font);
+        ::GetTextMetricsW(dc, &metrics);
+        ::ReleaseDC(m_hwnd, dc);
+    }
     for (int i = 0; i < 3; ++i) {
-        const settings::Rect& rc = m_layout.fields[i];
+        const RECT box = FieldBox(i);
+        const int boxH = box.bottom - box.top;
+        const int lineH = std::clamp(int(metrics.tmHeight), 1, std::max(boxH - 2, 1));
+        const int top = box.top + (boxH - lineH) / 2;
         m_hwndField[i] = ::CreateWindowExW(
             0, L"EDIT", L"0", WS_CHILD | WS_VISIBLE | ES_CENTER | ES_NUMBER | ES_AUTOHSCROLL,
-            rc.left, rc.top, rc.Width(), rc.bottom - rc.top, m_hwnd,
+            box.left + 3, top, box.right - box.left - 6, lineH, m_hwnd,
             reinterpret_cast<HMENU>(UINT_PTR(kIdRed + i)), ::GetModuleHandleW(nullptr), nullptr);
         if (!m_hwndField[i]) {
             WriteLog("CLedDlg: number field %d not created", i);
             continue;
         }
-        ::SendMessageW(m_hwndField[i], WM_SETFONT, WPARAM(TextFont()), FALSE);
+        ::SendMessageW(m_hwndField[i], WM_SETFONT, WPARAM(font), FALSE);
+        ::SendMessageW(m_hwndField[i], EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, 0);
         ::SendMessageW(m_hwndField[i], EM_SETLIMITTEXT, 3, 0);
     }
+}
+
+void CLedDlg::OnFieldFocus(int field, bool focused) {
+    // An emptied field counts as 0; once left it says so.
+    if (!focused && m_hwndField[field] && ::GetWindowTextLengthW(m_hwndField[field]) == 0) {
+        m_bQuiet = true;
+        ::SetWindowTextW(m_hwndField[field], L"0");
+        m_bQuiet = false;
+    }
+    // The box's frame shows which field is being typed in.
+    RECT box = FieldBox(field);
+    ::InflateRect(&box, 1, 1);
+    ::InvalidateRect(m_hwnd, &box, FALSE);
 }
 
 const settings::LedOption (&CLedDlg::OptionsOf(int which) const)[4] {
@@ -169,30 +205,47 @@ int CLedDlg::LogoEffect() const {
 }
 
 void CLedDlg::ShowProfile(const ProfileRecord& profile) {
-    for (int which : {kMain, kLogo}) {
-        const LightRecord& light = which == kMain ? profile.MainLight : profile.LogoLight;
-        Light& controls = LightOf(which);
-        if (!controls.effect.SelectCode(uint32_t(light.nMode))) {
-            WriteLog("CLedDlg: unknown effect %d of the %s light", int(light.nMode),
-                     which == kMain ? "main" : "logo");
-            controls.effect.Select(-1);
-        }
-        controls.colour.SetColor(light.crColor & 0xFFFFFF);
-        SetSliders(which, light);
-        ApplyVisibility(which);
-    }
-    if (m_nTarget != kNoTarget)
-        ShowInFields(LightOf(m_nTarget).colour.GetColor());
+    ShowLight(kMain, profile.MainLight);
+    ShowLight(kLogo, profile.LogoLight);
     Redraw();
+}
+
+void CLedDlg::ShowOnPicture(int which, const LightRecord& light) {
+    m_preview.SetLight(which == kMain ? CLedPreview::kMain : CLedPreview::kLogo, light,
+                       LightOf(which).shown,
+                       which == kMain ? led::kMainSpeedSteps : led::kLogoSpeedSteps);
+}
+
+void CLedDlg::ShowLight(int which, const LightRecord& light) {
+    ShowOnPicture(which, light);
+    Light& controls = LightOf(which);
+    if (!controls.effect.SelectCode(uint32_t(light.nMode))) {
+        WriteLog("CLedDlg: unknown effect %d of the %s light", int(light.nMode),
+                 which == kMain ? "main" : "logo");
+        controls.effect.Select(-1);
+    }
+    controls.colour.SetColor(light.crColor & 0xFFFFFF);
+    SetSliders(which, light);
+    ApplyVisibility(which);
+    if (m_nTarget == which)
+        ShowInFields(controls.colour.GetColor());
 }
 
 void CLedDlg::SetSliders(int which, const LightRecord& light) {
     Light& controls = LightOf(which);
     const int speedSteps = which == kMain ? led::kMainSpeedSteps : led::kLogoSpeedSteps;
+    // A slider that could not be made offers nothing: its value is kept.
+    const auto offered = [](const CPngSliderBar& bar, int steps) {
+        return bar.Hwnd() ? led::StepValues(steps) : std::vector<uint32_t>{};
+    };
+    const uint32_t bright =
+        controls.keptBright.Show(offered(controls.bright, led::kBrightSteps), light.nBright);
+    const uint32_t speed =
+        controls.keptSpeed.Show(offered(controls.speed, speedSteps), light.nSpeed);
     if (controls.bright.Hwnd())
-        controls.bright.Thumb().SetPosition(led::ClampStep(light.nBright, led::kBrightSteps));
+        controls.bright.Thumb().SetPos(bright, false);
     if (controls.speed.Hwnd())
-        controls.speed.Thumb().SetPosition(led::ClampStep(light.nSpeed, speedSteps));
+        controls.speed.Thumb().SetPos(speed, false);
 }
 
 void CLedDlg::StoreLight(int which, LightRecord& light) const {
@@ -202,9 +255,9 @@ void CLedDlg::StoreLight(int which, LightRecord& light) const {
     // A slider moved while the light is off is not taken.
     if (light.nMode != 0) {
         if (controls.bright.Hwnd())
-            light.nBright = int32_t(controls.bright.GetValue());
+            light.nBright = controls.keptBright.Store(controls.bright.GetValue());
         if (controls.speed.Hwnd())
-            light.nSpeed = int32_t(controls.speed.GetValue());
+            light.nSpeed = controls.keptSpeed.Store(controls.speed.GetValue());
     }
     if (controls.colour.Hwnd())
         light.crColor = (light.crColor & 0xFF000000u) | (controls.colour.GetColor() & 0xFFFFFF);
@@ -218,14 +271,23 @@ void CLedDlg::StoreToProfile(ProfileRecord& profile) {
 void CLedDlg::Commit(uint32_t mask) {
     if (!mask)
         return;
-    const bool stored = EditCurrentProfile([&](ProfileRecord& profile) {
+    const bool stored = StoreEdit([&](ProfileRecord& profile) {
         if (mask & LED_MAIN)
             StoreLight(kMain, profile.MainLight);
         if (mask & LED_LOGO)
             StoreLight(kLogo, profile.LogoLight);
     });
     // Without a current profile there is nothing the device could be given.
-    if (stored && g_opt.ApplyNow)
+    if (!stored)
+        return;
+    ProfileRecord profile{};
+    if (CopyCurrentProfile(profile)) {
+        if (mask & LED_MAIN)
+            ShowOnPicture(kMain, profile.MainLight);
+        if (mask & LED_LOGO)
+            ShowOnPicture(kLogo, profile.LogoLight);
+    }
+    if (g_opt.ApplyNow)
         PostApply(APPLY_LED, mask);
 }
 
@@ -261,15 +323,37 @@ void CLedDlg::SelectMainEffect(int mode) {
 }
 
 void CLedDlg::OnDeviceEvent(const PageEvent& event) {
+    int which;
     if (event.kind == DEV_EVT_LOGO_LIGHT)
-        SelectLogoEffect(event.value);
+        which = kLogo;
     else if (event.kind == DEV_EVT_MAIN_LIGHT)
-        SelectMainEffect(event.value);
+        which = kMain;
+    else
+        return;
+    // The main window has brought the light in the current profile up to
+    // date with the mouse (effect, colour, speed, brightness): show all of
+    // it, or the next change of that light, or Apply, would write the page's
+    // old colour back over the one the mouse reported.
+    ProfileRecord profile{};
+    if (CopyCurrentProfile(profile))
+        ShowLight(which, which == kMain ? profile.MainLight : profile.LogoLight);
+    else
+        SelectEffect(which, event.value);
+    Redraw();
 }
 
 void CLedDlg::OnEffectPicked(int which) {
     // The pick already passed the ready check (the selector's change check).
     const int mode = EffectOf(LightOf(which));
+    // The effect the light already has, picked again, changes nothing: no
+    // start values, nothing written.
+    ProfileRecord profile{};
+    if (CopyCurrentProfile(profile) &&
+        (which == kMain ? profile.MainLight : profile.LogoLight).nMode == mode) {
+        WriteLog("CLedDlg: effect %d of the %s light picked again", mode,
+                 which == kMain ? "main" : "logo");
+        return;
+    }
     if (which == kMain)
         EditCurrentProfile([mode](ProfileRecord& profile) {
             profile.MainLight.nMode = mode;
@@ -296,6 +380,9 @@ void CLedDlg::OnSliderReleased(UINT id) {
             SetSliders(which, which == kMain ? profile.MainLight : profile.LogoLight);
         return;
     }
+    // What the user moved is the value from now on.
+    Light& controls = LightOf(which);
+    (id == kIdMainBright || id == kIdLogoBright ? controls.keptBright : controls.keptSpeed).Moved();
     ProfileRecord profile{};
     if (!CopyCurrentProfile(profile))
         return;
@@ -370,14 +457,35 @@ void CLedDlg::OnColourClicked(int which) {
     SetTarget(which);
 }
 
-void CLedDlg::PickColour(uint32_t colour) {
+bool CLedDlg::PickColour(uint32_t colour) {
     if (!TargetUsable())
-        return;
+        return false;
     if (Host() && !Host()->PreApplyCheck())
-        return;
+        return false;
     LightOf(m_nTarget).colour.SetColor(colour & 0xFFFFFF);
     ShowInFields(colour);
     Commit(MaskOf(m_nTarget));
+    // The spectrum's mark follows the target's colour.
+    const RECT spectrum = SpectrumRect();
+    ::InvalidateRect(m_hwnd, &spectrum, FALSE);
+    return true;
+}
+
+RECT CLedDlg::SpectrumRect() const {
+    // With room for the mark at the edges.
+    return {m_layout.spectrum.x - 6, m_layout.spectrum.y - 6,
+            m_layout.spectrum.x + fw::Width(m_imgSpectrum) + 6,
+            m_layout.spectrum.y + fw::Height(m_imgSpectrum) + 6};
+}
+
+std::optional<POINT> CLedDlg::SpectrumMark() const {
+    if (m_nTarget == kNoTarget || !m_spectrumPick[size_t(m_nTarget)])
+        return std::nullopt;
+    const SpectrumPick& pick = *m_spectrumPick[size_t(m_nTarget)];
+    const Light& light = m_nTarget == kMain ? m_main : m_logo;
+    if ((light.colour.GetColor() & 0xFFFFFF) != pick.colour)
+        return std::nullopt;
+    return pick.at;
 }
 
 bool CLedDlg::OnPagePressed(POINT pt) {
@@ -386,12 +494,18 @@ bool CLedDlg::OnPagePressed(POINT pt) {
                                   m_layout.spectrum.x + fw::Width(m_imgSpectrum),
                                   m_layout.spectrum.y + fw::Height(m_imgSpectrum)};
     if (fw::Width(m_imgSpectrum) > 0 && led::Contains(spectrum, at)) {
-        // The colour the user sees under the pointer.
-        HDC dc = ::GetDC(m_hwnd);
-        const COLORREF colour = ::GetPixel(dc, pt.x, pt.y);
-        ::ReleaseDC(m_hwnd, dc);
-        if (colour != CLR_INVALID)
-            PickColour(colour);
+        // The colour of the spectrum under the pointer (the picture itself,
+        // not the screen: the mark drawn over it is not a colour to take).
+        Gdiplus::Color picked;
+        if (m_imgSpectrum->GetPixel(pt.x - m_layout.spectrum.x, pt.y - m_layout.spectrum.y,
+                                    &picked) != Gdiplus::Ok)
+            return true;
+        const uint32_t colour = led::ColourOf(picked.GetR(), picked.GetG(), picked.GetB());
+        if (m_nTarget != kNoTarget && PickColour(colour)) {
+            m_spectrumPick[size_t(m_nTarget)] = SpectrumPick{pt, colour};
+            const RECT area = SpectrumRect();
+            ::InvalidateRect(m_hwnd, &area, FALSE);
+        }
         return true;
     }
     if (const std::optional<int> square = led::GridSquareAt(m_layout, at)) {
@@ -407,6 +521,8 @@ bool CLedDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
     if (id >= kIdRed && id <= kIdBlue) {
         if (code == EN_CHANGE)
             OnFieldChanged(int(id - kIdRed));
+        else if (code == EN_SETFOCUS || code == EN_KILLFOCUS)
+            OnFieldFocus(int(id - kIdRed), code == EN_SETFOCUS);
         return true;
     }
     if (id == kIdMainEffect || id == kIdLogoEffect) {
@@ -493,9 +609,29 @@ void CLedDlg::DrawContent(HDC dc) {
         DrawTextIn(dc, kChannel[i], {rc.left - 40, rc.top, rc.left - 10, rc.bottom}, font, text,
                    DT_RIGHT | DT_VCENTER | DT_SINGLELINE);
     }
-    if (fw::Width(m_imgSpectrum) > 0)
+    for (int i = 0; i < 3; ++i) {
+        // The number fields, drawn on the skin.
+        const RECT box = FieldBox(i);
+        ::FillRect(dc, &box, m_brField.Get());
+        const bool focused = m_hwndField[i] && ::GetFocus() == m_hwndField[i];
+        fw::Brush frame(::CreateSolidBrush(focused ? kFieldFrameFocused : kFieldFrame));
+        ::FrameRect(dc, &box, frame.Get());
+    }
+    if (fw::Width(m_imgSpectrum) > 0) {
         DrawImage(dc, m_imgSpectrum.get(), m_layout.spectrum.x, m_layout.spectrum.y,
                   fw::Width(m_imgSpectrum), fw::Height(m_imgSpectrum));
+        if (const std::optional<POINT> mark = SpectrumMark()) {
+            // A ring around the picked point, dark and light so it shows on
+            // every colour.
+            fw::Pen dark(::CreatePen(PS_SOLID, 3, RGB(20, 22, 26)));
+            fw::Pen light(::CreatePen(PS_SOLID, 1, RGB(255, 255, 255)));
+            const fw::SelectScope noFill(dc, ::GetStockObject(NULL_BRUSH));
+            for (HPEN pen : {dark.Get(), light.Get()}) {
+                const fw::SelectScope select(dc, pen);
+                ::Ellipse(dc, mark->x - 5, mark->y - 5, mark->x + 6, mark->y + 6);
+            }
+        }
+    }
     const auto& colours = led::GridColours();
     for (size_t i = 0; i < colours.size(); ++i) {
         const RECT square = ToRect(m_layout.grid[i]);

@@ -10,10 +10,14 @@
 #include "controls/ComboBtn.h"
 #include "controls/PngSlider.h"
 #include "model/ProfileRecord.h"
+#include "pages/KeptValue.h"
+#include "pages/LedPreview.h"
 #include "pages/LedRules.h"
 #include "pages/SkinPage.h"
 
+#include <array>
 #include <cstdint>
+#include <optional>
 
 class CLedDlg : public CSkinPage {
 public:
@@ -42,6 +46,11 @@ public:
     int LogoEffect() const;
     int MainEffect() const;
     int Target() const { return m_nTarget; }
+    // The picture of the mouse with its lights.
+    const CLedPreview& Preview() const { return m_preview; }
+    // Where the spectrum shows the target's colour was picked (page
+    // coordinates), or none.
+    std::optional<POINT> SpectrumMark() const;
 
 protected:
     void DrawContent(HDC dc) override;
@@ -52,6 +61,9 @@ private:
         CComboBtn effect;
         CPngSliderBar bright, speed;
         CColorBtnDlg colour;
+        // A stored brightness or speed the slider lacks, kept until the user
+        // moves that slider.
+        KeptValue keptBright, keptSpeed;
         bool shown = false; // ShowMainEffect / ShowLogoEffect
         bool made = false;  // its controls were created
         led::Visibility visible;
@@ -59,10 +71,16 @@ private:
 
     void MakeLight(Light& light, int which, const led::LightPlace& place, int speedSteps);
     void MakeFields();
+    // The number field's box on the page and where its digits are typed.
+    RECT FieldBox(int field) const;
+    void OnFieldFocus(int field, bool focused);
     Light& LightOf(int which) { return which == kMain ? m_main : m_logo; }
     const settings::LedOption (&OptionsOf(int which) const)[4];
     int EffectOf(const Light& light) const;
     void SelectEffect(int which, int mode);
+    // Shows one light of a profile: effect, sliders, colour and, when its
+    // colour button is the editor's target, the number fields.
+    void ShowLight(int which, const LightRecord& light);
     // Shows or hides the light's controls for its effect and sets its sliders
     // to the profile's values.
     void ApplyVisibility(int which);
@@ -80,7 +98,11 @@ private:
     // The spectrum and the preset grid pick a colour; elsewhere the page
     // drags the window.
     bool OnPagePressed(POINT pt) override;
-    void PickColour(uint32_t colour);
+    // Gives the target a picked colour; false when nothing took it.
+    bool PickColour(uint32_t colour);
+    RECT SpectrumRect() const;
+    // The picture shows a light as the profile now holds it.
+    void ShowOnPicture(int which, const LightRecord& light);
     void SetTarget(int which);
     bool TargetUsable() const;
     // Writes a colour into the three fields without treating it as typed.
@@ -91,7 +113,15 @@ private:
     led::Layout m_layout{};
     int m_nTarget = kMain;
     bool m_bQuiet = false; // the fields are being written by the page
-    fw::Image m_imgPage;   // the page's area of led_nr.png
+    // Per light: the spectrum point its colour was last picked at, and that
+    // colour (the mark shows while the light still has it).
+    struct SpectrumPick {
+        POINT at;
+        uint32_t colour;
+    };
+    std::array<std::optional<SpectrumPick>, 2> m_spectrumPick;
+    CLedPreview m_preview;
+    fw::Image m_imgPage; // the page's area of led_nr.png
     fw::Image m_imgSpectrum;
     fw::Image m_imgThumb, m_imgDot;
     fw::Brush m_brField;

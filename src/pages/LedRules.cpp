@@ -39,8 +39,11 @@ void MainEffectDefaults(LightRecord& light, int32_t mode) {
     }
 }
 
-int32_t ClampStep(int32_t value, int steps) {
-    return value < 1 ? 1 : value > steps ? steps : value;
+std::vector<uint32_t> StepValues(int steps) {
+    std::vector<uint32_t> values;
+    for (int i = 1; i <= steps; ++i)
+        values.push_back(uint32_t(i));
+    return values;
 }
 
 FieldValue ReadColourField(const std::wstring& text) {

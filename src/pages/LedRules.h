@@ -49,8 +49,8 @@ void MainEffectDefaults(LightRecord& light, int32_t mode);
 constexpr int kBrightSteps = 10;
 constexpr int kMainSpeedSteps = 10;
 constexpr int kLogoSpeedSteps = 5;
-// `value` brought into 1..steps (a stored value outside shows at the nearest end).
-int32_t ClampStep(int32_t value, int steps);
+// The values a slider of `steps` positions offers: 1 to steps.
+std::vector<uint32_t> StepValues(int steps);
 
 // The colour editor's number field: the value its text reads as (0 when it
 // does not read as a number, at most 255) and, when the text reads as 256 or

@@ -11,6 +11,7 @@
 #include "settings/Settings.h"
 
 #include <cwchar>
+#include <vector>
 
 using settings::g_opt;
 
@@ -182,7 +183,7 @@ bool CMsgDlg::CheckSkin() {
 }
 
 int CMsgDlg::Kind() const {
-    return m_nKind >= kTextInput && m_nKind <= kQuestion ? m_nKind : kMessage;
+    return m_nKind >= kTextInput && m_nKind <= kChoice ? m_nKind : kMessage;
 }
 
 int CMsgDlg::ShowMessage(const char16_t* textKey, HWND owner) {
@@ -199,6 +200,17 @@ int CMsgDlg::ShowMessageText(const std::wstring& text, HWND owner, const std::ws
     if (!title.empty())
         dlg.m_strTitle = title;
     return int(dlg.DoModal(owner));
+}
+
+int CMsgDlg::AskChoice(const std::wstring& text, HWND owner) {
+    settings::WriteLog("Question: %s", settings::LogText(U(text)).c_str());
+    CMsgDlg dlg;
+    dlg.m_nKind = kChoice;
+    dlg.m_strMsg = text;
+    const INT_PTR answer = dlg.DoModal(owner);
+    const int choice = answer == IDYES || answer == IDNO ? int(answer) : IDCANCEL;
+    settings::WriteLog("Answer: %s", choice == IDYES ? "yes" : choice == IDNO ? "no" : "cancel");
+    return choice;
 }
 
 int CMsgDlg::InputText(HWND owner, const std::wstring& prompt, int limit, std::wstring& out) {
@@ -247,9 +259,11 @@ BOOL CMsgDlg::OnInitDialog() {
     if (!g_fontApp)
         m_fontText = MakeFont(14, FW_NORMAL);
     m_fontInput = MakeFont(16, FW_NORMAL);
-    // OK and Cancel at the bottom right; Cancel only for a question.
+    // OK and Cancel at the bottom right; Cancel only for a question. A choice
+    // is Yes, No and Cancel, from the left.
     const int kind = Kind();
-    popup::MakeButtons(m_hwnd, m_imgBkg.get(), m_btnClose, m_btnOk, m_btnCancel, kind == kQuestion);
+    popup::MakeButtons(m_hwnd, m_imgBkg.get(), m_btnClose, m_btnOk, m_btnCancel, kind == kQuestion,
+                       kind == kChoice ? &m_btnNo : nullptr);
 
     if (kind == kTextInput || kind == kNumberInput || kind == kKeyCombo) {
         DWORD style = WS_CHILD | WS_VISIBLE | ES_CENTER | ES_AUTOHSCROLL;
@@ -352,6 +366,10 @@ bool CMsgDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
             OnInputChanged();
         return true;
     }
+    if ((id == IDYES || id == IDNO) && Kind() == kChoice) {
+        EndDialog(id);
+        return true;
+    }
     return fw::Dialog::OnCommand(wParam, lParam);
 }
 
@@ -396,6 +414,10 @@ void CMsgDlg::OnOK() {
             fw::Dialog::OnCancel();
             return;
         }
+    } else if (kind == kChoice) {
+        // Enter answers Yes, as the first button.
+        EndDialog(IDYES);
+        return;
     } else if (kind == kKeyCombo && m_bCheckBoxes) {
         m_combo.mods = 0;
         for (int i = 0; i < 4; ++i)

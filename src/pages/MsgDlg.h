@@ -1,7 +1,8 @@
 #pragma once
 // CMsgDlg: the one skinned modal dialog for talking to the user: a message
-// with OK, a question with OK and Cancel, a line of text, a number in a range,
-// and the capture of a key combination from the keyboard.
+// with OK, a question with OK and Cancel, a question with Yes, No and Cancel,
+// a line of text, a number in a range, and the capture of a key combination
+// from the keyboard.
 
 #include "controls/PngBtn.h"
 #include "framework/GdiPlus.h"
@@ -57,7 +58,14 @@ std::wstring NumberHint(NumberCheck::Hint hint, const std::wstring& tip, int32_t
 
 class CMsgDlg : public fw::SkinDialog {
 public:
-    enum Kind { kMessage = 1, kTextInput = 2, kNumberInput = 3, kKeyCombo = 4, kQuestion = 5 };
+    enum Kind {
+        kMessage = 1,
+        kTextInput = 2,
+        kNumberInput = 3,
+        kKeyCombo = 4,
+        kQuestion = 5,
+        kChoice = 6, // Yes (IDYES), No (IDNO) and Cancel (IDCANCEL)
+    };
     static constexpr UINT kInputId = 513;
 
     CMsgDlg();
@@ -68,6 +76,9 @@ public:
     // `title` replaces the default title when it is not empty.
     static int ShowMessageText(const std::wstring& text, HWND owner,
                                const std::wstring& title = {});
+    // A question with Yes, No and Cancel: IDYES, IDNO or IDCANCEL (also when
+    // the dialog cannot be shown).
+    static int AskChoice(const std::wstring& text, HWND owner);
     // A line of text; 1 with `out` set (at most 259 characters) on OK, else 0.
     static int InputText(HWND owner, const std::wstring& prompt, int limit, std::wstring& out);
     // Whether the dialog's background image is there; when it is not, that is
@@ -88,7 +99,7 @@ public:
     KeyCombo m_combo;       // kind 4
     std::wstring m_strHint; // kind 3
 
-    // The effective kind (any value other than 2 to 5 acts as 1).
+    // The effective kind (any value other than 2 to 6 acts as 1).
     int Kind() const;
     // Kind 4 check boxes, in the order Shift, Ctrl, Alt, Win.
     CPngBtn& CheckBox(int index) { return m_btnCheck[index]; }
@@ -114,6 +125,7 @@ private:
     CPngBtn m_btnClose{IDCANCEL};
     CPngBtn m_btnOk{IDOK};
     CPngBtn m_btnCancel{IDCANCEL};
+    CPngBtn m_btnNo{IDNO};
     CPngBtn m_btnCheck[4];
     HWND m_hInput = nullptr;
     fw::Font m_fontText;  // 14-pixel, when there is no application font

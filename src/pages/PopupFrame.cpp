@@ -6,6 +6,8 @@
 #include "controls/SkinWindow.h"
 #include "settings/Settings.h"
 
+#include <vector>
+
 using settings::g_opt;
 
 namespace popup {
@@ -22,7 +24,7 @@ void ShapeByImage(HWND dlg, Gdiplus::Bitmap& bkg) {
 }
 
 void MakeButtons(HWND dlg, Gdiplus::Bitmap* bkg, CPngBtn& close, CPngBtn& ok, CPngBtn& cancel,
-                 bool withCancel) {
+                 bool withCancel, CPngBtn* no) {
     const int w = bkg ? int(bkg->GetWidth()) : 0;
     NewDialogCloseButton(dlg, close, bkg, POINT{w - 42, 9});
 
@@ -30,14 +32,21 @@ void MakeButtons(HWND dlg, Gdiplus::Bitmap* bkg, CPngBtn& close, CPngBtn& ok, CP
     const int h = bkg ? int(bkg->GetHeight()) : kFooterTop + 56;
     const int top = h - kButtonsAboveBottom;
     const int right = w - kButtonMargin;
+    const int step = kButtonWidth + kButtonGap;
     struct Placed {
         CPngBtn& btn;
         const char16_t* text;
         int left;
-    } buttons[] = {
-        {cancel, u"tc_cancel", right - kButtonWidth},
-        {ok, u"tc_ok", withCancel ? right - 2 * kButtonWidth - kButtonGap : right - kButtonWidth},
     };
+    std::vector<Placed> buttons{{cancel, u"tc_cancel", right - kButtonWidth}};
+    if (no) {
+        ok.SetId(IDYES);
+        buttons.push_back({*no, u"tc_no", right - kButtonWidth - step});
+        buttons.push_back({ok, u"tc_yes", right - kButtonWidth - 2 * step});
+    } else {
+        buttons.push_back(
+            {ok, u"tc_ok", withCancel ? right - kButtonWidth - step : right - kButtonWidth});
+    }
     for (Placed& b : buttons) {
         const std::wstring caption = Txt(b.text);
         NewSkinButton({.factory = kSmallPngButton3,
@@ -52,7 +61,7 @@ void MakeButtons(HWND dlg, Gdiplus::Bitmap* bkg, CPngBtn& close, CPngBtn& ok, CP
                        .caption = caption.c_str()});
         b.btn.SetTextColours(g_opt.clrMsgBtnTxtNr, g_opt.clrMsgBtnTxtOv, g_opt.clrMsgBtnTxtDn);
     }
-    if (!withCancel && cancel.Hwnd())
+    if (!withCancel && !no && cancel.Hwnd())
         ::ShowWindow(cancel.Hwnd(), SW_HIDE);
 }
 

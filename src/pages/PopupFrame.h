@@ -20,9 +20,10 @@ void ShapeByImage(HWND dlg, Gdiplus::Bitmap& bkg);
 
 // The close button and OK and Cancel, with the ids their objects carry
 // (IDCANCEL, IDOK, IDCANCEL). Without Cancel, OK takes its place and Cancel
-// is hidden.
+// is hidden. With `no`, the buttons are Yes (`ok`, id IDYES), No and Cancel,
+// from the left.
 void MakeButtons(HWND dlg, Gdiplus::Bitmap* bkg, CPngBtn& close, CPngBtn& ok, CPngBtn& cancel,
-                 bool withCancel);
+                 bool withCancel, CPngBtn* no = nullptr);
 
 // The title at the top left of the title band.
 void DrawTitle(HDC dc, const std::wstring& title, int width, HFONT font);

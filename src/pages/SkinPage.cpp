@@ -57,6 +57,14 @@ bool CSkinPage::EditCurrentProfile(const std::function<void(ProfileRecord&)>& ed
     return true;
 }
 
+bool CSkinPage::StoreEdit(const std::function<void(ProfileRecord&)>& edit) {
+    if (!EditCurrentProfile(edit))
+        return false;
+    if (m_pHost)
+        m_pHost->ProfileEdited();
+    return true;
+}
+
 POINT CSkinPage::FromWindow(int x, int y) {
     return POINT{x - g_opt.rcSubDlg.left, y - g_opt.rcSubDlg.top};
 }

@@ -10,15 +10,17 @@
 // the contract below, in table order; a page overrides what concerns it and
 // leaves the rest to the defaults, which do nothing. A page may touch:
 // - the current profile only as a copy: CopyCurrentProfile to read it,
-//   EditCurrentProfile to change it (copy out, edit, copy in, under the
-//   profile list's lock). It never keeps a pointer into the profile list;
+//   StoreEdit to store what the user changed (copy out, edit, copy in, under
+//   the profile list's lock, then PageHost::ProfileEdited). It never keeps a
+//   pointer into the profile list;
 // - the device only by posting a request to the apply worker (PostApply); it
 //   never calls the device link;
 // - the main window only through PageHost (PreApplyCheck before a request,
-//   RefreshPages after changing what other pages show, DeviceConnected and
-//   ReadPowerLevel for the battery, ShowPage to send the user to another
-//   page, MacrosChanged after editing the macro library) and by answering
-//   the contract. It includes nothing of the program's shell;
+//   ProfileEdited after storing a change, RefreshPages after changing what
+//   other pages show, DeviceConnected and ReadPowerLevel for the battery,
+//   ShowPage to send the user to another page, MacrosChanged after editing
+//   the macro library) and by answering the contract. It includes nothing of
+//   the program's shell;
 // - every profile of the list, besides the current one, only when a macro it
 //   names left the library (the keys page's DropMissingMacros), under the
 //   profile list's lock, saving the store afterwards.
@@ -49,6 +51,11 @@ public:
     virtual bool PreApplyCheck() = 0;
     // Every page shows the current profile again.
     virtual void RefreshPages() = 0;
+    // A page stored a change the user made into the current profile (StoreEdit
+    // tells it). Without ApplyNow the change waits for Apply: the main window
+    // marks it pending and asks before the program ends. A host that keeps no
+    // such state needs nothing here.
+    virtual void ProfileEdited() {}
     // Whether the receiver is open; the battery is read only then.
     virtual bool DeviceConnected() { return false; }
     // The mouse's battery level as it answers (0..10, anything else is
@@ -119,6 +126,9 @@ public:
     // it back in, all under the profile list's lock, so no worker sees half an
     // edit. False (and `edit` not called) when there is no current profile.
     static bool EditCurrentProfile(const std::function<void(ProfileRecord&)>& edit);
+    // What a page stores a change of the user's with: EditCurrentProfile, then,
+    // when there was a current profile, PageHost::ProfileEdited.
+    bool StoreEdit(const std::function<void(ProfileRecord&)>& edit);
 
     BOOL OnInitDialog() override;
     // A press on the background drags the main window unless OnPagePressed

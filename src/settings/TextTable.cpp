@@ -207,6 +207,18 @@ constexpr std::u16string_view kKeys[] = {
 };
 static_assert(std::size(kKeys) == 183, "173 single keys, then tc_ex1..5 and tc_tip1..5");
 
+// Texts this program added to the set above. A product's text.xml written
+// before them does not give them, so each has the English text used then.
+struct OwnText {
+    std::u16string_view key;
+    std::u16string_view english;
+};
+constexpr OwnText kOwnTexts[] = {
+    {u"tc_pending_close", u"Your changes have not been applied to the mouse yet. Apply them now?"},
+    {u"tc_yes", u"Yes"},
+    {u"tc_no", u"No"},
+};
+
 // The text table's process-wide state. Loading and resetting hold the mutex;
 // the texts are read without it, which is safe because they only change in
 // LoadTextTable, during start-up before any other thread exists.
@@ -214,6 +226,7 @@ struct TextTableState {
     std::mutex mutex;     // guards document (lookups move its position) and writes to texts
     XmlDocument document; // text.xml, kept for the life of the process
     std::array<std::u16string, std::size(kKeys)> texts;
+    std::array<std::u16string, std::size(kOwnTexts)> ownTexts; // empty: the English one
 };
 
 TextTableState& State() {
@@ -257,6 +270,8 @@ void LoadTextTable(const std::u16string& path) {
     state.document.LoadDocument(path);
     for (size_t i = 0; i < std::size(kKeys); ++i)
         state.texts[i] = LookUp(state.document, kKeys[i]);
+    for (size_t i = 0; i < std::size(kOwnTexts); ++i)
+        state.ownTexts[i] = LookUp(state.document, kOwnTexts[i].key);
 }
 
 std::u16string GetConfigText(std::u16string_view key) {
@@ -276,7 +291,18 @@ std::u16string_view TextKeyAt(size_t index) {
 const std::u16string& Text(std::u16string_view key) {
     static const std::u16string empty;
     size_t index = KeyIndex(key);
-    return index == kNoKey ? empty : State().texts[index];
+    if (index != kNoKey)
+        return State().texts[index];
+    static const std::array<std::u16string, std::size(kOwnTexts)> english = [] {
+        std::array<std::u16string, std::size(kOwnTexts)> texts;
+        for (size_t i = 0; i < std::size(kOwnTexts); ++i)
+            texts[i] = kOwnTexts[i].english;
+        return texts;
+    }();
+    for (size_t i = 0; i < std::size(kOwnTexts); ++i)
+        if (kOwnTexts[i].key == key)
+            return State().ownTexts[i].empty() ? english[i] : State().ownTexts[i];
+    return empty;
 }
 
 void ResetTextTable() {
@@ -284,6 +310,8 @@ void ResetTextTable() {
     std::lock_guard<std::mutex> lock(state.mutex);
     state.document.LoadBytes({});
     for (std::u16string& text : state.texts)
+        text.clear();
+    for (std::u16string& text : state.ownTexts)
         text.clear();
 }
 

@@ -16,7 +16,9 @@ std::u16string GetConfigText(std::u16string_view key);
 size_t TextKeyCount();
 std::u16string_view TextKeyAt(size_t index);
 
-// The loaded text of a key (empty before loading or when missing).
+// The loaded text of a key (empty before loading or when missing). The keys
+// this program added beyond the 183 (tc_pending_close, tc_yes, tc_no) give
+// their English text instead of nothing.
 const std::u16string& Text(std::u16string_view key);
 
 // Empties every text (tests).

@@ -10,6 +10,7 @@
 #include "store/MacroStore.h"
 #include "store/ProfileDefaults.h"
 #include "store/ProfileStore.h"
+#include "store/SafeFileName.h"
 #include "store/StoreMessage.h"
 
 #include <cerrno>
@@ -68,6 +69,12 @@ void ShowOpenError(int error) {
 }
 
 } // namespace
+
+std::u16string ProfileExportName(const ProfileRecord& profile) {
+    const std::u16string name =
+        store::SafeFileName(text::FromField(profile.szName, kProfileNameChars));
+    return name.empty() ? u"*.hvk" : name + u".hvk";
+}
 
 std::string BuildProfileFile(const ProfileRecord& profile) {
     std::string image(kProfileFileBytes, '\0');

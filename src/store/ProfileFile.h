@@ -19,6 +19,11 @@ static_assert(kProfileFileBytes == 11332);
 // macro keys in key order (one slot per key, at most ten), the rest zero.
 std::string BuildProfileFile(const ProfileRecord& profile);
 
+// The file name the save dialog offers for `profile`: its name made safe as a
+// file name, with the extension ".hvk"; "*.hvk" when nothing of the name is
+// usable.
+std::u16string ProfileExportName(const ProfileRecord& profile);
+
 // Writes the current profile to `path`, replacing the file. False (after the
 // message "Create profile failed.") when it cannot be written, or when there
 // is no current profile.

@@ -67,6 +67,8 @@ void HandleRequest(ApplyCtx& ctx, uint32_t nFlag, uint32_t nData) {
         platform::ShowMessageBox(kUpdateFailed, kErrorCaption);
     else if (!bFirst)
         ++g_nResync; // the device no longer holds profile 0's settings
+    if (result)
+        ++ctx.nApplied;
 
     if (progress) {
         progress->Post(kMsgClose, 0, 0);
@@ -167,6 +169,10 @@ void StopApply() {
     }
     ctx.cvRequest.notify_all();
     worker.join();
+}
+
+uint32_t AppliedCount() {
+    return g_ApplyCtx.nApplied.load();
 }
 
 size_t ApplyDroppedAtStop() {

@@ -13,6 +13,7 @@
 #include "platform/SystemMouse.h"
 #include "sync/ApplyProfile.h"
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -59,6 +60,9 @@ struct ApplyCtx {
     bool bExit = false;
     bool bBusy = false;
     size_t nDropped = 0; // requests the last stop dropped
+    // Requests written to the device whole; counted before the progress
+    // window of the request is closed.
+    std::atomic<uint32_t> nApplied{0};
     std::thread worker;
 };
 
@@ -69,6 +73,10 @@ void InitApply(EventPoster* mainWnd, CUSBDriver* driver, WindowFinder* finder = 
 // Asks the worker to end once the request in flight is done, drops the
 // requests still waiting, and joins it. Nothing happens when no worker runs.
 void StopApply();
+// How many requests the worker has written to the device whole since the
+// program started: a requester that compares it before posting and after the
+// progress window closed knows whether its request went through.
+uint32_t AppliedCount();
 // How many waiting requests the last StopApply dropped.
 size_t ApplyDroppedAtStop();
 bool ApplyRunning();

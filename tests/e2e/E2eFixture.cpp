@@ -145,6 +145,14 @@ TarvelRun::~TarvelRun() {
 }
 
 bool TarvelRun::Start(const OptEdits& extraEnv) {
+    // Started again after it ended: the same copy, the same receiver.
+    if (m_pi.hProcess) {
+        if (Running())
+            return false;
+        ::CloseHandle(m_pi.hProcess);
+        ::CloseHandle(m_pi.hThread);
+        m_pi = {};
+    }
     m_logStart = FileSize(LogFile());
     ::SetEnvironmentVariableW(L"TARVEL_VIRTUAL_RECEIVER", W(m_state).c_str());
     for (const auto& [key, value] : extraEnv)

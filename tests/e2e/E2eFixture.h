@@ -46,7 +46,8 @@ public:
     TarvelRun(const TarvelRun&) = delete;
     TarvelRun& operator=(const TarvelRun&) = delete;
 
-    // Starts Tarvel.exe; `extraEnv` is added to its environment.
+    // Starts Tarvel.exe; `extraEnv` is added to its environment. Once it has
+    // ended it can be started again, with the same files and receiver.
     bool Start(const OptEdits& extraEnv = {});
     // Before Start: the receiver starts unplugged (the program finds none).
     void UnplugBeforeStart();

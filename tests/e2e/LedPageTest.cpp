@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 using namespace e2e;
 
 namespace {
@@ -207,6 +209,27 @@ TEST_F(LedPage, WithoutApplyNowChangesWaitForApply) {
     ASSERT_FALSE(stored.empty());
     EXPECT_EQ(stored[0].MainLight.nMode, 2);
     EXPECT_EQ(stored[0].MainLight.crColor & 0xFFFFFF, 0x00FFFFu);
+}
+
+TEST_F(LedPage, AColourTheMouseReportsIsWhatApplyWrites) {
+    TarvelRun run("led-event", {{"ApplyNow", "0"}});
+    Open(run);
+    // The mouse changes its main light's colour itself, then reports the
+    // light switched on: the program reads the light back.
+    const uint32_t colour = 0x563412;
+    for (uint32_t i = 0; i < 3; ++i)
+        ASSERT_TRUE(run.Control("poke " + std::to_string(memmap::kAddrMainLight + 1 + i) + " " +
+                                std::to_string(colour >> (8 * i) & 0xFF)));
+    ASSERT_TRUE(run.Control("light 0x80 1"));
+    ASSERT_TRUE(run.WaitLog("MarkLed_Stream", 5000)) << run.Log();
+    // The page shows the reported colour in the editor (its target is the
+    // main light) ...
+    EXPECT_TRUE(WaitUntil([&] { return ItemText(m_page, kIdRed) == L"18"; }));
+    EXPECT_EQ(ItemText(m_page, kIdRed + 1), L"52");
+    // ... and Apply, which stores every page, writes that colour.
+    ASSERT_TRUE(ClickControl(run.Main(), IDC_MAIN_APPLY));
+    ASSERT_TRUE(run.WaitLog("Apply Success", 20000)) << run.Log();
+    EXPECT_EQ(MainOnDevice(run).colour, colour) << MainOnDevice(run);
 }
 
 } // namespace

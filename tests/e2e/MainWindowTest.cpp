@@ -4,6 +4,8 @@
 
 #include "E2eFixture.h"
 
+#include "app/resource.h"
+
 #include <gtest/gtest.h>
 
 #include <regex>
@@ -99,13 +101,19 @@ TEST(MainWindow, ProfileFileDialogsProposeHvkFiles) {
     TarvelRun run("hvk-dialogs");
     ASSERT_TRUE(run.Start());
     ASSERT_TRUE(run.WaitReady()) << run.Log();
-    for (WPARAM choice : {1, 2}) { // export, import
-        SCOPED_TRACE(choice);
-        ::PostMessageW(run.Main(), WM_MENU_CHOICE, choice, 0);
+    // Export offers the profile's name (its button's caption), import any
+    // profile file.
+    const struct {
+        WPARAM choice;
+        std::wstring name;
+    } cases[] = {{1, ItemText(run.Main(), IDC_MAIN_PRO1) + L".hvk"}, {2, L"*.hvk"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.choice);
+        ::PostMessageW(run.Main(), WM_MENU_CHOICE, c.choice, 0);
         HWND dlg = WaitFileDialog(run, 5000);
         ASSERT_NE(dlg, nullptr);
         const int field = ::GetDlgItem(dlg, kFileNameCombo) ? kFileNameCombo : kFileNameEdit;
-        EXPECT_EQ(ItemText(dlg, field), L"*.hvk");
+        EXPECT_EQ(ItemText(dlg, field), c.name);
         EXPECT_EQ(ItemText(dlg, kFilterCombo), L"hvk(*.hvk)");
         ::PostMessageW(dlg, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
                        LPARAM(::GetDlgItem(dlg, IDCANCEL)));

@@ -1,6 +1,6 @@
 // The DPI and advanced page's rules apart from its window: row layout, the
-// in-order rule of the level check boxes, what the pointer controls show for
-// stored values, and which DPI light controls a mode shows.
+// in-order rule of the level check boxes, what the wheel controls show for
+// one screen per notch, and which DPI light controls a mode shows.
 
 #include "pages/AdvRules.h"
 
@@ -99,33 +99,16 @@ TEST(AdvRules, LevelsLeaveTheCycleFromTheEndAndJoinItInOrder) {
     }
 }
 
-TEST(AdvRules, StoredValuesTheSlidersLackAreHeldNotReplaced) {
+TEST(AdvRules, OneScreenPerNotchLeavesTheWheelSliderOnThree) {
     const struct {
-        const uint32_t* values;
-        int count;
-        int32_t stored;
-        uint32_t slider;
-        std::optional<uint32_t> held;
-    } cases[] = {
-        {kPointerSpeeds, 11, 6, 6, std::nullopt},
-        {kPointerSpeeds, 11, 3, 2, 3u}, // between 2 and 4: the earlier
-        {kPointerSpeeds, 11, 25, 20, 25u},
-        {kDblClickTimes, 11, 500, 480, 500u},
-        {kDblClickTimes, 11, 200, 200, std::nullopt},
-        {kWheelLines, 10, 0, 1, 0u},
-    };
+        int32_t stored, lines;
+        bool oneScreen;
+    } cases[] = {{-1, 3, true}, {7, 7, false}, {12, 12, false}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.stored);
-        const ShownValue shown = ShowValue(c.values, c.count, c.stored);
-        EXPECT_EQ(shown.slider, c.slider);
-        EXPECT_EQ(shown.held, c.held);
+        EXPECT_EQ(ShowWheelLines(c.stored).lines, c.lines);
+        EXPECT_EQ(ShowWheelLines(c.stored).oneScreen, c.oneScreen);
     }
-    // One screen per notch leaves the slider on 3; other values show as they are.
-    EXPECT_TRUE(ShowWheelLines(-1).oneScreen);
-    EXPECT_EQ(ShowWheelLines(-1).slider.slider, 3u);
-    EXPECT_FALSE(ShowWheelLines(7).oneScreen);
-    EXPECT_EQ(ShowWheelLines(7).slider.slider, 7u);
-    EXPECT_EQ(ShowWheelLines(12).slider.held, 12u);
 }
 
 TEST(AdvRules, DpiLightControlsFollowTheModeAndTheLiftOffPairItsValue) {

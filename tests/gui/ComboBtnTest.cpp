@@ -5,9 +5,12 @@
 #include "GuiFixture.h"
 #include "controls/MenuLibrary.h"
 #include "controls/SkinWarning.h"
+#include "controls/SkinWindow.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -93,7 +96,22 @@ TEST_F(ComboBtnWindow, ItemPickedInTheMenuIsShownAndToldOnce) {
     const RECT rc = ScreenRect(menu);
     EXPECT_EQ(rc.left, button.left + 2);
     EXPECT_EQ(rc.top, button.bottom);
-    EXPECT_EQ(rc.right - rc.left, button.right - button.left - 4);
+    // As wide as the button, or as the longest item needs ("Breathing0" in
+    // the button's own font).
+    int widest = 0;
+    {
+        const fw::Font font = MakeFont(14, FW_NORMAL);
+        HDC dc = ::GetDC(nullptr);
+        const fw::SelectScope select(dc, font.Get());
+        for (const wchar_t* text : {L"Breathing0", L"Static1", L"Off2"}) {
+            SIZE size{};
+            ::GetTextExtentPoint32W(dc, text, int(std::wcslen(text)), &size);
+            widest = std::max(widest, int(size.cx));
+        }
+        ::ReleaseDC(nullptr, dc);
+    }
+    EXPECT_EQ(rc.right - rc.left, ComboMenuWidth(0, button.right - button.left, widest));
+    EXPECT_GT(rc.right - rc.left, button.right - button.left - 4);
     EXPECT_EQ(rc.bottom - rc.top, 3 * CComboBtn::kItemHeight + 2);
     driver::MoveTo(MenuEntryPoint(menu, 1));
     guitest::SaveShot(menu, L"combo_menu");

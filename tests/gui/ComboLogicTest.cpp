@@ -115,6 +115,10 @@ TEST(ComboList, MenuOpensBelowUnlessItRunsOffTheScreen) {
     }
     EXPECT_EQ(ComboMenuWidth(0, 110), 106);
     EXPECT_EQ(ComboMenuWidth(150, 110), 150);
+    // An item text too wide for it widens the menu.
+    EXPECT_EQ(ComboMenuWidth(0, 87, 50), 83);
+    EXPECT_EQ(ComboMenuWidth(0, 87, 60), 92);
+    EXPECT_EQ(ComboMenuWidth(130, 87, 120), 152);
 }
 
 } // namespace

@@ -1,11 +1,15 @@
 // The plain logic of the skinned controls: which image and colour a button
-// state shows, when a caption earns a tool tip, and the window region scan.
+// state shows, when a caption earns a tool tip, how a caption too wide is
+// made smaller, and the window region scan.
 
 #include "controls/PngBtn.h"
 #include "controls/SkinFactory.h"
+#include "controls/SkinWindow.h"
+#include "controls/TextFit.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <vector>
 
 namespace {
@@ -144,6 +148,36 @@ TEST(ComposeImage, BlendsTheImageOverTheBackgroundArea) {
     EXPECT_EQ(c.GetAlpha(), 255);
     EXPECT_NEAR(c.GetRed(), 100, 3);
     EXPECT_NEAR(c.GetBlue(), 100, 3);
+}
+
+TEST(FitFont, ACaptionTooWideIsDrawnSmallerButNotBelowTheFloor) {
+    const std::wstring caption = L"Colour cycle";
+    const fw::Font font = MakeFont(14, FW_NORMAL);
+    HDC dc = ::GetDC(nullptr);
+    auto width = [&](HFONT f) {
+        const fw::SelectScope select(dc, f);
+        SIZE size{};
+        ::GetTextExtentPoint32W(dc, caption.c_str(), int(caption.size()), &size);
+        return int(size.cx);
+    };
+    auto height = [](HFONT f) {
+        LOGFONTW lf{};
+        ::GetObjectW(f, sizeof lf, &lf);
+        return std::abs(int(lf.lfHeight));
+    };
+    const int full = width(font.Get());
+    // It fits: the font stays.
+    EXPECT_FALSE(FitFont(dc, font.Get(), caption, full, 10));
+    // A little too wide: the largest smaller font that fits.
+    const fw::Font smaller = FitFont(dc, font.Get(), caption, full - 8, 10);
+    ASSERT_TRUE(smaller);
+    EXPECT_LT(height(smaller.Get()), 14);
+    EXPECT_LE(width(smaller.Get()), full - 8);
+    // Far too wide: the floor, cut there.
+    const fw::Font floor = FitFont(dc, font.Get(), caption, 5, 10);
+    ASSERT_TRUE(floor);
+    EXPECT_EQ(height(floor.Get()), 10);
+    ::ReleaseDC(nullptr, dc);
 }
 
 } // namespace

@@ -101,6 +101,32 @@ TEST(MsgDlgWindow, QuestionPutsCancelRightmost) {
     EXPECT_EQ(result, IDCANCEL);
 }
 
+TEST(MsgDlgWindow, AChoiceOffersYesNoAndCancelInThatOrder) {
+    const struct {
+        int button;
+        INT_PTR result;
+    } cases[] = {{IDYES, IDYES}, {IDNO, IDNO}, {IDCANCEL, IDCANCEL}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.button);
+        CMsgDlg dlg;
+        dlg.m_nKind = CMsgDlg::kChoice;
+        dlg.m_strMsg = L"Your changes have not been applied to the mouse yet. Apply them now?";
+        const INT_PTR result = RunModal(dlg, [&](HWND hwnd) {
+            HWND yes = FooterButton(hwnd, IDYES), no = FooterButton(hwnd, IDNO),
+                 cancel = FooterButton(hwnd, IDCANCEL);
+            ASSERT_TRUE(Visible(yes) && Visible(no) && Visible(cancel));
+            EXPECT_LT(ChildRect(hwnd, yes).right, ChildRect(hwnd, no).left);
+            EXPECT_LT(ChildRect(hwnd, no).right, ChildRect(hwnd, cancel).left);
+            EXPECT_EQ(guitest::WindowText(yes), L"Yes");
+            if (c.button == IDYES) {
+                EXPECT_TRUE(SaveShot(hwnd, L"choice"));
+            }
+            ::SendMessageW(FooterButton(hwnd, c.button), BM_CLICK, 0, 0);
+        });
+        EXPECT_EQ(result, c.result);
+    }
+}
+
 TEST(MsgDlgWindow, EnterPressesOk) {
     CMsgDlg dlg;
     dlg.m_strMsg = L"Done.";

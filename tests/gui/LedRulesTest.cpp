@@ -1,8 +1,10 @@
 // The lighting page's rules apart from its window: effect lists, which
 // controls an effect shows, effect defaults, the colour fields' correction,
-// the preset colours and where the controls sit.
+// the preset colours, where the controls sit and how the mouse picture shows
+// each effect.
 
 #include "pages/LedRules.h"
+#include "pages/LedLook.h"
 
 #include <gtest/gtest.h>
 
@@ -52,9 +54,12 @@ TEST(LedRules, OptionRecordsDecideWhatAnEffectShows) {
         int mode;
         led::Visibility shown; // speed, brightness, colour
     } cases[] = {
-        {1, {false, true, true}},    {2, {true, true, true}},    {3, {true, true, false}},
-        {0, {false, false, false}},  {7, {false, false, false}}, // unknown effect: nothing beyond
-                                                                 // the selector
+        {1, {false, true, true}},
+        {2, {true, true, true}},
+        {3, {true, true, false}},
+        {0, {false, false, false}},
+        {7, {false, false, false}}, // unknown effect: nothing beyond
+                                    // the selector
         {-1, {false, false, false}},
     };
     for (const auto& c : cases) {
@@ -175,10 +180,44 @@ TEST(LedRules, LayoutFollowsTheAnchorPoints) {
     EXPECT_EQ(layout.spectrum, (settings::Point{710, 384}));
 }
 
-TEST(LedRules, StoredStepsOutsideTheSliderShowAtTheNearestEnd) {
-    EXPECT_EQ(led::ClampStep(0, 5), 1);
-    EXPECT_EQ(led::ClampStep(8, 5), 5);
-    EXPECT_EQ(led::ClampStep(3, 5), 3);
+} // namespace
+
+namespace {
+
+TEST(LedLook, EffectsShowOnThePictureAsTheyRunOnTheMouse) {
+    const uint32_t red = 0x0000FF;
+    // Breathing at speed 1 of 10 takes the slowest breath, at 10 the fastest;
+    // the colour cycle likewise.
+    const uint32_t slow = led::kBreathSlowMs, fast = led::kBreathFastMs;
+    const struct {
+        const char* name;
+        LightRecord light;
+        int speedSteps;
+        uint32_t ms;
+        uint32_t colour;
+        double level;
+    } cases[] = {
+        {"off is dark", {0, 5, 10, red, {}}, 10, 0, 0, 0},
+        {"unknown effect is dark", {7, 5, 10, red, {}}, 10, 0, 0, 0},
+        {"steady at full brightness", {1, 5, 10, red, {}}, 10, 1234, red, 1},
+        {"steady at the lowest brightness still shows", {1, 5, 1, red, {}}, 10, 0, red, 0.25},
+        {"brightness past 10 counts as 10", {1, 5, 15, red, {}}, 10, 0, red, 1},
+        {"breathing starts nearly dark", {2, 1, 10, red, {}}, 10, 0, red, 0.08},
+        {"breathing at its top halfway", {2, 1, 10, red, {}}, 10, slow / 2, red, 1},
+        {"a fast breath is at its top sooner", {2, 10, 10, red, {}}, 10, fast / 2, red, 1},
+        {"a breath ends where it began", {2, 10, 10, red, {}}, 10, fast, red, 0.08},
+        {"the logo's 5 speeds span the same range", {2, 5, 10, red, {}}, 5, fast / 2, red, 1},
+        {"a colour cycle starts at red", {3, 1, 10, 0x00FF00, {}}, 10, 0, 0x0000FF, 1},
+        {"a third round is green", {3, 1, 10, 0, {}}, 10, led::kCycleSlowMs / 3, 0x00FF00, 1},
+        {"two thirds are blue", {3, 1, 10, 0, {}}, 10, led::kCycleSlowMs * 2 / 3, 0xFF0000, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const led::LightLook look = led::LookAt(c.light, c.speedSteps, c.ms);
+        EXPECT_EQ(look.colour, c.colour);
+        EXPECT_NEAR(look.level, c.level, 0.005);
+        EXPECT_EQ(led::Animated(c.light), c.light.nMode == 2 || c.light.nMode == 3);
+    }
 }
 
 } // namespace

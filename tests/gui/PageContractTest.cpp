@@ -110,6 +110,15 @@ TEST_F(PageContractTest, ReportRateEventReachesTheKeysPageAndItsProfile) {
 }
 
 TEST_F(PageContractTest, LightEventsReachTheirPages) {
+    // The main window has brought the current profile up to date with the
+    // mouse before it routes a light event.
+    {
+        auto lock = g_ProfileList.Lock();
+        ProfileRecord* p = g_pCurProfile.load();
+        p->DpiLight.nMode = 2;
+        p->LogoLight.nMode = 3;
+        p->MainLight.nMode = 1;
+    }
     CAdvDlg dpi;
     CLedDlg lights;
     for (CSkinPage* page : {static_cast<CSkinPage*>(&dpi), static_cast<CSkinPage*>(&lights)}) {

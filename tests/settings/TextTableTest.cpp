@@ -117,6 +117,26 @@ TEST_F(TextTableTest, MissingFileLeavesEveryTextEmpty) {
         EXPECT_EQ(Text(settings::TextKeyAt(i)), u"");
 }
 
+TEST_F(TextTableTest, TheProgramsOwnKeysFallBackToEnglish) {
+    const struct {
+        const char* name;
+        std::string xml;
+        std::u16string yes;
+    } cases[] = {
+        {"given by the product", "<root><config><tc_yes>Ja</tc_yes></config></root>", u"Ja"},
+        {"left out", "<root><config><tc_ok>OK</tc_ok></config></root>", u"Yes"},
+        {"empty", "<root><config><tc_yes></tc_yes></config></root>", u"Yes"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Load(c.xml);
+        EXPECT_EQ(U8(Text(u"tc_yes")), U8(c.yes));
+        EXPECT_FALSE(Text(u"tc_pending_close").empty());
+    }
+    settings::ResetTextTable();
+    EXPECT_EQ(Text(u"tc_no"), u"No");
+}
+
 TEST_F(TextTableTest, TextsCanBeReadFromSeveralThreads) {
     Load("<root><config><tc_ok>OK</tc_ok><tc_msg15>No device</tc_msg15></config></root>");
     std::vector<std::thread> readers;

@@ -9,7 +9,9 @@
 #include "sync/ApplyWorker.h"
 #include "sync/SyncFixture.h"
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 
 namespace {
 
@@ -323,6 +325,34 @@ TEST_F(ProfileFileApplyTest, OnlyAWholeFileReachesTheStoreAndTheMouse) {
     EXPECT_NE(ProfileBytes(), profilesBefore);
     EXPECT_NE(testutil::ReadFileBytes(m_data.Path() / "pro.dct"), storeBefore);
     EXPECT_FALSE(receiver->ReadMemory() == memoryBefore);
+}
+
+} // namespace
+
+namespace {
+
+TEST(ProfileExportName, TheSaveDialogOffersTheProfilesNameAsAFileName) {
+    const struct {
+        std::u16string name;
+        std::u16string file;
+    } cases[] = {
+        {u"Profile 2", u"Profile 2.hvk"},
+        {u"FPS: 800/1600", u"FPS_ 800_1600.hvk"},
+        {u"CON", u"_CON.hvk"},
+        {u"", u"*.hvk"},
+        {u"...", u"*.hvk"},
+        {u"Nineteen characters", u"Nineteen characters.hvk"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(text::ToUtf8(c.name));
+        ProfileRecord profile{};
+        text::CopyToField(profile.szName, kProfileNameChars, c.name);
+        EXPECT_EQ(ProfileExportName(profile), c.file);
+    }
+    // A name that fills its field without a terminator ends at the field.
+    ProfileRecord full{};
+    std::fill(std::begin(full.szName), std::end(full.szName), u'x');
+    EXPECT_EQ(ProfileExportName(full), std::u16string(kProfileNameChars, u'x') + u".hvk");
 }
 
 } // namespace

@@ -93,6 +93,7 @@ PT_DPIEFT = (130, 390)
 PT_RGBEDIT = (620, 384)
 PT_RGBGRID = (87, 391)
 PT_MAINEFT = (77, 41)
+LED_MOUSE = (732, 168)                # centre of the lighting page's mouse (page coordinates)
 MACRO_LIST = (84, 76, 287, 395)
 KEY_LIST = (326, 76, 499, 395)
 MACRO_OPT_X = 580
@@ -151,6 +152,13 @@ class Doc:
     def clip(self, inner):
         i = self._id("c")
         self.defs.append('<clipPath id="%s">%s</clipPath>' % (i, inner))
+        return "url(#%s)" % i
+
+    def mask(self, inner):
+        """A mask over the whole document: `inner` in white shows, in black hides."""
+        i = self._id("m")
+        self.defs.append('<mask id="%s" maskUnits="userSpaceOnUse" x="0" y="0" width="%d" height="%d">'
+                         '%s</mask>' % (i, self.w, self.h, inner))
         return "url(#%s)" % i
 
     def add(self, *parts):
@@ -431,11 +439,10 @@ def page_led():
         for c in range(9):
             X, Y = P(gx + 36 * c - 2, gy + 32 * r - 2)
             d.add(rr(X, Y, 29, 29, 5, RECESS, RECESS_LINE))
-    # light preview: the mouse with its lights, right card top
-    cx, cy = P(732, 168)
-    d.add('<ellipse cx="%g" cy="%g" rx="230" ry="150" fill="%s"/>'
-          % (cx, cy, d.rgb([(0, ACCENT, 0.08), (1, ACCENT, 0)])))
-    d.add('<g transform="translate(%g,%g) scale(0.92)">%s</g>' % (cx, cy - 125, mouse_body(d, glow=True)))
+    # light preview: the mouse with its lights off, right card top; the page
+    # lights them with the masks of led_mask()
+    cx, cy = P(*LED_MOUSE)
+    d.add('<g transform="translate(%g,%g) scale(0.92)">%s</g>' % (cx, cy - 125, mouse_body(d, lit=False)))
     # custom colour area
     ex, ey = PT_RGBEDIT
     d.add(hline(P(500, 0)[0], P(964, 0)[0], P(0, ey - 56)[1], "#262A31"))
@@ -445,6 +452,28 @@ def page_led():
         d.add(rr(X, Y, 63, 24, 5, RECESS, RECESS_LINE))
     X, Y = P(ex + 90 - 2, ey - 2)
     d.add(rr(X, Y, GRD[0] + 4, GRD[1] + 4, 7, RECESS, RECESS_LINE))
+    return d.svg()
+
+
+def led_mask(which):
+    """What a light of the lighting page's mouse colours, in white on clear,
+    in window coordinates like led_nr.png: the page tints it with the light's
+    colour and brightness. The main light also tints the air around the mouse."""
+    d = Doc(W, H)
+    cx, cy = P(*LED_MOUSE)
+    place = "translate(%g,%g) scale(0.92)" % (cx, cy - 125)
+    if which == "main":
+        # the air and the glow around the body, but not over it; the strip on it
+        outside = d.mask('<rect width="%d" height="%d" fill="#FFFFFF"/>'
+                         '<path transform="%s" d="%s" fill="#000000"/>' % (W, H, place, MOUSE_OUTLINE))
+        d.add('<g mask="%s"><ellipse cx="%g" cy="%g" rx="230" ry="150" fill="%s"/>'
+              '<g transform="%s">%s</g></g>'
+              % (outside, cx, cy, d.rgb([(0, "#FFFFFF", 0.10), (1, "#FFFFFF", 0)]), place,
+                 body_glow(d, "#FFFFFF")))
+        d.add('<g transform="%s">%s</g>' % (place, rear_strip(d, "#FFFFFF")))
+    else:
+        d.add('<g transform="%s">%s<g filter="%s" opacity="0.5">%s</g></g>'
+              % (place, logo("#FFFFFF", 1), d.blur(2.5), logo("#FFFFFF", 1)))
     return d.svg()
 
 
@@ -636,16 +665,35 @@ def dot(kind):
 
 
 # ----------------------------------------------------------------- mouse --
-def mouse_body(d, glow=False):
-    """Top-down mouse, centred on x=0, top at y=0, 222 units tall."""
-    half = ("M0,0 C38,0 64,26 66,70 C68,110 70,140 68,170 C66,205 40,222 0,222")
-    body = ("M0,0 C38,0 64,26 66,70 C68,110 70,140 68,170 C66,205 40,222 0,222 "
-            "C-40,222 -66,205 -68,170 C-70,140 -68,110 -66,70 C-64,26 -38,0 0,0 Z")
+MOUSE_OUTLINE = ("M0,0 C38,0 64,26 66,70 C68,110 70,140 68,170 C66,205 40,222 0,222 "
+                 "C-40,222 -66,205 -68,170 C-70,140 -68,110 -66,70 C-64,26 -38,0 0,0 Z")
+REAR_STRIP = "M-46,196 C-26,212 26,212 46,196"
+LIGHT_OFF = "#15171B"       # the rear strip unlit: a dark groove
+LOGO_OFF = "#3A414C"        # the logo unlit: just lighter than the body
+
+
+def rear_strip(d, color, lit=True):
+    out = ['<path d="%s" fill="none" stroke="%s" stroke-width="2.2" stroke-linecap="round"/>'
+           % (REAR_STRIP, color)]
+    if lit:
+        out.append('<path d="%s" fill="none" stroke="%s" stroke-width="7" stroke-opacity="0.45" '
+                   'stroke-linecap="round" filter="%s"/>' % (REAR_STRIP, color, d.blur(3)))
+    return "".join(out)
+
+
+def logo(color, opacity=0.9):
+    return '<g opacity="%g">%s</g>' % (opacity, glyphs("T", 0, 150, 18, color, 2.6, anchor="middle",
+                                                       skew=-12, cap="square"))
+
+
+def mouse_body(d, glow=False, lit=True):
+    """Top-down mouse, centred on x=0, top at y=0, 222 units tall; its rear
+    strip and logo lit in the accent colour, or dark."""
+    body = MOUSE_OUTLINE
     out = []
     out.append('<ellipse cx="0" cy="220" rx="74" ry="9" fill="#000000" fill-opacity="0.55" filter="%s"/>' % d.blur(5))
     if glow:
-        out.append('<path d="%s" fill="none" stroke="%s" stroke-width="10" stroke-opacity="0.35" filter="%s"/>'
-                   % (body, ACCENT, d.blur(9)))
+        out.append(body_glow(d, ACCENT))
     out.append('<path d="%s" fill="%s"/>' % (body, d.lg([(0, "#30353F"), (0.45, "#252930"), (1, "#1C1F25")])))
     # side shading and top sheen
     out.append('<path d="%s" fill="%s"/>' % (body, d.lg([(0, "#000000", 0.30), (0.25, "#000000", 0), (0.75, "#000000", 0), (1, "#000000", 0.30)], 0, 0, 1, 0)))
@@ -668,12 +716,19 @@ def mouse_body(d, glow=False):
     for y in (89, 139):
         out.append(rr(64, y, 7, 24, 3, d.lg([(0, "#262A31"), (1, "#3A404B")], 0, 0, 1, 0), "#4A515D", 1))
     # rear light strip and logo
-    out.append('<path d="M-46,196 C-26,212 26,212 46,196" fill="none" stroke="%s" stroke-width="2.2" '
-               'stroke-linecap="round"/>' % ACCENT)
-    out.append('<path d="M-46,196 C-26,212 26,212 46,196" fill="none" stroke="%s" stroke-width="7" '
-               'stroke-opacity="0.45" stroke-linecap="round" filter="%s"/>' % (ACCENT, d.blur(3)))
-    out.append('<g opacity="0.9">%s</g>' % glyphs("T", 0, 150, 18, ACCENT, 2.6, anchor="middle", skew=-12, cap="square"))
+    if lit:
+        out.append(rear_strip(d, ACCENT))
+        out.append(logo(ACCENT))
+    else:
+        out.append(rear_strip(d, LIGHT_OFF, lit=False))
+        out.append(logo(LOGO_OFF, 1))
     return "".join(out)
+
+
+def body_glow(d, color):
+    """The glow of a lit mouse around its body (the body itself hides the inner half)."""
+    return ('<path d="%s" fill="none" stroke="%s" stroke-width="10" stroke-opacity="0.35" filter="%s"/>'
+            % (MOUSE_OUTLINE, color, d.blur(9)))
 
 
 def mouse(lit):
@@ -800,10 +855,10 @@ def combo(state):
         d.add(rr(0, 0, w, h, 5, d.lg([(0, "#2D333D"), (1, "#252A32")]), "#0AA6E0"))
         col = ACCENT
     d.add(top_highlight(0, 0, w, 5, 0.07))
-    # chevron at the left, clear of the centred caption
-    d.add('<path d="M6,8.5 l3.5,3.5 l3.5,-3.5" fill="none" stroke="%s" stroke-width="1.4" '
-          'stroke-linecap="round" stroke-linejoin="round"/>' % col)
-    d.add(vline(17, 4, h - 4, "#FFFFFF", 'fill-opacity="0.06"'))
+    # chevron in the square at the right end; the caption is centred left of it
+    d.add('<path d="M%g,8.5 l3.5,3.5 l3.5,-3.5" fill="none" stroke="%s" stroke-width="1.4" '
+          'stroke-linecap="round" stroke-linejoin="round"/>' % (w - h + 6.5, col))
+    d.add(vline(w - h, 4, h - 4, "#FFFFFF", 'fill-opacity="0.06"'))
     return d.svg()
 
 
@@ -882,6 +937,8 @@ def images():
         "key_nr.png": page_keys(),
         "adv_nr.png": page_adv(),
         "led_nr.png": page_led(),
+        "ledmask_main.png": led_mask("main"),
+        "ledmask_logo.png": led_mask("logo"),
         "macro_nr.png": page_macro(),
         "min_nr.png": wbtn("min", "nr"),
         "min_ov.png": wbtn("min", "ov"),
