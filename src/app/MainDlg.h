@@ -201,6 +201,9 @@ private:
     // A close is on its way: signs of the receiver are no longer followed.
     bool m_bClosing = false;
     bool m_bExitDone = false; // OnExit ran
+    // The user was told that changes wait for a receiver; said once while
+    // it stays away.
+    bool m_bToldNoReceiver = false;
     std::array<bool, 5> m_bPending{};
     bool m_bTrayIcon = false;
 };

@@ -286,8 +286,19 @@ bool CTarvelDlg::DeviceWritable() {
 bool CTarvelDlg::PreApplyCheck() {
     if (!CfgReadFinished())
         return false;
-    if (!DeviceOpen())
-        return g_opt.GoWithNoDev != 0;
+    if (!DeviceOpen()) {
+        if (g_opt.GoWithNoDev != 0)
+            return true;
+        // Every change is refused without a receiver: the user hears why
+        // once, not on every move of a control.
+        WriteLog("PreApplyCheck: no receiver, the change is refused");
+        if (!m_bToldNoReceiver) {
+            m_bToldNoReceiver = true;
+            CMsgDlg::ShowMessage(u"tc_msg15", MessageOwner());
+        }
+        return false;
+    }
+    m_bToldNoReceiver = false;
     if (g_opt.ApplyNow == 0 || m_usb.GetDevState() == 1)
         return true;
     CMsgDlg::ShowMessage(u"tc_msg10", MessageOwner());

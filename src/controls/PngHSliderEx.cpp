@@ -35,9 +35,10 @@ int CPngHSliderEx::Top() const {
 
 void CPngHSliderEx::Placed() {
     SnapToPlace();
-    // The fill shows the upper thumb's (X) value.
-    if (m_pBar && m_nThumb == 1)
-        m_pBar->SetFillEnd(Place() + 1);
+    // The fill shows the upper thumb's (X) value; a second fill row the
+    // lower thumb's (Y).
+    if (m_pBar)
+        m_nThumb == 1 ? m_pBar->SetFillEnd(Place() + 1) : m_pBar->SetFillEnd2(Place() + 1);
 }
 
 bool CPngHSliderEx::AskToMove() {
@@ -50,8 +51,7 @@ bool CPngHSliderEx::AskToMove() {
 }
 
 void CPngHSliderEx::OnMoving(int centre) {
-    if (m_nThumb == 1)
-        m_pBar->SetFillEnd(centre + 1);
+    m_nThumb == 1 ? m_pBar->SetFillEnd(centre + 1) : m_pBar->SetFillEnd2(centre + 1);
     if (!m_bReportMoving)
         return;
     const uint32_t value = m_pos.ValueAt(m_pos.PositionUnder(centre, m_pBar->BarWidth()));
@@ -117,6 +117,17 @@ void CPngHSliderBarEx::SetSingleThumb(bool single) {
     m_bSingleThumb = single;
     if (m_thumb2.Hwnd())
         ::ShowWindow(m_thumb2.Hwnd(), single ? SW_HIDE : SW_SHOWNA);
+    OnResized();
+}
+
+void CPngHSliderBarEx::OnResized() {
+    RECT thumb{0, 0, 0, 0};
+    if (m_thumb1.Hwnd())
+        ::GetClientRect(m_thumb1.Hwnd(), &thumb);
+    // Two rows of thumbs: each row fills up to its own thumb.
+    SetTwoFillRows(!m_bSingleThumb && BarHeight() >= 2 * int(thumb.bottom));
+    m_thumb2.Placed();
+    m_thumb1.Placed();
 }
 
 HWND CPngHSliderBarEx::Page() const {

@@ -53,7 +53,9 @@ public:
     // moves both, and a released thumb brings the other to its position.
     void SetSeparate(bool separate) { m_bSeparate = separate; }
     bool IsSeparate() const { return m_bSeparate; }
-    // One value only: thumb 2 is hidden (it still follows thumb 1).
+    // One value only: thumb 2 is hidden (it still follows thumb 1). With two
+    // values on a bar tall enough for two rows of thumbs, the upper half
+    // fills up to thumb 1 and the lower half up to thumb 2.
     void SetSingleThumb(bool single);
     bool IsSingleThumb() const { return m_bSingleThumb; }
     // The window the thumbs report to; the parent until set.
@@ -77,6 +79,7 @@ protected:
     const std::vector<int>& DotPlaces() const override { return m_thumb1.Positions().Scale(); }
     int DotOffsetX() const override { return m_thumb1.Offset().x; }
     void OnBarClick(int x, int y) override;
+    void OnResized() override;
 
 private:
     // A thumb was released at a new position: in linked mode the other one

@@ -63,6 +63,7 @@ protected:
     const std::vector<int>& DotPlaces() const override { return m_thumb.Positions().Scale(); }
     int DotOffsetX() const override { return m_thumb.Offset().x; }
     void OnBarClick(int x, int y) override;
+    void OnResized() override { m_thumb.Placed(); }
 
 private:
     CPngSlider m_thumb;

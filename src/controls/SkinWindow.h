@@ -18,6 +18,15 @@ void PlaceOverOwner(HWND hwnd, int width, int height);
 // Draws the image at (x, y) stretched to width x height (its own size when 0).
 void DrawImage(HDC dc, Gdiplus::Bitmap* image, int x, int y, int width = 0, int height = 0);
 
+// Draws the image over `to`, its corners (`corner` pixels square) at their
+// own size, its edges stretched along and its middle both ways: a panel of
+// any size from one small image.
+void DrawNineSlice(Gdiplus::Graphics& g, Gdiplus::Bitmap* image, const RECT& to, int corner);
+
+// `from` moved by `amount` (0..1) towards `to`: a faint text is its colour
+// mixed with the background's.
+COLORREF MixColour(COLORREF from, COLORREF to, double amount);
+
 // Text in a rectangle with a transparent background.
 void DrawTextIn(HDC dc, const std::wstring& text, RECT rect, HFONT font, COLORREF colour,
                 UINT format);

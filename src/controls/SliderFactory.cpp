@@ -30,6 +30,7 @@ int NewSmallPngSliderBar(CPngSliderBar& slider, const SliderBarArgs& args) {
         return 0;
     slider.SetBackground(BackgroundUnder(args.parentBkg, args.bar));
     slider.SetTrackSource(args.trackSource);
+    slider.SetTrackTop(args.trackTop);
     slider.SetTrackImage(track.get());
     if (fw::Width(fill) > 0)
         slider.SetFillImage(fill.get());
@@ -53,6 +54,7 @@ int NewSmallPngHSliderBarEx(CPngHSliderBarEx& slider, const HSliderBarArgs& args
                        args.thumbOffset.value_or(POINT{0, 0})))
         return 0;
     slider.SetBackground(BackgroundUnder(args.parentBkg, args.bar));
+    slider.SetTrackTop(args.trackTop);
     slider.SetTrackImage(track.get());
     if (fw::Width(fill) > 0)
         slider.SetFillImage(fill.get());

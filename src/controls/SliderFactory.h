@@ -17,6 +17,7 @@ struct SliderBarArgs {
     UINT id = 0;
     const wchar_t* fillName = nullptr; // fill image, optional even when named
     std::optional<POINT> thumbOffset;
+    std::optional<int> trackTop;  // the track's top in the bar; none: centred
     RECT trackSource{0, 0, 0, 0}; // area of bar2.png the bar shows
     RECT bar{0, 0, 0, 0};         // in the parent's client coordinates
 };
@@ -33,6 +34,7 @@ struct HSliderBarArgs {
     Gdiplus::Bitmap* lowerThumb = nullptr; // thumb 2 (Y), required
     UINT id = 0;
     std::optional<POINT> thumbOffset;
+    std::optional<int> trackTop; // the track's top in the bar; none: centred
     RECT bar{0, 0, 0, 0};
 };
 

@@ -13,6 +13,20 @@ namespace {
 
 constexpr wchar_t kClassName[] = L"TarvelSlider";
 constexpr COLORREF kDebugColour = RGB(255, 0, 0);
+// How much of a dimmed bar's track, fill and thumbs shows.
+constexpr Gdiplus::REAL kDimmedAlpha = 0.35f;
+
+// Draws the area (srcX, srcY, to's size) of the image at `to` with its
+// opacity scaled by `alpha`.
+void DrawImageFaded(Gdiplus::Graphics& g, Gdiplus::Bitmap* image, const Gdiplus::Rect& to, int srcX,
+                    int srcY, Gdiplus::REAL alpha) {
+    Gdiplus::ColorMatrix faint = {
+        {{1, 0, 0, 0, 0}, {0, 1, 0, 0, 0}, {0, 0, 1, 0, 0}, {0, 0, 0, alpha, 0}, {0, 0, 0, 0, 1}}};
+    Gdiplus::ImageAttributes attrs;
+    attrs.SetColorMatrix(&faint);
+    g.DrawImage(image, to, srcX, srcY, to.Width, to.Height, Gdiplus::UnitPixel,
+                alpha < 1.0f ? &attrs : nullptr);
+}
 
 } // namespace
 
@@ -47,8 +61,9 @@ fw::Image CSliderBarBase::Compose(Gdiplus::Bitmap* image) const {
     const int h = std::min(srcB - srcT, m_nHeight);
     if (w <= 0 || h <= 0)
         return nullptr;
-    // A bar taller than its track shows the track in its middle.
-    const int top = std::max(0, (m_nHeight - h) / 2);
+    // A bar taller than its track shows the track at the given top, else in
+    // its middle.
+    const int top = std::clamp(m_trackTop.value_or((m_nHeight - h) / 2), 0, m_nHeight - h);
     auto result = std::make_unique<Gdiplus::Bitmap>(m_nWidth, m_nHeight, PixelFormat32bppARGB);
     Gdiplus::Graphics g(result.get());
     g.SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);
@@ -56,18 +71,51 @@ fw::Image CSliderBarBase::Compose(Gdiplus::Bitmap* image) const {
     if (m_imgBkg && m_imgBkg->GetWidth() > 0)
         g.DrawImage(m_imgBkg.get(), 0, 0, 0, 0, int(m_imgBkg->GetWidth()),
                     int(m_imgBkg->GetHeight()), Gdiplus::UnitPixel);
-    g.DrawImage(image, Gdiplus::Rect(0, top, w, h), srcL, srcT, w, h, Gdiplus::UnitPixel);
+    // A dimmed bar shows its track faint over the background.
+    DrawImageFaded(g, image, Gdiplus::Rect(0, top, w, h), srcL, srcT,
+                   m_bDimmed ? kDimmedAlpha : 1.0f);
     return result;
 }
 
-void CSliderBarBase::SetTrackImage(Gdiplus::Bitmap* image) {
-    m_imgTrack = Compose(image);
+void CSliderBarBase::Recompose() {
+    m_imgTrack = Compose(m_imgTrackSrc.get());
+    m_imgFill = Compose(m_imgFillSrc.get());
     Redraw();
 }
 
+void CSliderBarBase::SetBackground(fw::Image piece) {
+    m_imgBkg = std::move(piece);
+    Recompose();
+}
+
+void CSliderBarBase::SetTrackImage(Gdiplus::Bitmap* image) {
+    m_imgTrackSrc =
+        image ? CropImage(image, 0, 0, int(image->GetWidth()), int(image->GetHeight())) : nullptr;
+    Recompose();
+}
+
 void CSliderBarBase::SetFillImage(Gdiplus::Bitmap* image) {
-    m_imgFill = Compose(image);
-    Redraw();
+    m_imgFillSrc =
+        image ? CropImage(image, 0, 0, int(image->GetWidth()), int(image->GetHeight())) : nullptr;
+    Recompose();
+}
+
+void CSliderBarBase::MoveTo(const RECT& rect, fw::Image background) {
+    m_nWidth = rect.right - rect.left;
+    m_nHeight = rect.bottom - rect.top;
+    if (m_hwnd)
+        ::SetWindowPos(m_hwnd, nullptr, rect.left, rect.top, m_nWidth, m_nHeight,
+                       SWP_NOZORDER | SWP_NOACTIVATE);
+    m_imgBkg = std::move(background);
+    Recompose();
+    OnResized();
+}
+
+void CSliderBarBase::SetDimmed(bool dimmed) {
+    if (m_bDimmed == dimmed)
+        return;
+    m_bDimmed = dimmed;
+    Recompose();
 }
 
 void CSliderBarBase::SetDotImage(Gdiplus::Bitmap* dot, int dotY) {
@@ -88,9 +136,34 @@ void CSliderBarBase::SetFillEnd(int end) {
     Redraw();
 }
 
+void CSliderBarBase::SetFillEnd2(int end) {
+    if (m_nFillEnd2 == end)
+        return;
+    m_nFillEnd2 = end;
+    if (m_bTwoFillRows)
+        Redraw();
+}
+
+void CSliderBarBase::SetTwoFillRows(bool two) {
+    if (m_bTwoFillRows == two)
+        return;
+    m_bTwoFillRows = two;
+    Redraw();
+}
+
 void CSliderBarBase::Redraw() {
     if (m_hwnd)
         ::RedrawWindow(m_hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+}
+
+void CSliderBarBase::DrawFill(HDC dc, int x, int y, int top, int height, int end) {
+    const int w = std::min(end, fw::Width(m_imgFill));
+    if (w <= 0 || height <= 0)
+        return;
+    Gdiplus::Graphics g(dc);
+    g.SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);
+    g.DrawImage(m_imgFill.get(), Gdiplus::Rect(x, y + top, w, height), 0, top, w, height,
+                Gdiplus::UnitPixel);
 }
 
 void CSliderBarBase::DrawBar(HDC dc, int x, int y) {
@@ -100,15 +173,19 @@ void CSliderBarBase::DrawBar(HDC dc, int x, int y) {
         DrawImage(dc, m_imgTrack.get(), x, y);
     else
         DrawImage(dc, m_imgBkg.get(), x, y);
-    if (HasFill() && m_nFillEnd > 0) {
-        const int w = std::min(m_nFillEnd, fw::Width(m_imgFill));
-        Gdiplus::Graphics g(dc);
-        g.SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);
-        g.DrawImage(m_imgFill.get(), Gdiplus::Rect(x, y, w, fw::Height(m_imgFill)), 0, 0, w,
-                    fw::Height(m_imgFill), Gdiplus::UnitPixel);
+    if (HasFill()) {
+        // The fill is composed over the background too: only the part up to
+        // the thumb is drawn over the track.
+        const int h = fw::Height(m_imgFill);
+        if (m_bTwoFillRows) {
+            DrawFill(dc, x, y, 0, h / 2, m_nFillEnd);
+            DrawFill(dc, x, y, h / 2, h - h / 2, m_nFillEnd2);
+        } else {
+            DrawFill(dc, x, y, 0, h, m_nFillEnd);
+        }
     }
     const std::vector<int>& places = DotPlaces();
-    if (m_imgDot) {
+    if (m_imgDot && !m_bDimmed) {
         for (int place : places)
             DrawImage(dc, m_imgDot.get(), x + place + DotOffsetX() - fw::Width(m_imgDot) / 2,
                       y + m_nDotY);
@@ -230,7 +307,11 @@ void CSliderThumbBase::OnPaint() {
         ::ScreenToClient(m_pBarBase->Hwnd(), &pt);
         m_pBarBase->DrawBar(buffer.Dc(), -pt.x, -pt.y);
     }
-    DrawImage(buffer.Dc(), m_img.get(), 0, 0);
+    if (m_img) {
+        Gdiplus::Graphics g(buffer.Dc());
+        DrawImageFaded(g, m_img.get(), Gdiplus::Rect(0, 0, fw::Width(m_img), fw::Height(m_img)), 0,
+                       0, m_pBarBase && m_pBarBase->IsDimmed() ? kDimmedAlpha : 1.0f);
+    }
     buffer.CopyTo();
 }
 

@@ -9,6 +9,7 @@
 #include "controls/SliderScale.h"
 #include "framework/GdiPlus.h"
 
+#include <optional>
 #include <vector>
 
 // The window class of the slider bars and thumbs.
@@ -21,9 +22,13 @@ class CSliderBarBase : public CSliderWindow {
 public:
     // The piece of the parent's background under the bar, and the area of
     // the track and fill images the bar shows; the pictures are composed
-    // over the background once, here, never while drawing.
-    void SetBackground(fw::Image piece) { m_imgBkg = std::move(piece); }
+    // over the background here, never while drawing. A new background
+    // composes them again.
+    void SetBackground(fw::Image piece);
     void SetTrackSource(const RECT& source) { m_rcSource = source; }
+    // Where the track's top edge lies in the bar (clipped so the track
+    // stays inside); none: in the middle of the bar.
+    void SetTrackTop(std::optional<int> top) { m_trackTop = top; }
     void SetTrackImage(Gdiplus::Bitmap* image);
     void SetFillImage(Gdiplus::Bitmap* image);
     bool HasTrack() const { return fw::Width(m_imgTrack) > 0; }
@@ -32,10 +37,24 @@ public:
     void SetDotImage(Gdiplus::Bitmap* dot, int dotY);
     // UIDebug: a red frame and a red line at every scale place.
     void SetDebugFrame(bool frame);
+    // Moves and sizes the bar within its parent, with the background piece
+    // of its new place; the pictures are composed again and the thumbs put
+    // back on their places.
+    void MoveTo(const RECT& rect, fw::Image background);
 
-    // The fill covers the bar from its left edge up to this pixel.
+    // The fill covers the bar from its left edge up to this pixel. With two
+    // fill rows the upper half of the bar fills to `end`, the lower half to
+    // the second end.
     void SetFillEnd(int end);
     int FillEnd() const { return m_nFillEnd; }
+    void SetFillEnd2(int end);
+    int FillEnd2() const { return m_nFillEnd2; }
+    void SetTwoFillRows(bool two);
+
+    // A dimmed bar (and its thumbs) is drawn faint over its background: the
+    // value it holds is not in use. It still takes the mouse.
+    void SetDimmed(bool dimmed);
+    bool IsDimmed() const { return m_bDimmed; }
 
     void SetReadOnly(bool readOnly) { m_bReadOnly = readOnly; }
     bool IsReadOnly() const { return m_bReadOnly; }
@@ -63,17 +82,26 @@ protected:
     // A click on the bar itself, outside any thumb (press and release on
     // the bar), released at x, y.
     virtual void OnBarClick(int x, int y) = 0;
+    // The bar changed its size: the thumbs go back on their places.
+    virtual void OnResized() {}
 
 private:
     fw::Image Compose(Gdiplus::Bitmap* image) const;
+    void Recompose();
+    void DrawFill(HDC dc, int x, int y, int top, int height, int end);
     void OnPaint();
 
     UINT m_nId = 0;
     int m_nWidth = 0, m_nHeight = 0;
+    // The track and fill as given, and composed over the background.
+    fw::Image m_imgTrackSrc, m_imgFillSrc;
     fw::Image m_imgBkg, m_imgTrack, m_imgFill, m_imgDot;
     RECT m_rcSource{0, 0, 0, 0}; // empty: the whole image
+    std::optional<int> m_trackTop;
     int m_nDotY = 0;
-    int m_nFillEnd = 0;
+    int m_nFillEnd = 0, m_nFillEnd2 = 0;
+    bool m_bTwoFillRows = false;
+    bool m_bDimmed = false;
     bool m_bReadOnly = false;
     bool m_bAsk = true;
     bool m_bNotifyOnSet = false;

@@ -2,6 +2,7 @@
 
 #include "controls/SkinAssets.h"
 #include "controls/SkinFactory.h"
+#include "controls/SkinWarning.h"
 #include "controls/SkinWindow.h"
 #include "controls/SliderFactory.h"
 #include "device/DeviceEvents.h"
@@ -28,14 +29,7 @@ CAdvDlg::~CAdvDlg() = default;
 
 BOOL CAdvDlg::OnInitDialog() {
     CSkinPage::OnInitDialog();
-    const settings::Rect& rc = g_opt.rcSubDlg;
-    fw::Image full = LoadSkinImage(L"adv_nr.png");
-    m_imgPage = CropImage(full.get(), rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top);
-    m_imgThumb = LoadSkinImage(L"slider.png");
-    m_imgThumbX = LoadSkinImage(L"slider1.png");
-    m_imgThumbY = LoadSkinImage(L"slider2.png");
-    m_imgBarDot = LoadSkinImage(L"bar_dot.png");
-    m_imgDpiDot = LoadSkinImage(L"dpi_dot.png");
+    LoadImages();
     m_fontBold = MakeFont(15, FW_BOLD);
     BuildControls();
     m_bBuilt = true;
@@ -47,27 +41,108 @@ BOOL CAdvDlg::OnInitDialog() {
     return TRUE;
 }
 
+namespace {
+
+int HeightOr(const fw::Image& image, int fallback) {
+    return fw::Width(image) > 0 ? fw::Height(image) : fallback;
+}
+
+int WidthOr(const fw::Image& image, int fallback) {
+    return fw::Width(image) > 0 ? fw::Width(image) : fallback;
+}
+
+// A level slider's track (or fill) for two rows of thumbs: the skin's own
+// image, else the one-row image twice.
+fw::Image TwoRows(const wchar_t* name, Gdiplus::Bitmap* oneRow) {
+    fw::Image own = LoadSkinImage(name);
+    if (fw::Width(own) > 0 || !oneRow || oneRow->GetWidth() == 0)
+        return own;
+    const int w = int(oneRow->GetWidth()), h = int(oneRow->GetHeight());
+    auto both = std::make_unique<Gdiplus::Bitmap>(w, 2 * h, PixelFormat32bppARGB);
+    Gdiplus::Graphics g(both.get());
+    g.Clear(Gdiplus::Color(0, 0, 0, 0));
+    for (int row = 0; row < 2; ++row)
+        g.DrawImage(oneRow, Gdiplus::Rect(0, row * h, w, h), 0, 0, w, h, Gdiplus::UnitPixel);
+    return both;
+}
+
+// The width of a pop-up menu that shows each of `texts` whole: the text, the
+// menu's indent, its sub-menu arrow column and its frame.
+int MenuWidthFor(const std::wstring (&texts)[3], int atLeast) {
+    HDC dc = ::GetDC(nullptr);
+    HGDIOBJ old =
+        ::SelectObject(dc, g_fontApp ? g_fontApp.Get() : ::GetStockObject(DEFAULT_GUI_FONT));
+    int widest = 0;
+    for (const std::wstring& text : texts) {
+        SIZE extent{};
+        ::GetTextExtentPoint32W(dc, text.c_str(), int(text.size()), &extent);
+        widest = std::max(widest, int(extent.cx));
+    }
+    ::SelectObject(dc, old);
+    ::ReleaseDC(nullptr, dc);
+    return std::max(atLeast, widest + 12 + 16 + 10);
+}
+
+} // namespace
+
+void CAdvDlg::LoadImages() {
+    const settings::Rect& rc = g_opt.rcSubDlg;
+    fw::Image full = LoadSkinImage(L"adv_nr.png");
+    m_imgPage = CropImage(full.get(), rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top);
+    m_imgThumb = LoadSkinImage(L"slider.png");
+    m_imgThumbX = LoadSkinImage(L"slider1.png");
+    m_imgThumbY = LoadSkinImage(L"slider2.png");
+    // Without its thumbs a slider shows no value: the user hears of it.
+    for (const auto& [name, image] :
+         {std::pair{L"slider.png", &m_imgThumb}, std::pair{L"slider1.png", &m_imgThumbX},
+          std::pair{L"slider2.png", &m_imgThumbY}})
+        if (fw::Width(*image) == 0)
+            ReportMissingSkin(L"CAdvDlg", name);
+    m_imgBarDot = LoadSkinImage(L"bar_dot.png");
+    m_imgDpiDot = LoadSkinImage(L"dpi_dot.png");
+    // The rows under the levels are optional: without them the page shows
+    // its background there.
+    m_imgRow = LoadSkinImage(L"dpi_row.png");
+    m_imgRowCur = LoadSkinImage(L"dpi_row_cur.png");
+    m_imgWell = LoadSkinImage(L"dpi_well.png");
+    m_imgTrack = LoadSkinImage(L"dpi-bar.png");
+    m_imgFill = LoadSkinImage(L"dpi-bar-ov.png");
+    m_imgTrackXY = TwoRows(L"dpi-bar-xy.png", m_imgTrack.get());
+    m_imgFillXY = TwoRows(L"dpi-bar-xy-ov.png", m_imgFill.get());
+
+    // The sizes the layout needs, from the images this product has.
+    m_sizes.thumbW = WidthOr(m_imgThumbX, 18);
+    m_sizes.rowH = std::max(HeightOr(m_imgTrack, 19),
+                            g_opt.DpiSliderY + HeightOr(m_imgThumbX, 19 - g_opt.DpiSliderY));
+    fw::Image bar = LoadSkinImage(L"bar2.png");
+    m_sizes.slider = {kBarW, std::max(HeightOr(bar, kBarH),
+                                      g_opt.SliderY + HeightOr(m_imgThumb, kBarH - g_opt.SliderY))};
+    fw::Image combo = LoadSkinImage(L"combo_nr.png");
+    m_sizes.combo = {WidthOr(combo, 87), HeightOr(combo, 20)};
+    fw::Image check = LoadSkinImage(L"check_nr.png");
+    m_sizes.check = WidthOr(check, kCheck);
+    fw::Image radio = LoadSkinImage(L"radio_nr.png");
+    m_sizes.radio = WidthOr(radio, kRadio);
+}
+
 HWND CAdvDlg::MakeLabel(UINT id) {
     return ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD | SS_OWNERDRAW, 0, 0, 40, 19, m_hwnd,
                              reinterpret_cast<HMENU>(UINT_PTR(id)), ::GetModuleHandleW(nullptr),
                              nullptr);
 }
 
-bool CAdvDlg::MakeCheck(CPngBtn& btn, UINT id, const wchar_t* normal, const wchar_t* checked,
-                        POINT at) {
+bool CAdvDlg::MakeCheck(CPngBtn& btn, UINT id, const wchar_t* normal, const wchar_t* checked) {
     btn.SetId(id);
+    // Placed, with the background of its place, by PlaceControls.
     return NewSkinButton({.parent = m_hwnd,
                           .btn = &btn,
                           .normal = normal,
                           .hover = normal,
                           .pressed = checked,
-                          .left = at.x,
-                          .top = at.y,
-                          .parentBkg = m_imgPage.get(),
                           .toggle = true}) == 1;
 }
 
-bool CAdvDlg::MakeSlider(CPngSliderBar& bar, UINT id, const uint32_t* values, int count, POINT at) {
+bool CAdvDlg::MakeSlider(CPngSliderBar& bar, UINT id, const uint32_t* values, int count) {
     SliderBarArgs args;
     args.parentBkg = m_imgPage.get();
     args.parent = m_hwnd;
@@ -75,37 +150,39 @@ bool CAdvDlg::MakeSlider(CPngSliderBar& bar, UINT id, const uint32_t* values, in
     args.positions = count;
     args.id = id;
     args.fillName = L"bar2_ov.png";
-    args.bar = At(at, kBarW, kBarH);
+    args.thumbOffset = POINT{0, g_opt.SliderY};
+    args.trackTop = g_opt.BarY;
+    args.bar = At({0, 0}, m_sizes.slider.cx, m_sizes.slider.cy);
     if (NewSmallPngSliderBar(bar, args) != 1)
         return false;
     bar.SetValues(values, count);
-    const std::vector<int> scale = ComputeScale(kBarW, count);
+    const std::vector<int> scale = ComputeScale(m_sizes.slider.cx, count);
     bar.SetScalePos(scale.data(), int(scale.size()));
     if (fw::Width(m_imgBarDot) > 0)
-        bar.SetDotImage(m_imgBarDot.get(), 8);
+        bar.SetDotImage(m_imgBarDot.get(), g_opt.ScaleY);
     bar.Thumb().SetReportWhileMoving(true);
     return true;
 }
 
 void CAdvDlg::BuildLevelRow(int i) {
     LevelRow& row = m_rows[i];
-    const AdvRowRects r = LevelRowRects(Pt(g_opt.ptDpiBar), 48, i, g_opt.ShowDpiColor != 0, false);
     HSliderBarArgs args;
     args.parentBkg = m_imgPage.get();
     args.parent = m_hwnd;
     args.upperThumb = m_imgThumbX.get();
     args.lowerThumb = m_imgThumbY.get();
     args.id = IDC_ADV_LEVEL0 + i;
-    args.bar = r.slider;
+    args.thumbOffset = POINT{0, g_opt.DpiSliderY};
+    args.trackTop = g_opt.DpiBarY;
+    args.bar = At({0, 0}, kBarW, m_sizes.rowH);
     if (NewSmallPngHSliderBarEx(row.slider, args) == 1) {
         row.slider.SetSingleThumb(true);
         row.slider.Thumb(1).SetReportWhileMoving(true);
         row.slider.Thumb(2).SetReportWhileMoving(true);
     }
-    MakeCheck(row.check, IDC_ADV_CHECK0 + i, L"check_nr.png", L"check_dn.png",
-              {r.check.left, r.check.top});
+    MakeCheck(row.check, IDC_ADV_CHECK0 + i, L"check_nr.png", L"check_dn.png");
     if (g_opt.ShowDpiColor != 0)
-        row.swatch.Create(ColorDlgArgs{m_hwnd, r.swatch, i, 0xFFFFFF});
+        row.swatch.Create(ColorDlgArgs{m_hwnd, RECT{0, 0, 18, 18}, i, 0xFFFFFF});
     row.labelX = MakeLabel(IDC_ADV_LABELX0 + i);
     row.labelY = MakeLabel(IDC_ADV_LABELY0 + i);
 }
@@ -113,39 +190,38 @@ void CAdvDlg::BuildLevelRow(int i) {
 void CAdvDlg::BuildControls() {
     for (int i = 0; i < kAdvLevels; ++i)
         BuildLevelRow(i);
-    MakeCheck(m_btnXY, IDC_ADV_XY, L"check_nr.png", L"check_dn.png", {0, 0});
+    MakeCheck(m_btnXY, IDC_ADV_XY, L"check_nr.png", L"check_dn.png");
     Show(m_btnXY.Hwnd(), false);
 
-    MakeSlider(m_sldDblClick, IDC_ADV_DBLCLICK, kDblClickTimes, 11, DblClickAt());
-    MakeSlider(m_sldWheel, IDC_ADV_WHEEL, kWheelLines, 10, WheelAt());
-    MakeSlider(m_sldSpeed, IDC_ADV_SPEED, kPointerSpeeds, 11, Pt(g_opt.ptMoveSpeed));
+    MakeSlider(m_sldDblClick, IDC_ADV_DBLCLICK, kDblClickTimes, 11);
+    MakeSlider(m_sldWheel, IDC_ADV_WHEEL, kWheelLines, 10);
+    MakeSlider(m_sldSpeed, IDC_ADV_SPEED, kPointerSpeeds, 11);
     m_lblWheel = MakeLabel(IDC_ADV_WHEEL + 1000);
     m_lblSpeed = MakeLabel(IDC_ADV_SPEED + 1000);
-    // The values right of their sliders.
-    for (const auto& [label, at] :
-         {std::pair{m_lblWheel, WheelAt()}, std::pair{m_lblSpeed, Pt(g_opt.ptMoveSpeed)}})
-        MoveTo(label, {at.x + kBarW + 10, at.y, at.x + kBarW + 50, at.y + kBarH});
-    MakeCheck(m_chkOneScreen, IDC_ADV_ONESCREEN, L"check_nr.png", L"check_dn.png", OneScreenAt());
-    MakeCheck(m_chkPrecision, IDC_ADV_PRECISION, L"check_nr.png", L"check_dn.png", PrecisionAt());
+    MakeCheck(m_chkOneScreen, IDC_ADV_ONESCREEN, L"check_nr.png", L"check_dn.png");
+    MakeCheck(m_chkPrecision, IDC_ADV_PRECISION, L"check_nr.png", L"check_dn.png");
 
-    MakeCheck(m_btnLod1, IDC_ADV_LOD1, L"radio_nr.png", L"radio_dn.png", Pt(g_opt.ptLOD));
-    MakeCheck(m_btnLod2, IDC_ADV_LOD2, L"radio_nr.png", L"radio_dn.png", Lod2At());
+    MakeCheck(m_btnLod1, IDC_ADV_LOD1, L"radio_nr.png", L"radio_dn.png");
+    MakeCheck(m_btnLod2, IDC_ADV_LOD2, L"radio_nr.png", L"radio_dn.png");
 
     ComboBtnArgs combo;
     combo.parent = m_hwnd;
     combo.id = IDC_ADV_LIGHT;
-    combo.left = g_opt.ptDpiEft.x;
-    combo.top = g_opt.ptDpiEft.y;
     combo.parentBkg = m_imgPage.get();
     if (m_cmbLight.Create(combo) == 1) {
-        m_cmbLight.AddItem(0, 1, Txt(u"tc_led_mode1"));
-        m_cmbLight.AddItem(0, 2, Txt(u"tc_led_mode2"));
-        m_cmbLight.AddItem(0, 0, Txt(u"tc_led_mode5"));
+        const std::wstring modes[] = {Txt(u"tc_led_mode1"), Txt(u"tc_led_mode2"),
+                                      Txt(u"tc_led_mode5")};
+        const uint32_t codes[] = {1, 2, 0};
+        for (int i = 0; i < 3; ++i)
+            m_cmbLight.AddItem(0, codes[i], modes[i]);
         m_cmbLight.SetCurList(0);
         m_cmbLight.SetChangeCheck([this] { return DeviceReady(); });
+        // The menu is as wide as its longest entry needs, at least as the
+        // button.
+        m_cmbLight.SetMenuWidth(MenuWidthFor(modes, m_sizes.combo.cx));
     }
-    MakeSlider(m_sldBright, IDC_ADV_BRIGHT, kDpiLightBrights, 10, LightSliderAt());
-    MakeSlider(m_sldLightSpeed, IDC_ADV_LSPEED, kDpiLightSpeeds, 5, LightSliderAt());
+    MakeSlider(m_sldBright, IDC_ADV_BRIGHT, kDpiLightBrights, 10);
+    MakeSlider(m_sldLightSpeed, IDC_ADV_LSPEED, kDpiLightSpeeds, 5);
     ApplyOptionVisibility();
     ApplyDpiLightVisibility(m_nDpiLight);
 }
@@ -153,9 +229,10 @@ void CAdvDlg::BuildControls() {
 void CAdvDlg::ApplyOptionVisibility() {
     const bool sys = g_opt.ShowMsSys != 0;
     Show(m_sldSpeed.Hwnd(), sys);
-    Show(m_lblSpeed, sys);
+    // A value shows only beside a slider that could be made.
+    Show(m_lblSpeed, sys && m_sldSpeed.Hwnd());
     Show(m_sldWheel.Hwnd(), sys);
-    Show(m_lblWheel, sys);
+    Show(m_lblWheel, sys && m_sldWheel.Hwnd());
     Show(m_chkOneScreen.Hwnd(), sys);
     Show(m_chkPrecision.Hwnd(), sys);
     Show(m_sldDblClick.Hwnd(), sys && g_opt.ShowDbClickSpeed != 0);
@@ -198,7 +275,7 @@ void CAdvDlg::ApplySensorLayout() {
     if (!m_bBuilt)
         return;
     const int n = int(m_steps.size());
-    const std::vector<int> scale = n > 0 ? ComputeScaleEx(kThumbW, n) : std::vector<int>{};
+    const std::vector<int> scale = n > 0 ? ComputeScaleEx(m_sizes.thumbW, n) : std::vector<int>{};
     for (LevelRow& row : m_rows) {
         if (!row.slider.Hwnd() || n == 0)
             continue;
@@ -209,50 +286,139 @@ void CAdvDlg::ApplySensorLayout() {
                 row.slider.SetScalePos(thumb, scale.data(), int(scale.size()));
         }
     }
-    PlaceLevelRows();
+    PlaceControls();
     ApplyOptionVisibility();
+    ShowLevelsInUse();
     Redraw();
+}
+
+AdvLayoutInput CAdvDlg::LayoutInput() const {
+    AdvLayoutInput in;
+    const settings::Rect& sub = g_opt.rcSubDlg;
+    in.page = {sub.right - sub.left, sub.bottom - sub.top};
+    const settings::Rect& t = g_opt.rcTitle3;
+    in.title = {t.left, t.top, t.right, t.bottom};
+    in.dpiBar = Pt(g_opt.ptDpiBar);
+    in.rowPitch = pSensorCfg && pSensorCfg->nDpiRowH > 0 ? pSensorCfg->nDpiRowH : 48;
+    in.levels = m_nLevels;
+    in.xy = XYSensor();
+    in.showColor = g_opt.ShowDpiColor != 0;
+    in.showCheck = g_opt.ShowDpiCheck != 0;
+    in.rowH = m_sizes.rowH;
+    in.thumbW = m_sizes.thumbW;
+    in.dpiEft = Pt(g_opt.ptDpiEft);
+    in.showLight = g_opt.ShowDpiEffect != 0;
+    in.moveSpeed = Pt(g_opt.ptMoveSpeed);
+    in.showSys = g_opt.ShowMsSys != 0;
+    in.showDblClick = g_opt.ShowDbClickSpeed != 0;
+    in.lod = Pt(g_opt.ptLOD);
+    in.showLod = LiftOffShown();
+    in.slider = m_sizes.slider;
+    in.combo = m_sizes.combo;
+    in.check = m_sizes.check;
+    in.radio = m_sizes.radio;
+    return in;
+}
+
+fw::Image CAdvDlg::PieceOf(const RECT& rect) const {
+    Gdiplus::Bitmap* bkg = m_imgRows ? m_imgRows.get() : m_imgPage.get();
+    return CropImage(bkg, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
+}
+
+void CAdvDlg::ComposeRows() {
+    m_imgRows.reset();
+    if (fw::Width(m_imgPage) == 0)
+        return;
+    m_imgRows = CropImage(m_imgPage.get(), 0, 0, fw::Width(m_imgPage), fw::Height(m_imgPage));
+    if (!m_imgRows)
+        return;
+    Gdiplus::Graphics g(m_imgRows.get());
+    for (int i = 0; i < m_nLevels; ++i) {
+        const RECT& strip = m_layout.rows[i].strip;
+        const bool current = i == m_nSelLevel;
+        Gdiplus::Bitmap* image = current && m_imgRowCur ? m_imgRowCur.get() : m_imgRow.get();
+        DrawNineSlice(g, image, strip, kRowCorner);
+        const RECT& swatch = m_layout.rows[i].swatch;
+        if (fw::Width(m_imgWell) > 0 && swatch.right > swatch.left)
+            g.DrawImage(m_imgWell.get(), int(swatch.left + swatch.right - fw::Width(m_imgWell)) / 2,
+                        int(swatch.top + swatch.bottom - fw::Height(m_imgWell)) / 2);
+        // Without a row image for it, a dot inside the row marks the current
+        // level.
+        if (current && fw::Width(m_imgRowCur) == 0 && fw::Width(m_imgDpiDot) > 0) {
+            const RECT& check = m_layout.rows[i].check;
+            const int right =
+                check.right > check.left ? int(check.left) : int(m_layout.rows[i].slider.left);
+            const int y = (m_layout.rows[i].slider.top + m_layout.rows[i].slider.bottom) / 2;
+            g.DrawImage(m_imgDpiDot.get(), right - 8 - fw::Width(m_imgDpiDot),
+                        y - fw::Height(m_imgDpiDot) / 2);
+        }
+    }
+}
+
+void CAdvDlg::PlaceSlider(CPngSliderBar& bar, const RECT& rect) {
+    if (bar.Hwnd() && rect.right > rect.left)
+        bar.MoveTo(rect, PieceOf(rect));
+}
+
+void CAdvDlg::PlaceButton(CPngBtn& btn, const RECT& rect) {
+    if (!btn.Hwnd() || rect.right <= rect.left)
+        return;
+    // The button keeps the size of its image; only its place moves.
+    RECT own{};
+    ::GetClientRect(btn.Hwnd(), &own);
+    const RECT at{rect.left, rect.top, rect.left + own.right, rect.top + own.bottom};
+    ::SetWindowPos(btn.Hwnd(), nullptr, at.left, at.top, 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    btn.SetBackground(PieceOf(at));
+}
+
+void CAdvDlg::PlaceControls() {
+    m_layout = LayOutAdvPage(LayoutInput());
+    ComposeRows();
+    PlaceLevelRows();
+    PlaceSlider(m_sldDblClick, m_layout.dblClick);
+    PlaceSlider(m_sldWheel, m_layout.wheel);
+    PlaceSlider(m_sldSpeed, m_layout.speed);
+    MoveTo(m_lblWheel, m_layout.wheelValue);
+    MoveTo(m_lblSpeed, m_layout.speedValue);
+    PlaceButton(m_chkOneScreen, m_layout.oneScreen);
+    PlaceButton(m_chkPrecision, m_layout.precision);
+    PlaceButton(m_btnLod1, m_layout.lod1);
+    PlaceButton(m_btnLod2, m_layout.lod2);
+    PlaceButton(m_cmbLight, m_layout.light);
+    PlaceSlider(m_sldBright, m_layout.lightSlider);
+    PlaceSlider(m_sldLightSpeed, m_layout.lightSlider);
 }
 
 void CAdvDlg::PlaceLevelRows() {
     const bool xy = XYSensor();
-    const bool colour = g_opt.ShowDpiColor != 0;
-    const int rowH = pSensorCfg && pSensorCfg->nDpiRowH > 0 ? pSensorCfg->nDpiRowH : 48;
-    const POINT bar = Pt(g_opt.ptDpiBar);
     for (int i = 0; i < kAdvLevels; ++i) {
         LevelRow& row = m_rows[i];
-        const AdvRowRects r = LevelRowRects(bar, rowH, i, colour, xy);
+        const AdvLevelRow& r = m_layout.rows[i];
         row.visible = i < m_nLevels;
-        if (row.slider.Hwnd()) {
-            MoveTo(row.slider.Hwnd(), r.slider);
-            row.slider.SetBackground(CropImage(m_imgPage.get(), r.slider.left, r.slider.top,
-                                               r.slider.right - r.slider.left,
-                                               r.slider.bottom - r.slider.top));
-            row.slider.SetSingleThumb(!xy);
+        if (row.slider.Hwnd() && row.visible) {
+            // Two rows of thumbs on the sensors with X and Y values.
+            if (row.slider.IsSingleThumb() == xy || !row.slider.HasTrack()) {
+                row.slider.SetTrackImage(xy ? m_imgTrackXY.get() : m_imgTrack.get());
+                row.slider.SetFillImage(xy ? m_imgFillXY.get() : m_imgFill.get());
+                row.slider.SetSingleThumb(!xy);
+            }
+            row.slider.MoveTo(r.slider, PieceOf(r.slider));
             row.slider.SetSeparate(Separate());
-            row.slider.Redraw();
         }
-        if (row.check.Hwnd()) {
-            MoveTo(row.check.Hwnd(), r.check);
-            row.check.SetBackground(CropImage(m_imgPage.get(), r.check.left, r.check.top,
-                                              r.check.right - r.check.left,
-                                              r.check.bottom - r.check.top));
-        }
-        MoveTo(row.swatch.Hwnd(), r.swatch);
-        MoveTo(row.labelX, r.labelX);
-        if (xy)
+        if (row.visible) {
+            PlaceButton(row.check, r.check);
+            MoveTo(row.swatch.Hwnd(), r.swatch);
+            MoveTo(row.labelX, r.labelX);
             MoveTo(row.labelY, r.labelY);
+        }
         Show(row.slider.Hwnd(), row.visible);
         Show(row.check.Hwnd(), row.visible && g_opt.ShowDpiCheck != 0);
-        Show(row.swatch.Hwnd(), row.visible && colour);
+        Show(row.swatch.Hwnd(), row.visible && g_opt.ShowDpiColor != 0);
         Show(row.labelX, row.visible);
         Show(row.labelY, row.visible && xy);
     }
-    const RECT toggle = XYToggleRect(bar, rowH, m_nLevels);
-    if (m_btnXY.Hwnd()) {
-        MoveTo(m_btnXY.Hwnd(), toggle);
-        m_btnXY.SetBackground(CropImage(m_imgPage.get(), toggle.left, toggle.top, kCheck, kCheck));
-    }
+    PlaceButton(m_btnXY, m_layout.xyToggle);
     Show(m_btnXY.Hwnd(), xy && m_nLevels > 0);
 }
 
@@ -285,8 +451,9 @@ void CAdvDlg::ShowProfile(const ProfileRecord& p) {
     m_sldWheel.SetPos(m_keptWheel.Show(kWheelLines, wheel.lines));
     m_chkOneScreen.SetCheck(wheel.oneScreen);
     SetLabel(m_lblSpeed, uint32_t(m_keptSpeed.Store(m_sldSpeed.GetValue())));
-    if (!wheel.oneScreen)
-        SetLabel(m_lblWheel, uint32_t(m_keptWheel.Store(m_sldWheel.GetValue())));
+    // Shown (dimmed) also while one screen per notch is on.
+    SetLabel(m_lblWheel, uint32_t(m_keptWheel.Store(m_sldWheel.GetValue())));
+    m_sldWheel.SetDimmed(wheel.oneScreen);
 
     m_cmbLight.SelectCode(uint32_t(p.DpiLight.nMode));
     m_sldBright.SetPos(m_keptBright.Show(kDpiLightBrights, p.DpiLight.nBright));
@@ -296,12 +463,16 @@ void CAdvDlg::ShowProfile(const ProfileRecord& p) {
     // The mark from the level the mouse was last seen using, without the
     // log line of a device event.
     const int cur = g_nCurDpiLevel.load();
-    if (cur >= 0 && cur < kAdvLevels)
+    if (cur >= 0 && cur < kAdvLevels && cur != m_nSelLevel) {
         m_nSelLevel = cur;
+        ComposeRows();
+        PlaceLevelRows();
+    }
     if (const std::optional<bool> oneMm = LodOneMm(p.nLOD)) {
         m_btnLod1.SetCheck(*oneMm);
         m_btnLod2.SetCheck(!*oneMm);
     }
+    ShowLevelsInUse();
     Redraw();
 }
 
@@ -326,13 +497,22 @@ void CAdvDlg::StoreToProfile(ProfileRecord& p) {
             lv.crColor = row.swatch.GetColor();
     }
     p.bEnhancePrecision = m_chkPrecision.GetCheck() ? 1 : 0;
-    p.nPointerSpeed = m_keptSpeed.Store(m_sldSpeed.GetValue());
-    p.nDblClickTime = m_keptDblClick.Store(m_sldDblClick.GetValue());
-    p.nWheelLines = m_chkOneScreen.GetCheck() ? -1 : m_keptWheel.Store(m_sldWheel.GetValue());
+    // A slider the skin could not make holds nothing: the profile keeps its
+    // value.
+    if (m_sldSpeed.Hwnd())
+        p.nPointerSpeed = m_keptSpeed.Store(m_sldSpeed.GetValue());
+    if (m_sldDblClick.Hwnd())
+        p.nDblClickTime = m_keptDblClick.Store(m_sldDblClick.GetValue());
+    if (m_chkOneScreen.GetCheck())
+        p.nWheelLines = -1;
+    else if (m_sldWheel.Hwnd())
+        p.nWheelLines = m_keptWheel.Store(m_sldWheel.GetValue());
     if (m_cmbLight.GetSelected() >= 0)
         p.DpiLight.nMode = int32_t(m_cmbLight.UserValue());
-    p.DpiLight.nBright = m_keptBright.Store(m_sldBright.GetValue());
-    p.DpiLight.nSpeed = m_keptLightSpeed.Store(m_sldLightSpeed.GetValue());
+    if (m_sldBright.Hwnd())
+        p.DpiLight.nBright = m_keptBright.Store(m_sldBright.GetValue());
+    if (m_sldLightSpeed.Hwnd())
+        p.DpiLight.nSpeed = m_keptLightSpeed.Store(m_sldLightSpeed.GetValue());
     if (LiftOffShown())
         p.nLOD = m_btnLod1.GetCheck() ? 1 : 2;
 }
@@ -342,7 +522,11 @@ bool CAdvDlg::DeviceReady() {
 }
 
 void CAdvDlg::Commit(uint32_t nFlag, uint32_t nData) {
-    StoreEdit([this](ProfileRecord& p) { StoreToProfile(p); });
+    // Without a current profile there is nothing the device could be given.
+    if (!StoreEdit([this](ProfileRecord& p) { StoreToProfile(p); })) {
+        WriteLog("CAdvDlg: no current profile, flag 0x%x not committed", unsigned(nFlag));
+        return;
+    }
     WriteLog("CAdvDlg: committed, flag 0x%x data %u%s", unsigned(nFlag), unsigned(nData),
              g_opt.ApplyNow ? " posted" : "");
     if (g_opt.ApplyNow != 0)
@@ -355,9 +539,15 @@ void CAdvDlg::SelectLevel(int level) {
     if (level < 0 || level >= kAdvLevels)
         return;
     WriteLog("CAdvDlg::SelectLevel: %d", level);
+    const bool changed = level != m_nSelLevel;
     m_nSelLevel = level;
     if (!m_bBuilt)
         return;
+    // The current level's row is marked: the rows' background changes.
+    if (changed) {
+        ComposeRows();
+        PlaceLevelRows();
+    }
     for (LevelRow& row : m_rows) {
         if (row.labelX)
             ::InvalidateRect(row.labelX, nullptr, FALSE);
@@ -428,6 +618,19 @@ void CAdvDlg::ShowLevelValues(int i, bool x, bool y) {
         SetLabel(row.labelY, uint32_t(row.keptY.Store(row.slider.GetValue(2))));
 }
 
+void CAdvDlg::ShowLevelsInUse() {
+    if (!m_bBuilt)
+        return;
+    // A level out of the device's cycle shows its slider and value faint.
+    for (int i = 0; i < m_nLevels; ++i) {
+        LevelRow& row = m_rows[i];
+        row.slider.SetDimmed(!row.check.GetCheck());
+        for (HWND label : {row.labelX, row.labelY})
+            if (label)
+                ::InvalidateRect(label, nullptr, FALSE);
+    }
+}
+
 void CAdvDlg::OnDrawItem(const DRAWITEMSTRUCT& item) {
     HDC dc = item.hDC;
     const RECT rc = item.rcItem;
@@ -436,18 +639,27 @@ void CAdvDlg::OnDrawItem(const DRAWITEMSTRUCT& item) {
     {
         fw::Brush bkg(::CreateSolidBrush(g_opt.clrBkg));
         ::FillRect(dc, &rc, bkg.Get());
+        Gdiplus::Bitmap* page = m_imgRows ? m_imgRows.get() : m_imgPage.get();
         if (fw::Width(m_imgPage) > 0) {
             Gdiplus::Graphics g(dc);
-            g.DrawImage(m_imgPage.get(), Gdiplus::Rect(0, 0, rc.right, rc.bottom), inPage.left,
-                        inPage.top, rc.right, rc.bottom, Gdiplus::UnitPixel);
+            g.DrawImage(page, Gdiplus::Rect(0, 0, rc.right, rc.bottom), inPage.left, inPage.top,
+                        rc.right, rc.bottom, Gdiplus::UnitPixel);
         }
     }
     wchar_t text[32] = {};
     ::GetWindowTextW(item.hwndItem, text, int(std::size(text)));
     const int id = int(item.CtlID);
-    const bool current = m_nSelLevel >= 0 && (id == int(IDC_ADV_LABELX0) + m_nSelLevel ||
-                                              id == int(IDC_ADV_LABELY0) + m_nSelLevel);
-    DrawTextIn(dc, text, rc, current ? m_fontBold.Get() : TextFont(),
-               current ? g_opt.Btn_txt_clr_dn : g_opt.Txt_clr,
+    const int level =
+        id >= int(IDC_ADV_LABELY0) ? id - int(IDC_ADV_LABELY0) : id - int(IDC_ADV_LABELX0);
+    const bool ofLevel = level >= 0 && level < kAdvLevels && id < int(IDC_ADV_LABELY0) + kAdvLevels;
+    const bool current = ofLevel && level == m_nSelLevel;
+    // A value that is not in use: a level out of the cycle, the wheel lines
+    // while one screen per notch is on.
+    const bool unused = (ofLevel && !m_rows[level].check.GetCheck()) ||
+                        (item.hwndItem == m_lblWheel && m_chkOneScreen.GetCheck());
+    COLORREF colour = current ? g_opt.Btn_txt_clr_dn : g_opt.Txt_clr;
+    if (unused)
+        colour = MixColour(colour, g_opt.clrBkg, 0.5);
+    DrawTextIn(dc, text, rc, current ? m_fontBold.Get() : TextFont(), colour,
                DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
 }

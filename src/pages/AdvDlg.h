@@ -16,6 +16,7 @@
 #include "controls/PngHSliderEx.h"
 #include "controls/PngSlider.h"
 #include "model/ProfileRecord.h"
+#include "pages/AdvLayout.h"
 #include "pages/AdvRules.h"
 #include "pages/KeptValue.h"
 #include "pages/SkinPage.h"
@@ -65,20 +66,38 @@ private:
         KeptValue keptX, keptY;
         bool visible = false;
     };
+    // Sizes of the skin's images the layout depends on.
+    struct SkinSizes {
+        int rowH = 19, thumbW = 18; // a level slider's row and thumb
+        SIZE slider{315, 20};       // a pointer or DPI light slider
+        SIZE combo{87, 20};
+        int check = 16, radio = 18;
+    };
 
+    void LoadImages();
     void BuildControls();
     void BuildLevelRow(int i);
     HWND MakeLabel(UINT id);
-    bool MakeCheck(CPngBtn& btn, UINT id, const wchar_t* normal, const wchar_t* checked, POINT at);
-    bool MakeSlider(CPngSliderBar& bar, UINT id, const uint32_t* values, int count, POINT at);
+    bool MakeCheck(CPngBtn& btn, UINT id, const wchar_t* normal, const wchar_t* checked);
+    bool MakeSlider(CPngSliderBar& bar, UINT id, const uint32_t* values, int count);
+    AdvLayoutInput LayoutInput() const;
+    void PlaceControls();
     void PlaceLevelRows();
+    void PlaceSlider(CPngSliderBar& bar, const RECT& rect);
+    void PlaceButton(CPngBtn& btn, const RECT& rect);
+    // The page's background with each shown level's row under it, the
+    // current level's marked; every control of a row is cut from it.
+    void ComposeRows();
+    fw::Image PieceOf(const RECT& rect) const;
     void ShowLevelValues(int i, bool x, bool y);
+    void ShowLevelsInUse();
     void SetLabel(HWND label, uint32_t value);
     void ApplyDpiLightVisibility(int mode);
     void ApplyOptionVisibility();
 
     // Copies the page into the current profile (under its lock) and, with
-    // ApplyNow, asks the apply worker to write `nFlag`/`nData`.
+    // ApplyNow, asks the apply worker to write `nFlag`/`nData`. Nothing is
+    // posted without a current profile.
     void Commit(uint32_t nFlag, uint32_t nData);
     bool DeviceReady();
     void OnSliderSet(UINT id, int thumb, uint32_t value);
@@ -100,7 +119,14 @@ private:
 
     bool m_bBuilt = false;
     fw::Image m_imgPage; // the page's background in page coordinates
+    fw::Image m_imgRows; // the same with the level rows under the controls
     fw::Image m_imgThumb, m_imgThumbX, m_imgThumbY, m_imgBarDot, m_imgDpiDot;
+    fw::Image m_imgRow, m_imgRowCur;     // a level row's background, plain and current
+    fw::Image m_imgWell;                 // behind a level's colour swatch
+    fw::Image m_imgTrack, m_imgFill;     // a level slider with one row of thumbs
+    fw::Image m_imgTrackXY, m_imgFillXY; // and with two (X and Y)
+    SkinSizes m_sizes;
+    AdvLayout m_layout;
     fw::Font m_fontBold;
     std::array<LevelRow, kAdvLevels> m_rows;
     CPngBtn m_btnXY{IDC_ADV_XY};

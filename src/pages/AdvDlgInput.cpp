@@ -139,6 +139,10 @@ bool CAdvDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
             return true;
         CPngBtn& box = id == IDC_ADV_PRECISION ? m_chkPrecision : m_chkOneScreen;
         box.SetCheck(!box.GetCheck());
+        // The wheel lines are not used while one screen per notch is on.
+        m_sldWheel.SetDimmed(m_chkOneScreen.GetCheck());
+        if (m_lblWheel)
+            ::InvalidateRect(m_lblWheel, nullptr, FALSE);
         Commit(APPLY_SYS, 0);
         Redraw();
         return true;
@@ -173,7 +177,10 @@ void CAdvDlg::OnLevelCheck(int level) {
         return;
     switch (CheckLevelToggle(LevelsOn(), m_nLevels, level)) {
     case LevelToggle::OutOfOrder:
+        // The user is told why: levels leave from the end and join in order.
         WriteLog("CAdvDlg: level %d may not %s the cycle now", level, leaving ? "leave" : "join");
+        CMsgDlg::ShowMessage(leaving ? u"tc_dpi_leave" : u"tc_dpi_join",
+                             ::GetAncestor(m_hwnd, GA_ROOT));
         return;
     case LevelToggle::LastLevel:
         CMsgDlg::ShowMessage(u"tc_msg28", ::GetAncestor(m_hwnd, GA_ROOT));
@@ -185,6 +192,7 @@ void CAdvDlg::OnLevelCheck(int level) {
     if (!leaving && !DeviceReady())
         return;
     box.SetCheck(!leaving);
+    ShowLevelsInUse();
     Commit(APPLY_DPI_COUNT, 0);
 }
 
@@ -206,4 +214,21 @@ void CAdvDlg::OnXYToggle() {
         }
         ShowLevelValues(i, true, true);
     }
+    // Stored like every other control; a level whose Y value changed with
+    // it is written to the device.
+    ProfileRecord before{}, after{};
+    if (!EditCurrentProfile([&](ProfileRecord& p) {
+            before = p;
+            StoreToProfile(p);
+            after = p;
+        })) {
+        WriteLog("CAdvDlg: no current profile, X/Y toggle not committed");
+        return;
+    }
+    const std::vector<int> changed = LevelsWithNewValues(before, after, m_nLevels);
+    WriteLog("CAdvDlg: X/Y %s committed, %d levels change%s", separate ? "separate" : "linked",
+             int(changed.size()), g_opt.ApplyNow ? " posted" : "");
+    if (g_opt.ApplyNow != 0)
+        for (int level : changed)
+            PostApply(APPLY_DPI, uint32_t(level));
 }

@@ -12,7 +12,7 @@ namespace adv {
 
 using settings::g_opt;
 
-inline constexpr int kThumbW = 18; // slider1.png / slider2.png
+// Sizes the page uses when the skin's images do not give them.
 inline constexpr int kBarW = 315, kBarH = 20;
 inline constexpr int kCheck = 16, kRadio = 18;
 inline constexpr int kLabelW = 110; // room for a label left of a control
@@ -25,27 +25,8 @@ inline RECT At(POINT p, int w, int h) {
     return RECT{p.x, p.y, p.x + w, p.y + h};
 }
 
-// Where the pointer controls go, around ptMoveSpeed (the pointer speed slider).
-inline POINT DblClickAt() {
-    return {g_opt.ptMoveSpeed.x, g_opt.ptMoveSpeed.y - 260};
-}
-inline POINT WheelAt() {
-    return {g_opt.ptMoveSpeed.x, g_opt.ptMoveSpeed.y - 170};
-}
-inline POINT OneScreenAt() {
-    return {g_opt.ptMoveSpeed.x, g_opt.ptMoveSpeed.y - 130};
-}
-inline POINT PrecisionAt() {
-    return {g_opt.ptMoveSpeed.x, g_opt.ptMoveSpeed.y - 90};
-}
-// The DPI light selector at ptDpiEft, its two sliders (one shown at a time)
-// below it.
-inline POINT LightSliderAt() {
-    return {g_opt.ptDpiEft.x, g_opt.ptDpiEft.y + 40};
-}
-inline POINT Lod2At() {
-    return {g_opt.ptLOD.x + 100, g_opt.ptLOD.y};
-}
+// The corner of a level row's background image, kept at its size.
+inline constexpr int kRowCorner = 8;
 
 inline void Show(HWND hwnd, bool visible) {
     if (hwnd)

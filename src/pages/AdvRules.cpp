@@ -81,6 +81,16 @@ DpiLightVisible DpiLightVisibility(int mode, bool showEffect, DpiLightVisible no
     }
 }
 
+std::vector<int> LevelsWithNewValues(const ProfileRecord& before, const ProfileRecord& after,
+                                     int levelCount) {
+    std::vector<int> out;
+    for (int i = 0; i < std::clamp(levelCount, 0, kDpiLevels); ++i)
+        if (before.DpiLevel[i].nDpiX != after.DpiLevel[i].nDpiX ||
+            before.DpiLevel[i].nDpiY != after.DpiLevel[i].nDpiY)
+            out.push_back(i);
+    return out;
+}
+
 std::optional<bool> LodOneMm(int32_t stored) {
     if (stored == 1)
         return true;

@@ -4,6 +4,8 @@
 // its sliders, what the wheel controls show for a stored value, and which DPI
 // light controls a mode shows. CAdvDlg only moves windows by them.
 
+#include "model/ProfileRecord.h"
+
 #include <windows.h>
 
 #include <cstdint>
@@ -79,6 +81,11 @@ struct DpiLightVisible {
 // Mode 1 shows brightness, mode 2 speed, mode 0 neither, other modes leave
 // `now`; without the DPI light option everything is hidden.
 DpiLightVisible DpiLightVisibility(int mode, bool showEffect, DpiLightVisible now);
+
+// The levels (below `levelCount`) whose X or Y value differs between two
+// profiles: the ones a change has to write to the device.
+std::vector<int> LevelsWithNewValues(const ProfileRecord& before, const ProfileRecord& after,
+                                     int levelCount);
 
 // The lift-off pair for a stored distance: whether "1 mm" is the checked one,
 // or none to leave the pair as it is.

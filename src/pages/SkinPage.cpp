@@ -4,6 +4,7 @@
 #include "controls/MenuLibrary.h"
 #include "controls/SkinAssets.h"
 #include "controls/SkinFactory.h"
+#include "controls/SkinWarning.h"
 #include "settings/Settings.h"
 #include "store/ProfileStore.h"
 
@@ -24,6 +25,10 @@ bool CSkinPage::CreatePage(HWND parent, PageHost* host) {
 BOOL CSkinPage::OnInitDialog() {
     const settings::Rect& rc = g_opt.rcSubDlg;
     fw::Image full = LoadSkinImage(m_strSkin);
+    // Without it the page shows the plain background colour; the user hears
+    // why.
+    if (fw::Width(full) == 0)
+        ReportMissingSkin(L"CSkinPage", m_strSkin.c_str());
     m_imgBkg = CropImage(full.get(), rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top);
     m_fontTitle = MakeFont(18, FW_BOLD);
     if (!g_fontApp)

@@ -217,6 +217,10 @@ constexpr OwnText kOwnTexts[] = {
     {u"tc_pending_close", u"Your changes have not been applied to the mouse yet. Apply them now?"},
     {u"tc_yes", u"Yes"},
     {u"tc_no", u"No"},
+    {u"tc_dpi_leave", u"DPI levels are turned off starting from the last one: turn off the levels "
+                      u"below this one first."},
+    {u"tc_dpi_join",
+     u"DPI levels are turned on in order: turn on the levels above this one first."},
 };
 
 // The text table's process-wide state. Loading and resetting hold the mutex;

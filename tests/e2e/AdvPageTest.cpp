@@ -59,8 +59,21 @@ struct AdvRun {
             return -1;
         return std::stoi(TextOf(label));
     }
-    // Picks item `item` of the DPI light selector's menu.
-    bool PickLight(int item) { return PickFromMenu(Ctl(kLightCombo), item); }
+    // Picks item `item` of the DPI light selector's menu; with a name, the
+    // open menu is saved as that screenshot first.
+    bool PickLight(int item, const std::string& shot = {}) {
+        if (shot.empty())
+            return PickFromMenu(Ctl(kLightCombo), item);
+        const std::vector<HWND> before = OpenMenus();
+        ClickCentre(Ctl(kLightCombo));
+        HWND menu = WaitNewMenu(before);
+        if (!menu)
+            return false;
+        MoveTo(MenuEntryPoint(menu, item));
+        WaitPainted(menu);
+        Screenshot(shot);
+        return PickMenuEntry(menu, item);
+    }
     // Takes the levels out of the cycle from the last; the number taken out
     // before the last-level message came.
     int UncheckUntilRefused() {
@@ -102,11 +115,18 @@ TEST(AdvPage, WithApplyNowEveryChangeReachesTheMouseAtOnce) {
     EXPECT_NE(dpi, start.DpiLevel[1].nDpiX);
     EXPECT_TRUE(WaitUntil([&] { return adv.Device().DpiLevel[1].nDpiX == dpi; })) << adv.run.Log();
 
-    // Level 3 may not leave the cycle while level 4 is in it; a message-less
-    // refusal, told by the log.
+    // Level 3 may not leave the cycle while level 4 is in it: the user is
+    // told why.
     ClickCentre(adv.Ctl(kLevelCheck + 2));
     ASSERT_TRUE(adv.run.WaitLog("CAdvDlg: level 2 may not leave the cycle now", 5000))
         << adv.run.Log();
+    HWND why = adv.run.WaitMessage();
+    ASSERT_TRUE(why);
+    EXPECT_TRUE(
+        adv.run.WaitLog("Message: DPI levels are turned off starting from the last one", 3000));
+    WaitPainted(why);
+    EXPECT_TRUE(Screenshot("adv-level-order-message"));
+    ASSERT_TRUE(adv.run.Answer(why));
     // From the end, all but one level leave; the last one is refused.
     EXPECT_EQ(adv.UncheckUntilRefused(), kLevels - 1) << adv.run.Log();
     EXPECT_TRUE(WaitUntil([&] { return adv.LevelsInCycle() == 1; })) << adv.run.Log();
@@ -116,7 +136,7 @@ TEST(AdvPage, WithApplyNowEveryChangeReachesTheMouseAtOnce) {
     EXPECT_TRUE(WaitUntil([&] { return adv.Device().nLOD == 2; })) << adv.run.Log();
 
     // DPI light mode 2 (breathing) shows only its speed slider.
-    ASSERT_TRUE(adv.PickLight(1)) << adv.run.Log();
+    ASSERT_TRUE(adv.PickLight(1, "adv-light-menu")) << adv.run.Log();
     EXPECT_TRUE(WaitUntil([&] { return adv.Ctl(kLightSpeed) != nullptr; }));
     EXPECT_EQ(adv.Ctl(272), nullptr);
     EXPECT_TRUE(WaitUntil([&] { return adv.Device().DpiLight.nMode == 2; })) << adv.run.Log();
@@ -210,4 +230,33 @@ TEST(AdvPage, AChangeRefusedWhileTheMouseDoesNotAnswerIsNotStored) {
     EXPECT_EQ(stored[0].nLOD, 1);
     EXPECT_EQ(stored[0].DpiLevel[kLevels - 1].bDisabled, 0);
     EXPECT_EQ(stored[0].DpiLevel[1].nDpiX, start.DpiLevel[1].nDpiX);
+}
+
+TEST(AdvPage, WithoutAReceiverTheUserIsToldOnceWhyChangesAreRefused) {
+    // The virtual receiver answers under another product id: the window
+    // comes up without one (Suwnd), and nothing may be changed (GoWithNoDev).
+    TarvelRun run("adv-no-receiver", {{"Suwnd", "1"}, {"GoWithNoDev", "0"}, {"ApplyNow", "1"}});
+    ASSERT_TRUE(run.Start({{"TARVEL_VIRTUAL_PID", "1234"}}));
+    ASSERT_TRUE(WaitUntil([&] { return run.Main() && ::IsWindowVisible(run.Main()); }, 10000));
+    ::SetForegroundWindow(run.Main());
+    ASSERT_TRUE(run.ShowPage(kDpiPage, kLevelSlider));
+    const int told = run.LogCount("Message: No receiver found.");
+
+    // The first refused change says why ...
+    ClickCentre(run.Ctl(kLod2));
+    HWND why = run.WaitMessage();
+    ASSERT_TRUE(why) << run.Log();
+    EXPECT_EQ(run.LogCount("Message: No receiver found."), told + 1);
+    ASSERT_TRUE(run.Answer(why));
+    // ... the next ones are refused without a word.
+    for (int id : {kLod2, kLevelCheck + kLevels - 1}) {
+        const int refused = run.LogCount("PreApplyCheck: no receiver");
+        ClickCentre(run.Ctl(id));
+        ASSERT_TRUE(run.WaitLogCount("PreApplyCheck: no receiver", refused + 1, 5000)) << run.Log();
+    }
+    ClickIn(run.Ctl(kLevelSlider + 1), 280, 9);
+    ASSERT_TRUE(run.WaitLogCount("PreApplyCheck: no receiver", 4, 5000)) << run.Log();
+    EXPECT_EQ(run.LogCount("Message: No receiver found."), told + 1);
+    EXPECT_EQ(run.WaitMessage(0), nullptr);
+    EXPECT_EQ(run.LogCount("CAdvDlg: committed"), 0);
 }

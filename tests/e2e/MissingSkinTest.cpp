@@ -1,7 +1,9 @@
-// A product folder with one of the message dialog's images missing: the
-// program starts, warns once about the image and runs.
+// A product folder with one skin image missing: the program starts, warns
+// once about the image and runs, every page shown.
 
 #include "E2eFixture.h"
+
+#include "app/resource.h"
 
 #include <gtest/gtest.h>
 
@@ -20,6 +22,9 @@ TEST(MissingSkin, TheProgramWarnsOnceAndRuns) {
         {"msg_nr.png", L"Warrning"},
         {"btn_nr.png", L"TarvelMsgTopWindow"},
         {"exit_nr.png", L"TarvelMsgTopWindow"},
+        // Every slider bar of the pages, and the thumb of the single sliders.
+        {"bar2.png", L"TarvelMsgTopWindow"},
+        {"slider.png", L"TarvelMsgTopWindow"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.image);
@@ -31,7 +36,7 @@ TEST(MissingSkin, TheProgramWarnsOnceAndRuns) {
         HWND warning = run.WaitWindow(c.warningTitle, nullptr, 15000);
         ASSERT_NE(warning, nullptr) << run.Log();
         EXPECT_TRUE(run.WaitLog(std::string("file ") + c.image + " not exist", 3000));
-        Pump(300);
+        WaitPainted(warning);
         EXPECT_TRUE(Screenshot("missing-" + stem));
         ::PostMessageW(warning, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
 
@@ -39,6 +44,16 @@ TEST(MissingSkin, TheProgramWarnsOnceAndRuns) {
         // Start-up is over: no second warning came up on the way.
         EXPECT_EQ(run.WaitWindow(L"Warrning", nullptr, 0), nullptr);
         EXPECT_EQ(run.WaitWindow(L"TarvelMsgTopWindow", nullptr, 0), nullptr);
+        // Every page shows what it can.
+        ::SetForegroundWindow(run.Main());
+        for (int slot : {1, 2, 3, 0}) {
+            ASSERT_TRUE(ClickControl(run.Main(), IDC_MAIN_NAVI1 + slot));
+            WaitPainted(run.Main());
+            if (slot == 1) {
+                EXPECT_TRUE(Screenshot("missing-" + stem + "-dpi-page"));
+            }
+        }
+        EXPECT_TRUE(run.Running());
         EXPECT_TRUE(run.Exit());
     }
 }

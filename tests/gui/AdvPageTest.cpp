@@ -2,6 +2,8 @@
 // it shows for a profile, what it stores back and which requests it posts,
 // with a main window stand-in whose ready check can refuse.
 
+#include "controls/PngSlider.h"
+#include "controls/SkinWarning.h"
 #include "controls/SliderMessages.h"
 #include "model/ApplyRequest.h"
 #include "model/SensorCatalogue.h"
@@ -16,6 +18,7 @@
 
 #include <cstring>
 #include <memory>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -110,12 +113,21 @@ protected:
     void Press(int id) {
         ::SendMessageW(m_page->Hwnd(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), LPARAM(Ctl(id)));
     }
-    // A click on a slider's bar at x, as the mouse gives it.
-    void ClickBar(int id, int x) {
+    // A click on a slider's bar at (x, y), as the mouse gives it.
+    void ClickBar(int id, int x, int y = 9) {
         HWND bar = Ctl(id);
-        ::SendMessageW(bar, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, 9));
-        ::SendMessageW(bar, WM_LBUTTONUP, 0, MAKELPARAM(x, 9));
+        ::SendMessageW(bar, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+        ::SendMessageW(bar, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
         guitest::Pump(50);
+    }
+    // The slider bar behind a control id.
+    CSliderBarBase& Bar(int id) const {
+        auto* window =
+            reinterpret_cast<CSliderWindow*>(::GetWindowLongPtrW(Ctl(id), GWLP_USERDATA));
+        auto* bar = dynamic_cast<CSliderBarBase*>(window);
+        EXPECT_NE(bar, nullptr) << id;
+        static CPngSliderBar none;
+        return bar ? *bar : none;
     }
     static ProfileRecord Current() {
         auto lock = g_ProfileList.Lock();
@@ -161,6 +173,7 @@ TEST_F(AdvPageWindow, OneScreenPerNotchStoresMinusOneAndShowsTheSliderOnThree) {
     EXPECT_EQ(guitest::WindowText(Ctl(IDC_ADV_WHEEL + 1000)), L"7");
     Press(IDC_ADV_ONESCREEN);
     EXPECT_EQ(Current().nWheelLines, -1);
+    EXPECT_TRUE(Bar(IDC_ADV_WHEEL).IsDimmed());
     page.ShowCurrentProfile();
     Press(IDC_ADV_ONESCREEN); // off again: the slider's 3
     EXPECT_EQ(Current().nWheelLines, 3);
@@ -168,15 +181,18 @@ TEST_F(AdvPageWindow, OneScreenPerNotchStoresMinusOneAndShowsTheSliderOnThree) {
 }
 
 TEST_F(AdvPageWindow, RefusedChangesAreNeitherShownNorStoredNorSent) {
+    // Level 6 is out of the cycle: level 5 may leave it and level 6 join it,
+    // each only when the ready check allows.
+    Edit([](ProfileRecord& p) { p.DpiLevel[5].bDisabled = 1; });
     Open();
     const ProfileRecord before = Current();
     m_host.ready = false;
     for (int id : {int(IDC_ADV_LOD2), int(IDC_ADV_PRECISION), int(IDC_ADV_ONESCREEN),
-                   int(IDC_ADV_CHECK0) + 5, int(IDC_ADV_CHECK0) + 6})
+                   int(IDC_ADV_CHECK0) + 4, int(IDC_ADV_CHECK0) + 5})
         Press(id);
     ClickBar(IDC_ADV_LEVEL0 + 1, 300);
     ClickBar(IDC_ADV_SPEED, 10);
-    EXPECT_GE(m_host.checks, 6);
+    EXPECT_GE(m_host.checks, 7);
     EXPECT_TRUE(g_posted.empty());
     const ProfileRecord after = Current();
     EXPECT_EQ(std::memcmp(&before, &after, sizeof before), 0);
@@ -202,6 +218,9 @@ TEST_F(AdvPageWindow, ChangesPostTheirGroupAndWithoutApplyNowOnlyStore) {
         Press(IDC_ADV_LOD2);
         Press(IDC_ADV_CHECK0 + 5);
         EXPECT_EQ(g_posted, c.posted);
+        // Out of the cycle: its slider is drawn faint; the others are not.
+        EXPECT_TRUE(Bar(IDC_ADV_LEVEL0 + 5).IsDimmed());
+        EXPECT_FALSE(Bar(IDC_ADV_LEVEL0 + 4).IsDimmed());
         const ProfileRecord p = Current();
         EXPECT_GT(p.DpiLevel[2].nDpiX, 800);
         EXPECT_EQ(p.DpiLevel[2].nDpiY, p.DpiLevel[2].nDpiX);
@@ -224,12 +243,12 @@ TEST_F(AdvPageWindow, TwoValueSensorsKeepYWithXUnlessSeparate) {
     EXPECT_EQ(p.DpiLevel[0].nDpiY, p.DpiLevel[0].nDpiX);
     EXPECT_EQ(guitest::WindowText(Ctl(IDC_ADV_LABELY0)), std::to_wstring(p.DpiLevel[0].nDpiX));
 
-    // Separate: a click on the lower half moves Y only.
+    // Separate: a click on the lower row moves Y only.
     Press(IDC_ADV_XY);
-    HWND bar = Ctl(IDC_ADV_LEVEL0);
-    ::SendMessageW(bar, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 16));
-    ::SendMessageW(bar, WM_LBUTTONUP, 0, MAKELPARAM(10, 16));
-    guitest::Pump(50);
+    RECT bar{};
+    ::GetClientRect(Ctl(IDC_ADV_LEVEL0), &bar);
+    EXPECT_EQ(bar.bottom, 2 * 19); // a row for each thumb
+    ClickBar(IDC_ADV_LEVEL0, 10, 28);
     p = Current();
     guitest::SaveShot(m_parent, L"adv_page_xy_separate");
     EXPECT_EQ(p.bXYSeparate, 1);
@@ -267,6 +286,10 @@ TEST_F(AdvPageWindow, OptionsHideTheirControls) {
          [](SensorCfg& cfg) { cfg.nLevels = 4; },
          {IDC_ADV_LEVEL0 + 4, IDC_ADV_CHECK0 + 4, IDC_ADV_LABELX0 + 4, IDC_ADV_XY},
          {IDC_ADV_LEVEL0 + 3, IDC_ADV_CHECK0 + 3, IDC_ADV_LABELX0 + 3}},
+        {"8 levels",
+         [](SensorCfg& cfg) { cfg.nLevels = 8; },
+         {},
+         {IDC_ADV_LEVEL0 + 7, IDC_ADV_CHECK0 + 7, IDC_ADV_LABELX0 + 7, IDC_ADV_LIGHT}},
         // Mode 1 of the profile: brightness only.
         {"DPI light mode 1", [](SensorCfg&) {}, {IDC_ADV_LSPEED}, {IDC_ADV_BRIGHT}},
     };
@@ -280,6 +303,8 @@ TEST_F(AdvPageWindow, OptionsHideTheirControls) {
             EXPECT_FALSE(Shown(id)) << id;
         for (int id : c.shown)
             EXPECT_TRUE(Shown(id)) << id;
+        if (std::string(c.name) == "8 levels")
+            guitest::SaveShot(m_parent, L"adv_page_8_levels");
     }
 }
 
@@ -301,4 +326,96 @@ TEST_F(AdvPageWindow, DpiLightModeTwoShowsSpeedWhoseReleasePostsTheDpiLight) {
     EXPECT_EQ(Current().DpiLight.nSpeed, 5);
     EXPECT_EQ(g_posted, (std::vector<std::pair<uint32_t, uint32_t>>{{APPLY_LED, LED_DPI}}));
     guitest::SaveShot(m_parent, L"adv_page_light_mode2");
+}
+
+TEST_F(AdvPageWindow, TheXYToggleIsStoredAndSurvivesAProfileSwitch) {
+    m_cfg.nSensor = 0x9800;
+    SetActiveSensor(0x9800, &m_cfg);
+    auto* other = new ProfileRecord(Current());
+    other->dwProfileID = 0x43;
+    {
+        auto lock = g_ProfileList.Lock();
+        g_ProfileList.AddTail(other);
+    }
+    CAdvDlg& page = Open();
+    ASSERT_EQ(Current().bXYSeparate, 0);
+
+    // Separate: stored at once; no level sends other values, so none is sent.
+    Press(IDC_ADV_XY);
+    EXPECT_EQ(Current().bXYSeparate, 1);
+    EXPECT_TRUE(g_posted.empty());
+    ClickBar(IDC_ADV_LEVEL0 + 1, 10, 28); // level 2's Y to the first step
+    ASSERT_EQ(Current().DpiLevel[1].nDpiY, 400);
+
+    // Another profile shown and changed, then this one again and changed:
+    // each keeps its own toggle.
+    ProfileRecord* mine = g_pCurProfile.load();
+    g_pCurProfile = other;
+    page.ShowCurrentProfile();
+    Press(IDC_ADV_PRECISION);
+    EXPECT_EQ(Current().bXYSeparate, 0);
+    g_pCurProfile = mine;
+    page.ShowCurrentProfile();
+    Press(IDC_ADV_PRECISION);
+    EXPECT_EQ(Current().bXYSeparate, 1);
+    EXPECT_EQ(Current().DpiLevel[1].nDpiY, 400);
+    EXPECT_EQ(guitest::WindowText(Ctl(IDC_ADV_LABELY0 + 1)), L"400");
+
+    // Linked again: level 2's Y takes its X, and that level is written.
+    g_posted.clear();
+    Press(IDC_ADV_XY);
+    const ProfileRecord p = Current();
+    EXPECT_EQ(p.bXYSeparate, 0);
+    EXPECT_EQ(p.DpiLevel[1].nDpiY, p.DpiLevel[1].nDpiX);
+    EXPECT_EQ(g_posted, (std::vector<std::pair<uint32_t, uint32_t>>{{APPLY_DPI, 1}}));
+}
+
+TEST_F(AdvPageWindow, WithoutACurrentProfileNothingIsCommittedOrSent) {
+    Open();
+    g_pCurProfile = nullptr;
+    Press(IDC_ADV_LOD2);
+    Press(IDC_ADV_PRECISION);
+    ClickBar(IDC_ADV_LEVEL0 + 1, 300);
+    EXPECT_TRUE(g_posted.empty());
+}
+
+TEST_F(AdvPageWindow, AMissingSkinImageIsWarnedAndWhatCannotBeShownIsKept) {
+    // Values no control holds by default, so a control that was not made and
+    // stored its own emptiness would show.
+    Edit([](ProfileRecord& p) {
+        p.nPointerSpeed = 14;
+        p.nDblClickTime = 340;
+        p.nWheelLines = 6;
+        p.nLOD = 2;
+        p.DpiLight = {1, 4, 7, {}};
+        p.DpiLevel[1].nDpiX = p.DpiLevel[1].nDpiY = 1600;
+        p.DpiLevel[5].bDisabled = 1;
+    });
+    const struct {
+        const char* image;
+        bool warned; // the page or a factory says so
+    } cases[] = {
+        {"bar2.png", true},     {"slider.png", true},   {"slider1.png", true},
+        {"dpi-bar.png", true},  {"check_nr.png", true}, {"radio_nr.png", true},
+        {"combo_nr.png", true}, {"adv_nr.png", true},   {"dpi_row.png", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.image);
+        guitest::SkinsWithout skins({c.image});
+        testutil::MessageRecorder boxes;
+        ResetSkinWarnings();
+        const ProfileRecord before = Current();
+        Open();
+        EXPECT_EQ(!boxes.Messages().empty(), c.warned);
+        Press(IDC_ADV_PRECISION); // stores every control
+        ProfileRecord after = Current();
+        EXPECT_EQ(after.bEnhancePrecision, 0);
+        after.bEnhancePrecision = before.bEnhancePrecision;
+        EXPECT_EQ(std::memcmp(&before, &after, sizeof before), 0);
+        Edit([](ProfileRecord& p) { p.bEnhancePrecision = 1; });
+        m_page.reset();
+        ::DestroyWindow(m_parent);
+        m_parent = nullptr;
+    }
+    ResetSkinWarnings();
 }

@@ -70,6 +70,28 @@ ExeDirScope::~ExeDirScope() {
     g_szExeDir = m_saved;
 }
 
+namespace {
+
+std::wstring CopySkinsWithout(const testutil::TempDir& dir,
+                              const std::vector<const char*>& missing) {
+    namespace fs = std::filesystem;
+    const fs::path from = fs::path(testutil::ProductDir()) / "skins";
+    const fs::path to = dir.Path() / "skins";
+    fs::create_directories(to);
+    for (const fs::directory_entry& e : fs::directory_iterator(from))
+        if (e.is_regular_file())
+            // Wine folds case: Check_dn.png and check_dn.png are one file.
+            fs::copy_file(e.path(), to / e.path().filename(), fs::copy_options::overwrite_existing);
+    for (const char* name : missing)
+        fs::remove(to / name);
+    return W(dir.Dir());
+}
+
+} // namespace
+
+SkinsWithout::SkinsWithout(const std::vector<const char*>& missing)
+    : m_scope(CopySkinsWithout(m_dir, missing)) {}
+
 INT_PTR RunModal(fw::Dialog& dlg, const std::function<void(HWND)>& script, HWND owner) {
     g_script = script;
     g_scripted = &dlg;

@@ -4,6 +4,7 @@
 // input, finding controls and waiting come from the test driver
 // (driver/WinDriver.h).
 
+#include "common/TestUtil.h"
 #include "driver/WinDriver.h"
 #include "framework/Dialog.h"
 #include "framework/GdiPlus.h"
@@ -25,6 +26,16 @@ public:
 
 private:
     std::wstring m_saved;
+};
+// A copy of the product's skins folder without the named images, used as the
+// program's folder for the scope.
+class SkinsWithout {
+public:
+    explicit SkinsWithout(const std::vector<const char*>& missing);
+
+private:
+    testutil::TempDir m_dir;
+    ExeDirScope m_scope;
 };
 // A Unix path as the program sees it under Wine, with a trailing separator.
 std::wstring WinDir(const std::string& unixDir);

@@ -22,32 +22,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A copy of the product's skins folder without the named images, used as the
-// program's folder for the scope.
-class SkinsWithout {
-public:
-    explicit SkinsWithout(const std::vector<const char*>& missing)
-        : m_scope(Prepare(m_dir, missing)) {}
-
-private:
-    static std::wstring Prepare(const testutil::TempDir& dir,
-                                const std::vector<const char*>& missing) {
-        const fs::path from = fs::path(testutil::ProductDir()) / "skins";
-        const fs::path to = dir.Path() / "skins";
-        fs::create_directories(to);
-        for (const fs::directory_entry& e : fs::directory_iterator(from))
-            if (e.is_regular_file())
-                // Wine folds case: Check_dn.png and check_dn.png are one file.
-                fs::copy_file(e.path(), to / e.path().filename(),
-                              fs::copy_options::overwrite_existing);
-        for (const char* name : missing)
-            fs::remove(to / name);
-        return W(dir.Dir());
-    }
-    testutil::TempDir m_dir;
-    guitest::ExeDirScope m_scope;
-};
-
 // The dialogs (class #32770) this thread shows while the recorder lives.
 class ShowRecorder {
 public:
@@ -76,7 +50,7 @@ private:
 
 TEST(MissingSkin, TheMessageDialogsOwnImagesAreWarnedOnceInTheSystemBox) {
     // Its close, OK and Cancel images are gone; OK and Cancel share one.
-    SkinsWithout skins({"exit_nr.png", "btn_nr.png"});
+    guitest::SkinsWithout skins({"exit_nr.png", "btn_nr.png"});
     testutil::MessageRecorder boxes; // where warnings would re-enter the dialog
     guitest::SystemBoxRecorder system;
     CMsgDlg dlg;
@@ -100,7 +74,7 @@ TEST(MissingSkin, TheMessageDialogsOwnImagesAreWarnedOnceInTheSystemBox) {
 }
 
 TEST(MissingSkin, WithoutItsBackgroundAMessageReachesTheSystemBoxAndAQuestionIsCancelled) {
-    SkinsWithout skins({"msg_nr.png"});
+    guitest::SkinsWithout skins({"msg_nr.png"});
     guitest::SystemBoxRecorder system;
     struct Case {
         int kind;
@@ -147,7 +121,7 @@ TEST(MissingSkin, ADialogThatCannotBeBuiltIsNeverShown) {
          false},
     };
     for (const Case& c : cases) {
-        SkinsWithout skins(c.missing);
+        guitest::SkinsWithout skins(c.missing);
         testutil::MessageRecorder boxes;
         guitest::SystemBoxRecorder system;
         ShowRecorder shows;

@@ -57,6 +57,8 @@ def main(skins):
         "keybtn_nr.png": gen.KEYBTN, "keybtn_ov.png": gen.KEYBTN,
         "progress_nr.png": gen.PROGRESS, "progress_ov.png": gen.PROGRESS,
         "bar2.png": gen.BAR, "dpi-bar.png": gen.DPIBAR, "mouse_nr.png": gen.MOUSE,
+        "dpi-bar-xy.png": (gen.DPIBAR[0], 2 * gen.DPIBAR[1]),
+        "dpi-bar-xy-ov.png": (gen.DPIBAR[0], 2 * gen.DPIBAR[1]),
     }
     for name, wh in sorted(want.items()):
         got = size(os.path.join(skins, name))

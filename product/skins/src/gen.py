@@ -58,6 +58,9 @@ CHECK = (16, 16)
 BAR = (315, 20)                       # bar2 / bar2_ov / powerbar
 TRACK_Y, TRACK_H = 8, 4               # track line rows 8..11 of every bar
 DPIBAR = (315, 19)
+DPI_ROW = (48, 34)                    # dpi_row / dpi_row_cur, stretched by the page
+ROW_CORNER = 8                        # their corners, kept at size (kRowCorner)
+DPI_WELL = (22, 22)                   # behind a level's colour swatch
 THUMB = (20, 20)
 DPI_THUMB = (18, 19)
 DOT = (4, 4)
@@ -407,16 +410,8 @@ def page_adv():
     card(d, 10, 362, 484, 130)
     card(d, 502, 8, 482, 484)
     section_tick(d, 22, 28)
-    # DPI level rows
-    x, y = PT_DPIBAR
-    for i in range(DPI_LEVELS):
-        cy = y + i * DPIH + 9.5
-        X, Y = P(38, cy - 17)
-        d.add(rr(X, Y, 450, 34, 8, "#FFFFFF", None, 1, 'fill-opacity="0.022"'))
-        d.add(rr(X, Y, 450, 34, 8, "none", "#FFFFFF", 1, 'stroke-opacity="0.045"'))
-        # swatch well
-        sx, sy = P(x - 35, y + i * DPIH - 2)
-        d.add(rr(sx, sy, 22, 22, 5, RECESS, RECESS_LINE))
+    # The DPI level rows are drawn by the page (dpi_row.png), where the
+    # sensor's levels and the layout put them.
     # pointer area / lift-off separators
     d.add(hline(P(522, 0)[0], P(964, 0)[0], P(0, PT_LOD[1] - 22)[1], "#262A31"))
     return d.svg()
@@ -612,9 +607,9 @@ def check(state):
 
 
 # --------------------------------------------------------------- sliders --
-def track(w, h, kind):
-    d = Doc(w, h)
-    y = TRACK_Y
+def draw_track(d, w, top, kind):
+    """A track line of `kind` across w, in the row whose top is `top`."""
+    y = top + TRACK_Y
     if kind == "bar":
         d.add(rr(0, y, w, TRACK_H, 2, "#0F1114"))
         d.add(rr(0, y, w, TRACK_H, 2, "none", "#2A2F37", 1))
@@ -636,6 +631,11 @@ def track(w, h, kind):
               % (y - 1, w, TRACK_H + 2, glow, d.blur(1.6)))
         d.add(rr(0, y, w, TRACK_H, 2, g))
         d.add('<rect x="1" y="%g" width="%g" height="1" fill="#FFFFFF" fill-opacity="0.25"/>' % (y, w - 2))
+
+
+def track(w, h, kind):
+    d = Doc(w, h)
+    draw_track(d, w, 0, kind)
     return d.svg()
 
 
@@ -651,6 +651,38 @@ def thumb(w, h, kind="main"):
         d.add('<circle cx="%g" cy="%g" r="%g" fill="%s"/>' % (cx, cy, r, d.lg([(0, "#F4F7FA"), (1, "#C5CCD6")])))
         d.add('<circle cx="%g" cy="%g" r="%g" fill="none" stroke="#FFFFFF" stroke-opacity="0.6" stroke-width="1"/>' % (cx, cy, r - 0.5))
         d.add('<circle cx="%g" cy="%g" r="3" fill="%s"/>' % (cx, cy, ACCENT))
+    return d.svg()
+
+
+def dpi_row(current):
+    """Background of one DPI level row, stretched by the page to the row
+    (corners of ROW_CORNER kept); the current level's has an accent edge."""
+    w, h = DPI_ROW
+    d = Doc(w, h)
+    if current:
+        d.add(rr(0.5, 0.5, w - 1, h - 1, ROW_CORNER, ACCENT, None, 1, 'fill-opacity="0.07"'))
+        d.add(rr(0.5, 0.5, w - 1, h - 1, ROW_CORNER, "none", ACCENT, 1, 'stroke-opacity="0.55"'))
+    else:
+        d.add(rr(0.5, 0.5, w - 1, h - 1, ROW_CORNER, "#FFFFFF", None, 1, 'fill-opacity="0.022"'))
+        d.add(rr(0.5, 0.5, w - 1, h - 1, ROW_CORNER, "none", "#FFFFFF", 1, 'stroke-opacity="0.045"'))
+    return d.svg()
+
+
+def dpi_well():
+    """The recess a level's colour swatch sits in."""
+    w, h = DPI_WELL
+    d = Doc(w, h)
+    d.add(rr(0, 0, w, h, 5, RECESS, RECESS_LINE))
+    return d.svg()
+
+
+def track_xy(kind):
+    """A DPI slider of the sensors with X and Y values: a track for each row
+    of thumbs, X above and Y below."""
+    w, h = DPIBAR
+    d = Doc(w, 2 * h)
+    draw_track(d, w, 0, kind)
+    draw_track(d, w, h, kind)
     return d.svg()
 
 
@@ -971,6 +1003,11 @@ def images():
         "powerbar3.png": track(*BAR, kind="p3"),
         "dpi-bar.png": track(*DPIBAR, kind="bar"),
         "dpi-bar-ov.png": track(*DPIBAR, kind="fill"),
+        "dpi-bar-xy.png": track_xy("bar"),
+        "dpi-bar-xy-ov.png": track_xy("fill"),
+        "dpi_row.png": dpi_row(False),
+        "dpi_row_cur.png": dpi_row(True),
+        "dpi_well.png": dpi_well(),
         "mouse_nr.png": mouse(False),
         "mouse_dn.png": mouse(True),
         "msg_nr.png": msg_nr(),

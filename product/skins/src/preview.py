@@ -147,15 +147,17 @@ def adv_page(c):
     x0, y0 = gen.PT_DPIBAR
     for i, v in enumerate(dpis):
         x, y = X + x0, Y + y0 + i * gen.DPIH
+        # the page lays each level's row under its controls, the current
+        # level's marked (stretched here; the page keeps the corners)
+        c.img("dpi_row_cur.png" if i == 2 else "dpi_row.png", x - 78, y - 8, 443, 35)
+        c.image("dpi_well.png", x - 35, y - 2, gen.DPI_WELL)
         c.image("check_dn.png", x - 64, y + 1, gen.CHECK)
         c.rect(x - 33, y, 18, 18, cols[i])
         place = int(9 + (315 - 18) * v / 12000.0)
         c.img("dpi-bar.png", x, y, *gen.DPIBAR)
         c.img("dpi-bar-ov.png", x, y, place + 1, gen.DPIBAR[1])
         c.image("slider1.png", x + place - 9, y, gen.DPI_THUMB)
-        c.text(str(v), x + 325, y + 10, "#FFFFFF" if i == 2 else TXT, 11.5, weight=700 if i == 2 else 400)
-        if i == 2:
-            c.image("dpi_dot.png", x + 366, y + 8, gen.DOT)
+        c.text(str(v), x + 325, y + 10, "#00BEFF" if i == 2 else TXT, 11.5, weight=700 if i == 2 else 400)
     ex, ey = X + gen.PT_DPIEFT[0], Y + gen.PT_DPIEFT[1]
     c.text("DPI light", ex - 15, ey + 10, TXT, 11.5, "end")
     button(c, "combo_nr.png", ex, ey, gen.COMBO, "", BTN_NR)
