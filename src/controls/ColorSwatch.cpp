@@ -4,7 +4,7 @@
 #include "framework/Handles.h"
 #include "settings/Log.h"
 
-#include <commdlg.h>
+#include "controls/CommonDialogs.h"
 #include <windowsx.h>
 
 using settings::WriteLog;
@@ -47,8 +47,8 @@ std::optional<COLORREF> PickColour(HWND owner, COLORREF initial) {
     cc.rgbResult = initial & 0xFFFFFF;
     cc.lpCustColors = g_customColours;
     cc.Flags = CC_FULLOPEN | CC_RGBINIT;
-    if (!::ChooseColorW(&cc)) {
-        const DWORD err = ::CommDlgExtendedError();
+    if (!ColourDialog(cc)) {
+        const DWORD err = CommonDialogError();
         if (err != 0)
             WriteLog("PickColour: ChooseColorW err=0x%lx", static_cast<unsigned long>(err));
         return std::nullopt;

@@ -1,6 +1,6 @@
 #include "controls/FileDialog.h"
 
-#include <commdlg.h>
+#include "controls/CommonDialogs.h"
 
 bool AskFilePath(HWND owner, wchar_t* path, bool save, const wchar_t* filter,
                  const wchar_t* defaultExt) {
@@ -14,5 +14,5 @@ bool AskFilePath(HWND owner, wchar_t* path, bool save, const wchar_t* filter,
     // The program's own folder stays its current folder whatever is chosen.
     ofn.Flags = OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_EXPLORER | OFN_NOCHANGEDIR |
                 (save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
-    return save ? ::GetSaveFileNameW(&ofn) != FALSE : ::GetOpenFileNameW(&ofn) != FALSE;
+    return (save ? SaveFileDialog(ofn) : OpenFileDialog(ofn)) != FALSE;
 }
