@@ -111,7 +111,10 @@ BOOL CTarvelDlg::OnInitDialog() {
     fw::StartupStep("macro library");
     InitProfiles();
     fw::StartupStep("profiles");
-    if (g_opt.TrayIcon == 1 || g_opt.TrayIcon == 3) {
+    // Showing the window (OnConfig) brings the pages in line with the sensor
+    // and the saved profile, and a shown start adds its tray icon after the
+    // first paint; a start that stays in the tray does both here.
+    if ((g_opt.TrayIcon == 1 || g_opt.TrayIcon == 3) && !m_bShow) {
         SyncUiToSensor();
         AddTrayIcon();
         fw::StartupStep("tray icon");
@@ -131,7 +134,27 @@ BOOL CTarvelDlg::OnInitDialog() {
     // A start in the tray paints nothing; its timeline ends here.
     if (!m_bShow)
         fw::EndStartupTimeline("start-up done, window hidden");
+    ::PostMessageW(m_hwnd, WM_STARTUP_REST, 0, 0);
     return TRUE;
+}
+
+void CTarvelDlg::FinishStartup() {
+    if (m_bClosing)
+        return;
+    // What waits to be painted (the window and its first page) is painted
+    // before the rest, so the user sees the window as soon as it can be.
+    ::RedrawWindow(m_hwnd, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    if (!m_nid.hWnd && (g_opt.TrayIcon == 1 || g_opt.TrayIcon == 3)) {
+        AddTrayIcon();
+        fw::StartupStep("tray icon");
+    }
+    {
+        // The pages share many images: each file is decoded once for them.
+        fw::DecodedImageCache decodedOnce;
+        for (PageRow& row : m_pages)
+            BuildPage(row);
+    }
+    fw::EndStartupWork("start-up done");
 }
 
 bool CTarvelDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
@@ -171,6 +194,10 @@ bool CTarvelDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& resu
         return true;
     case WM_LINK_CHECK:
         RunLinkChecks();
+        result = 0;
+        return true;
+    case WM_STARTUP_REST:
+        FinishStartup();
         result = 0;
         return true;
     case WM_TIMER:
@@ -219,8 +246,8 @@ bool CTarvelDlg::PreTranslateMessage(MSG& msg) {
     if (msg.message != WM_KEYDOWN && msg.message != WM_KEYUP && msg.message != WM_SYSKEYDOWN &&
         msg.message != WM_SYSKEYUP)
         return false;
-    for (PageRow& row : m_pages)
-        if (row.page && row.page->TakeKey(msg))
+    for (CSkinPage* page : BuiltPages())
+        if (page->TakeKey(msg))
             return true;
     switch (msg.wParam) {
     case VK_RETURN:

@@ -32,6 +32,9 @@ class CNotifyDlg;
 constexpr UINT WM_TRAYICON = 1132; // tray icon, and a second copy of the program
 // Posted to itself: the queued link checks are due (DevicePresence.cpp).
 constexpr UINT WM_LINK_CHECK = WM_APP + 0x41;
+// Posted to itself at the end of start-up: the work the window's first paint
+// does not wait for (the tray icon, the pages not shown yet).
+constexpr UINT WM_STARTUP_REST = WM_APP + 0x42;
 
 // One page of the main window: the text key of its navigation button's
 // caption, which of the navigation rectangles rcNaviBtn1..4 (slot 0..3) its
@@ -42,6 +45,8 @@ struct PageRow {
     bool (*offered)() = nullptr; // null: always
     std::unique_ptr<CSkinPage> page;
     std::unique_ptr<CPngBtn> navi;
+    // Its window was made (or tried): only then does the page take part.
+    bool built = false;
 };
 // The pages in the order the main window drives them (creates, refreshes,
 // lets store, destroys); ShowPage(n) shows row n - 1.
@@ -108,6 +113,14 @@ private:
     bool PagesConfirmLeave();
     // Hands a device event (or a DPI level the program chose) to every page.
     void RoutePageEvent(int kind, int value);
+    // The pages whose windows have been made, in table order.
+    std::vector<CSkinPage*> BuiltPages() const;
+    // Makes the page's window (once) and shows it the current profile and
+    // the mouse's DPI level, which the pages made before it were shown as
+    // start-up went on.
+    void BuildPage(PageRow& row);
+    // After the first paint: the tray icon, then the pages not shown yet.
+    void FinishStartup();
     void OnApply();
     void OnRestore();
     void OnProfileButton(int index);
