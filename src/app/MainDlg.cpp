@@ -47,8 +47,8 @@ CTarvelDlg::~CTarvelDlg() {
 BOOL CTarvelDlg::OnInitDialog() {
     fw::StartupStep("main window created");
     // The frame, the pages and their controls load the same images many
-    // times over; each file is decoded once while the window is built.
-    fw::DecodedImageCache decodedOnce;
+    // times over; each file is decoded once until start-up's work is done.
+    m_startupImages = std::make_unique<fw::DecodedImageCache>();
     m_poster.SetWindow(m_hwnd);
     InstallMessageBoxSink(m_hwnd);
 
@@ -134,27 +134,26 @@ BOOL CTarvelDlg::OnInitDialog() {
     // A start in the tray paints nothing; its timeline ends here.
     if (!m_bShow)
         fw::EndStartupTimeline("start-up done, window hidden");
-    ::PostMessageW(m_hwnd, WM_STARTUP_REST, 0, 0);
+    ::SetTimer(m_hwnd, kStartupRestTimer, 0, nullptr);
     return TRUE;
 }
 
-void CTarvelDlg::FinishStartup() {
+bool CTarvelDlg::StartupRestStep() {
     if (m_bClosing)
-        return;
-    // What waits to be painted (the window and its first page) is painted
-    // before the rest, so the user sees the window as soon as it can be.
-    ::RedrawWindow(m_hwnd, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+        return false;
     if (!m_nid.hWnd && (g_opt.TrayIcon == 1 || g_opt.TrayIcon == 3)) {
         AddTrayIcon();
         fw::StartupStep("tray icon");
+        return true;
     }
-    {
-        // The pages share many images: each file is decoded once for them.
-        fw::DecodedImageCache decodedOnce;
-        for (PageRow& row : m_pages)
+    for (PageRow& row : m_pages) {
+        if (!row.built) {
             BuildPage(row);
+            return true;
+        }
     }
-    fw::EndStartupWork("start-up done");
+    m_startupImages.reset();
+    return false;
 }
 
 bool CTarvelDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
@@ -196,14 +195,17 @@ bool CTarvelDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& resu
         RunLinkChecks();
         result = 0;
         return true;
-    case WM_STARTUP_REST:
-        FinishStartup();
-        result = 0;
-        return true;
     case WM_TIMER:
-        if (wParam != kHidWaitTimer)
+        if (wParam == kStartupRestTimer) {
+            if (!StartupRestStep()) {
+                ::KillTimer(m_hwnd, kStartupRestTimer);
+                fw::EndStartupWork("start-up done");
+            }
+        } else if (wParam == kHidWaitTimer) {
+            OnHidWaitOver();
+        } else {
             return fw::SkinDialog::OnMessage(msg, wParam, lParam, result);
-        OnHidWaitOver();
+        }
         result = 0;
         return true;
     case WM_CORE_MESSAGE:
@@ -375,8 +377,10 @@ bool CTarvelDlg::DestroyWindow() {
         m_hHidNotify = nullptr;
     }
     ::KillTimer(m_hwnd, kHidWaitTimer);
+    ::KillTimer(m_hwnd, kStartupRestTimer);
     for (PageRow& row : m_pages)
         row.page.reset();
+    m_startupImages.reset();
     m_imgHover.reset();
     m_imgMain.reset();
     InstallMessageBoxSink(nullptr);

@@ -32,9 +32,6 @@ class CNotifyDlg;
 constexpr UINT WM_TRAYICON = 1132; // tray icon, and a second copy of the program
 // Posted to itself: the queued link checks are due (DevicePresence.cpp).
 constexpr UINT WM_LINK_CHECK = WM_APP + 0x41;
-// Posted to itself at the end of start-up: the work the window's first paint
-// does not wait for (the tray icon, the pages not shown yet).
-constexpr UINT WM_STARTUP_REST = WM_APP + 0x42;
 
 // One page of the main window: the text key of its navigation button's
 // caption, which of the navigation rectangles rcNaviBtn1..4 (slot 0..3) its
@@ -119,8 +116,10 @@ private:
     // the mouse's DPI level, which the pages made before it were shown as
     // start-up went on.
     void BuildPage(PageRow& row);
-    // After the first paint: the tray icon, then the pages not shown yet.
-    void FinishStartup();
+    // One step of the start-up work the first paint does not wait for (the
+    // tray icon, then each page not shown yet), while nothing else is due;
+    // false when none was left.
+    bool StartupRestStep();
     void OnApply();
     void OnRestore();
     void OnProfileButton(int index);
@@ -158,6 +157,10 @@ private:
         uint32_t pair; // LinkLost: the pair it is about
     };
     static constexpr UINT_PTR kHidWaitTimer = 0x4C1D;
+    // Runs StartupRestStep: a timer's turn comes once the window has nothing
+    // else to do, so the first paint, the user's input and the device's
+    // notices all go first.
+    static constexpr UINT_PTR kStartupRestTimer = 0x57A7;
     void QueueLinkCheck(device::LinkTrigger trigger, uint32_t pair = 0);
     void RunLinkChecks();
     void RunLinkCheck(const LinkCheck& check);
@@ -194,6 +197,9 @@ private:
     };
     std::list<CfgReader> m_cfgReaders; // nodes stay put: a reader sets its own `done`
 
+    // Each skin file decoded once for all who load it, until start-up's work
+    // is done.
+    std::unique_ptr<fw::DecodedImageCache> m_startupImages;
     fw::Image m_imgMain;  // main_nr.png
     fw::Image m_imgHover; // main_ov.png while the frame is built (empty: use main_nr.png)
     fw::Font m_font;      // only when there is no application font

@@ -235,7 +235,7 @@ bool CTarvelDlg::BuildSkinFrame() {
     m_imgHover.reset();
 
     // The page shown first is made with the frame; the others once the
-    // window has been painted (FinishStartup), or when one is asked for.
+    // window has been painted (StartupRestStep), or when one is asked for.
     ShowPage(1);
     return true;
 }
