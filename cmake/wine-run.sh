@@ -33,7 +33,9 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 
 # One virtual display per build folder, shared by every test that runs in it.
+virtual_display=""
 if [ -z "${DISPLAY:-}" ]; then
+  virtual_display=1
   exec 8>"$build/.xvfb.lock"
   flock 8
   num=""
@@ -68,6 +70,21 @@ for desktop in "$WINEPREFIX"/drive_c/users/*/Desktop; do
   if [ -L "$desktop" ]; then rm -f "$desktop" && mkdir -p "$desktop"; fi
 done
 flock -u 9
+
+# On the virtual display no window manager runs, and Wine waits two seconds
+# whenever a managed window hides, for the manager's word that never comes:
+# most of a window test's time went on those waits. The prefix's windows are
+# left unmanaged there, and managed again on a real display.
+window_management() {
+  local mark=$WINEPREFIX/.tarvel-unmanaged key='HKCU\Software\Wine\X11 Driver'
+  if [ -n "$virtual_display" ] && [ ! -f "$mark" ]; then
+    "$wine" reg add "$key" /v Managed /d N /f </dev/null >/dev/null 2>&1 8>&- 9>&- && touch "$mark"
+  elif [ -z "$virtual_display" ] && [ -f "$mark" ]; then
+    "$wine" reg delete "$key" /v Managed /f </dev/null >/dev/null 2>&1 8>&- 9>&- && rm -f "$mark"
+  fi
+  return 0
+}
+
 if [ -n "$start_server" ]; then
   # One server (and Wine's own service processes) for a whole test run: a
   # server that exits on its idle timeout just as the next test connects
@@ -75,7 +92,21 @@ if [ -n "$start_server" ]; then
   # here with no output attached, so no test's output pipe is held open by it.
   "$wineserver" -p </dev/null >/dev/null 2>&1 8>&- 9>&- || true
   "$wine" cmd /c exit </dev/null >/dev/null 2>&1 8>&- 9>&- || true
+  window_management
+  # Wine's desktop process keeps the error output of the program that
+  # started it open until it ends, a moment after its last program: CTest
+  # then waited on that test until the desktop closed. It is started here,
+  # holding nothing, and kept up for the run.
+  holder=$build/tools/wmsg/wmsg.exe
+  holder_pid=$WINEPREFIX/.tarvel-desktop.pid
+  if [ -f "$holder" ] && ! { [ -f "$holder_pid" ] && kill -0 "$(cat "$holder_pid")" 2>/dev/null; }; then
+    setsid "$wine" "$holder" hold </dev/null >/dev/null 2>&1 8>&- 9>&- &
+    echo $! >"$holder_pid"
+    # Returns once the desktop is up, so no test starts it.
+    "$wine" "$holder" gone "desktop check" 0 </dev/null >/dev/null 2>&1 8>&- 9>&- || true
+  fi
   exit 0
 fi
 
+window_management
 exec "$wine" "$exe" "$@"

@@ -43,9 +43,18 @@ title=Tarvel
 shot=$build/run-screenshot.png
 exit_command=(0x111 0x6001 0) # WM_COMMAND, the tray menu's Exit
 
+# A test run of this build folder (wine-run.sh --start-server) keeps its Wine
+# server and virtual display up until it ends them: the script then shares
+# them and leaves them running. Waiting for that server to end would never
+# return.
+desktop_pid=$WINEPREFIX/.tarvel-desktop.pid
+shared=""
+[ -f "$desktop_pid" ] && kill -0 "$(cat "$desktop_pid")" 2>/dev/null && shared=1
+
 "$wine_run" "$stage/Tarvel.exe" &
 program=$!
 cleanup() {
+  [ -z "$shared" ] || return 0
   /usr/lib/wine/wineserver -k 2>/dev/null || true
   if [ -f "$build/.xvfb.pid" ]; then
     kill "$(cat "$build/.xvfb.pid")" 2>/dev/null || true
@@ -77,5 +86,7 @@ done
 "$wine_run" "$wmsg" post "$title" "${exit_command[@]}"
 "$wine_run" "$wmsg" gone "$title" 20 || echo "run: the program did not end in time" >&2
 wait "$program" || true
-/usr/lib/wine/wineserver -w || true
+# Wine's own processes end a moment after the program; a server kept up by
+# hand (wineserver -p) would not end at all, so the wait is bounded.
+[ -n "$shared" ] || timeout 20 /usr/lib/wine/wineserver -w || true
 echo "run: ended"

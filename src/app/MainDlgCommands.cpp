@@ -6,6 +6,7 @@
 #include "app/MainDlg.h"
 #include "app/PopupMenu.h"
 #include "app/resource.h"
+#include "controls/FileDialog.h"
 #include "model/SensorCatalogue.h"
 #include "pages/AboutDlg.h"
 #include "pages/MsgDlg.h"
@@ -397,16 +398,7 @@ namespace {
 // The file dialog for a profile file (.hvk); `path` (MAX_PATH) holds the
 // proposed name and receives the choice.
 bool AskProfilePath(HWND owner, wchar_t* path, bool save) {
-    OPENFILENAMEW ofn{};
-    ofn.lStructSize = sizeof ofn;
-    ofn.hwndOwner = owner;
-    ofn.lpstrFilter = kProfileFilter;
-    ofn.lpstrFile = path;
-    ofn.nMaxFile = MAX_PATH;
-    ofn.lpstrDefExt = L"hvk";
-    ofn.Flags = OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_EXPLORER |
-                (save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
-    return save ? ::GetSaveFileNameW(&ofn) != FALSE : ::GetOpenFileNameW(&ofn) != FALSE;
+    return AskFilePath(owner, path, save, kProfileFilter, L"hvk");
 }
 } // namespace
 

@@ -32,66 +32,10 @@ void DrawImageFaded(Gdiplus::Graphics& g, Gdiplus::Bitmap* image, const Gdiplus:
 
 // ------------------------------------------------------------ CSliderWindow --
 
-CSliderWindow::~CSliderWindow() {
-    if (m_hwnd) {
-        HWND hwnd = m_hwnd;
-        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-        m_hwnd = nullptr;
-        ::DestroyWindow(hwnd);
-    }
-}
-
-bool CSliderWindow::RegisterClassOnce() {
-    static const bool registered = [] {
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = WndProc;
-        wc.hInstance = ::GetModuleHandleW(nullptr);
-        wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-        wc.lpszClassName = kClassName;
-        if (!::RegisterClassW(&wc) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
-            settings::WriteLog("RegisterClass slider failed, error %lu", ::GetLastError());
-            return false;
-        }
-        return true;
-    }();
-    return registered;
-}
-
 bool CSliderWindow::CreateChild(HWND parent, const RECT& rect, UINT id, bool visible) {
-    if (m_hwnd || !RegisterClassOnce())
-        return false;
-    const DWORD style = WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | (visible ? WS_VISIBLE : 0);
-    HWND hwnd =
-        ::CreateWindowExW(0, kClassName, L"", style, rect.left, rect.top, rect.right - rect.left,
-                          rect.bottom - rect.top, parent, reinterpret_cast<HMENU>(UINT_PTR(id)),
-                          ::GetModuleHandleW(nullptr), this);
-    if (!hwnd) {
-        settings::WriteLog("CreateWindow slider failed, error %lu", ::GetLastError());
-        return false;
-    }
-    return true;
-}
-
-LRESULT CSliderWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
-    return ::DefWindowProcW(m_hwnd, msg, wParam, lParam);
-}
-
-LRESULT CALLBACK CSliderWindow::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_NCCREATE) {
-        auto* self =
-            static_cast<CSliderWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        self->m_hwnd = hwnd;
-        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<CSliderWindow*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (!self || self->m_hwnd != hwnd)
-        return ::DefWindowProcW(hwnd, msg, wParam, lParam);
-    if (msg == WM_NCDESTROY) {
-        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-        self->m_hwnd = nullptr;
-        return ::DefWindowProcW(hwnd, msg, wParam, lParam);
-    }
-    return self->OnMessage(msg, wParam, lParam);
+    return CChildWindow::CreateChild(kClassName, 0, parent, rect, id,
+                                     WS_CLIPCHILDREN | WS_CLIPSIBLINGS |
+                                         (visible ? WS_VISIBLE : 0));
 }
 
 // ----------------------------------------------------------- CSliderBarBase --

@@ -4,6 +4,7 @@
 // windows that draw the bar under them and follow the mouse while captured.
 // The arithmetic lives in SliderPositions (SliderScale.h).
 
+#include "controls/ChildWindow.h"
 #include "controls/PressCapture.h"
 #include "controls/SliderScale.h"
 #include "framework/GdiPlus.h"
@@ -11,24 +12,10 @@
 #include <optional>
 #include <vector>
 
-// A child window bound to its C++ object at WM_NCCREATE; the object
-// destroys the window with itself.
-class CSliderWindow {
-public:
-    CSliderWindow() = default;
-    virtual ~CSliderWindow();
-    CSliderWindow(const CSliderWindow&) = delete;
-    CSliderWindow& operator=(const CSliderWindow&) = delete;
-    HWND Hwnd() const { return m_hwnd; }
-
+// The window class of the slider bars and thumbs.
+class CSliderWindow : public CChildWindow {
 protected:
     bool CreateChild(HWND parent, const RECT& rect, UINT id, bool visible);
-    virtual LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam);
-    HWND m_hwnd = nullptr;
-
-private:
-    static bool RegisterClassOnce();
-    static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 };
 
 class CSliderBarBase : public CSliderWindow {

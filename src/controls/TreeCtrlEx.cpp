@@ -47,49 +47,15 @@ fw::Image LoadPictureUnlocked(const std::wstring& path) {
 
 } // namespace
 
-CTreeCtrlEx::~CTreeCtrlEx() {
-    if (m_hwnd) {
-        HWND hwnd = m_hwnd;
-        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-        m_hwnd = nullptr;
-        ::DestroyWindow(hwnd);
-    }
-}
-
-bool CTreeCtrlEx::RegisterClassOnce() {
-    static const bool registered = [] {
-        WNDCLASSW wc{};
-        wc.style = CS_DBLCLKS;
-        wc.lpfnWndProc = WndProc;
-        wc.hInstance = ::GetModuleHandleW(nullptr);
-        wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-        wc.lpszClassName = kClassName;
-        if (!::RegisterClassW(&wc) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
-            settings::WriteLog("RegisterClass tree failed, error %lu", ::GetLastError());
-            return false;
-        }
-        return true;
-    }();
-    return registered;
-}
-
 bool CTreeCtrlEx::Create(const TreeCtrlArgs& args) {
-    if (m_hwnd || !RegisterClassOnce())
-        return false;
     m_args = args;
     const RECT& rc = args.rect;
     if (args.transparent && args.parentBkg)
         m_bkgPiece =
             CropImage(args.parentBkg, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top);
-    HWND hwnd = ::CreateWindowExW(0, kClassName, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS,
-                                  rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top,
-                                  args.parent, reinterpret_cast<HMENU>(UINT_PTR(args.id)),
-                                  ::GetModuleHandleW(nullptr), this);
-    if (!hwnd) {
-        settings::WriteLog("CreateWindow tree %u failed, error %lu", args.id, ::GetLastError());
-        return false;
-    }
-    return true;
+    // CS_DBLCLKS: a double click is a message of its own.
+    return CreateChild(kClassName, CS_DBLCLKS, args.parent, rc, args.id,
+                       WS_VISIBLE | WS_CLIPSIBLINGS);
 }
 
 int CTreeCtrlEx::AddIcon(fw::Image icon) {
@@ -506,22 +472,4 @@ LRESULT CTreeCtrlEx::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     default:
         return ::DefWindowProcW(m_hwnd, msg, wParam, lParam);
     }
-}
-
-LRESULT CALLBACK CTreeCtrlEx::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_NCCREATE) {
-        auto* self =
-            static_cast<CTreeCtrlEx*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        self->m_hwnd = hwnd;
-        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<CTreeCtrlEx*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (!self || self->m_hwnd != hwnd)
-        return ::DefWindowProcW(hwnd, msg, wParam, lParam);
-    if (msg == WM_NCDESTROY) {
-        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-        self->m_hwnd = nullptr;
-        return ::DefWindowProcW(hwnd, msg, wParam, lParam);
-    }
-    return self->OnMessage(msg, wParam, lParam);
 }

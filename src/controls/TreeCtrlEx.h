@@ -5,6 +5,7 @@
 // messages; it takes no keyboard input. As the macro library's tree it
 // implements MacroTree: folders (class 2) and macros (class 1, value = id).
 
+#include "controls/ChildWindow.h"
 #include "controls/TreeItems.h"
 #include "framework/GdiPlus.h"
 #include "framework/Handles.h"
@@ -38,17 +39,11 @@ struct TreeCtrlArgs {
     HFONT font = nullptr;                 // not owned
 };
 
-class CTreeCtrlEx : public MacroTree {
+class CTreeCtrlEx : public CChildWindow, public MacroTree {
 public:
     using Item = MacroTree::Item;
 
-    CTreeCtrlEx() = default;
-    ~CTreeCtrlEx() override;
-    CTreeCtrlEx(const CTreeCtrlEx&) = delete;
-    CTreeCtrlEx& operator=(const CTreeCtrlEx&) = delete;
-
     bool Create(const TreeCtrlArgs& args);
-    HWND Hwnd() const { return m_hwnd; }
     UINT Id() const { return m_args.id; }
 
     // Icons the items refer to by index; the control keeps them.
@@ -97,10 +92,10 @@ public:
     uint32_t ItemMacroId(Item item) const override;
     void DeleteItem(Item item) override;
 
+protected:
+    LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
 private:
-    static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-    static bool RegisterClassOnce();
-    LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     void OnPaint();
     void Draw(HDC dc, const RECT& client);
     void DrawRow(Gdiplus::Graphics& g, HDC dc, const TreeItems::Row& row, const RECT& rc);
@@ -116,7 +111,6 @@ private:
     int RowOf(Item item) const;
     static TreeItems::Item Node(Item item) { return static_cast<TreeItems::Item>(item); }
 
-    HWND m_hwnd = nullptr;
     TreeCtrlArgs m_args;
     TreeGeometry m_geo;
     TreeItems m_items;

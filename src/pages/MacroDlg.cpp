@@ -97,21 +97,8 @@ void CMacroDlg::MakeControls() {
     m_nIconPress = m_steps.AddIcon(ArrowIcon(true, RGB(0, 190, 255)));
     m_nIconRelease = m_steps.AddIcon(ArrowIcon(false, g_opt.LstBox_txt_clr_nr));
 
-    SkinButtonArgs record;
-    record.parent = m_hwnd;
-    record.btn = &m_btnRecord;
-    record.normal = L"recbtn_nr.png";
-    record.hover = L"recbtn_nr.png";
-    record.pressed = L"recbtn_dn.png";
-    const RECT rp = mac::RecordPlace();
-    record.left = rp.left;
-    record.top = rp.top;
-    record.parentBkg = m_imgPage.get();
-    record.bkgOrigin = {rp.left, rp.top};
-    record.toggle = true;
-    const std::wstring start = Txt(u"tc_macro_start");
-    record.caption = start.c_str();
-    if (NewSkinButton(record) == 1)
+    if (MakeButton(m_btnRecord, L"recbtn_nr.png", L"recbtn_nr.png", L"recbtn_dn.png",
+                   mac::RecordPlace(), Txt(u"tc_macro_start"), true))
         // The recording look is red: its caption white, not the accent.
         m_btnRecord.SetTextColours(g_opt.Btn_txt_clr_nr, g_opt.Btn_txt_clr_ov, RGB(255, 255, 255));
 
@@ -134,65 +121,46 @@ void CMacroDlg::MakeControls() {
         WriteLog("CMacroDlg: the repeat count field was not created");
     }
 
-    SkinButtonArgs save;
-    save.parent = m_hwnd;
-    save.btn = &m_btnSave;
-    save.normal = L"btn_nr.png";
-    save.hover = L"btn_ov.png";
-    save.pressed = L"btn_ov.png";
-    const RECT sp = mac::SavePlace();
-    const RECT saveSize{0, 0, mac::kSaveW, mac::kSaveH};
-    save.size = &saveSize;
-    save.left = sp.left;
-    save.top = sp.top;
-    save.parentBkg = m_imgPage.get();
-    save.bkgOrigin = {sp.left, sp.top};
-    const std::wstring saveText = Txt(u"tc_macro_msg6");
-    save.caption = saveText.c_str();
-    NewSkinButton(save);
+    MakeButton(m_btnSave, L"btn_nr.png", L"btn_ov.png", L"btn_ov.png", mac::SavePlace(),
+               Txt(u"tc_macro_msg6"), false);
     SetSaveVisible(false);
 
     if (g_opt.MacOperBtn != 0) {
         const char16_t* opTexts[5] = {u"tc_macro_msg5", u"tc_macro_msg10", u"tc_macro_loop",
                                       u"tc_macro_msg7", u"tc_macro_msg10"};
         for (int i = 0; i < 5; ++i) {
-            SkinButtonArgs op;
-            op.parent = m_hwnd;
             m_btnOp[i].SetId(kIdOp[i]);
-            op.btn = &m_btnOp[i];
-            op.normal = L"macbtn_nr.png";
-            op.hover = L"macbtn_ov.png";
-            op.pressed = L"macbtn_ov.png";
-            const RECT place = mac::OpPlace(i);
-            op.left = place.left;
-            op.top = place.top;
-            op.parentBkg = m_imgPage.get();
-            op.bkgOrigin = {place.left, place.top};
-            const std::wstring caption = Txt(opTexts[i]);
-            op.caption = caption.c_str();
-            NewSkinButton(op);
+            MakeButton(m_btnOp[i], L"macbtn_nr.png", L"macbtn_ov.png", L"macbtn_ov.png",
+                       mac::OpPlace(i), Txt(opTexts[i]), false);
         }
     }
 }
 
-void CMacroDlg::MakeToggle(CPngBtn& btn, UINT id, const wchar_t* normal, const wchar_t* checked,
-                           const RECT& place, const std::wstring& label) {
-    btn.SetId(id);
+bool CMacroDlg::MakeButton(CPngBtn& btn, const wchar_t* normal, const wchar_t* hover,
+                           const wchar_t* pressed, const RECT& place, const std::wstring& caption,
+                           bool toggle) {
     SkinButtonArgs args;
     args.parent = m_hwnd;
     args.btn = &btn;
     args.normal = normal;
-    args.hover = normal;
-    args.pressed = checked;
-    // The label is part of the button: a click on it toggles too.
+    args.hover = hover;
+    args.pressed = pressed;
     const RECT size{0, 0, place.right - place.left, place.bottom - place.top};
     args.size = &size;
     args.left = place.left;
     args.top = place.top;
     args.parentBkg = m_imgPage.get();
     args.bkgOrigin = {place.left, place.top};
-    args.toggle = true;
-    if (NewSkinButton(args) != 1)
+    args.toggle = toggle;
+    args.caption = caption.c_str();
+    return NewSkinButton(args) == 1;
+}
+
+void CMacroDlg::MakeToggle(CPngBtn& btn, UINT id, const wchar_t* normal, const wchar_t* checked,
+                           const RECT& place, const std::wstring& label) {
+    btn.SetId(id);
+    // The label is part of the button: a click on it toggles too.
+    if (!MakeButton(btn, normal, normal, checked, place, std::wstring(), true))
         return;
     btn.SetText(label, mac::kLabelOffset);
     btn.SetTextColours(g_opt.Txt_clr, g_opt.Txt_clr, g_opt.Txt_clr);

@@ -69,6 +69,9 @@ protected:
 private:
     // ---- controls and showing (MacroDlg.cpp)
     void MakeControls();
+    bool MakeButton(CPngBtn& btn, const wchar_t* normal, const wchar_t* hover,
+                    const wchar_t* pressed, const RECT& place, const std::wstring& caption,
+                    bool toggle);
     void MakeToggle(CPngBtn& btn, UINT id, const wchar_t* normal, const wchar_t* checked,
                     const RECT& place, const std::wstring& label);
     HWND Owner() const;

@@ -3,6 +3,7 @@
 
 #include "pages/MacroDlg.h"
 
+#include "controls/FileDialog.h"
 #include "controls/MenuLibrary.h"
 #include "controls/SkinAssets.h"
 #include "pages/MacroLibraryTree.h"
@@ -14,9 +15,8 @@
 #include "store/MacroList.h"
 #include "store/MacroStore.h"
 
-#include <commdlg.h>
-
 #include <cstdio>
+#include <cwchar>
 #include <filesystem>
 #include <set>
 #include <vector>
@@ -83,17 +83,8 @@ bool HasChildNamed(const CTreeCtrlEx& tree, MacroTree::Item parent, const std::u
 std::wstring AskMacroFile(HWND owner, bool save, const std::wstring& proposed) {
     wchar_t path[MAX_PATH] = {};
     std::wcsncpy(path, proposed.c_str(), MAX_PATH - 1);
-    OPENFILENAMEW ofn{};
-    ofn.lStructSize = sizeof ofn;
-    ofn.hwndOwner = owner;
-    ofn.lpstrFilter = kMacroFilter;
-    ofn.lpstrFile = path;
-    ofn.nMaxFile = MAX_PATH;
-    ofn.lpstrDefExt = L"mck";
-    ofn.Flags = OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR |
-                (save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
-    const BOOL ok = save ? ::GetSaveFileNameW(&ofn) : ::GetOpenFileNameW(&ofn);
-    return ok ? std::wstring(path) : std::wstring();
+    return AskFilePath(owner, path, save, kMacroFilter, L"mck") ? std::wstring(path)
+                                                                : std::wstring();
 }
 
 } // namespace

@@ -83,46 +83,56 @@ void LoadProfileImage(std::string_view bytes) {
     }
 }
 
+// The user hears of a failed save only after the save lock is let go: on the window thread the
+// message runs a modal loop, and neither the apply worker's saves nor a save from within that loop
+// may wait for the user to answer it.
 bool SaveProfiles() {
-    const std::lock_guard saving(g_saveMutex);
-    std::string bytes(kProfileStoreBytes, '\0');
-    int copied = 0;
+    bool ok = true;
     {
-        auto lock = g_ProfileList.Lock();
-        for (auto* n = g_ProfileList.Head(); n && copied < kProfileCount; n = n->pNext) {
-            if (n->pData->dwProfileID == 0)
-                continue;
-            std::memcpy(bytes.data() + copied * sizeof(ProfileRecord), n->pData,
-                        sizeof(ProfileRecord));
-            ++copied;
+        const std::lock_guard saving(g_saveMutex);
+        std::string bytes(kProfileStoreBytes, '\0');
+        int copied = 0;
+        {
+            auto lock = g_ProfileList.Lock();
+            for (auto* n = g_ProfileList.Head(); n && copied < kProfileCount; n = n->pNext) {
+                if (n->pData->dwProfileID == 0)
+                    continue;
+                std::memcpy(bytes.data() + copied * sizeof(ProfileRecord), n->pData,
+                            sizeof(ProfileRecord));
+                ++copied;
+            }
         }
+        if (copied == 0)
+            return true;
+        // Written beside the store and moved over it: a crash or a full disk
+        // leaves the previous store whole.
+        ok = platform::WriteWholeFile(g_szAppDataDir + kProFile, bytes);
+        if (!ok)
+            settings::WriteLog("Save pro: WriteFile err=%d", errno);
     }
-    if (copied == 0)
-        return true;
-    // Written beside the store and moved over it: a crash or a full disk
-    // leaves the previous store whole.
-    const bool ok = platform::WriteWholeFile(g_szAppDataDir + kProFile, bytes);
-    if (!ok)
-        settings::WriteLog("Save pro: WriteFile err=%d", errno);
     store::NoteSave(store::SaveTarget::ProfileStore, ok);
     return ok;
 }
 
+// A failure is told after the save lock is let go, as in SaveProfiles.
 bool SaveCurId() {
     const ProfileRecord* cur = g_pCurProfile.load();
     if (!cur)
         return true;
-    const std::lock_guard saving(g_saveMutex);
-    uint32_t id;
+    bool ok = true;
     {
-        auto lock = g_ProfileList.Lock();
-        id = cur->dwProfileID;
+        const std::lock_guard saving(g_saveMutex);
+        uint32_t id;
+        {
+            auto lock = g_ProfileList.Lock();
+            id = cur->dwProfileID;
+        }
+        std::string bytes(sizeof id, '\0');
+        std::memcpy(bytes.data(), &id, sizeof id);
+        ok = platform::WriteWholeFile(g_szAppDataDir + kCurIdFile, bytes);
+        if (!ok)
+            settings::WriteLog("Save curid: WriteFile err=%d", errno);
     }
-    std::string bytes(sizeof id, '\0');
-    std::memcpy(bytes.data(), &id, sizeof id);
-    const bool ok = platform::WriteWholeFile(g_szAppDataDir + kCurIdFile, bytes);
-    if (!ok)
-        settings::WriteLog("Save curid: WriteFile err=%d", errno);
     store::NoteSave(store::SaveTarget::CurrentId, ok);
     return ok;
 }

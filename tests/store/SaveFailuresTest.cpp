@@ -3,10 +3,14 @@
 #include "store/SaveFailures.h"
 
 #include "model/CoreFixture.h"
+#include "platform/MessageBox.h"
 #include "store/AppDataDir.h"
 #include "store/MacroStore.h"
 
+#include <chrono>
 #include <filesystem>
+#include <future>
+#include <thread>
 
 namespace {
 
@@ -121,6 +125,26 @@ TEST_F(SaveNoticeTest, TellsTheUserOnceAndAgainAfterRecovery) {
     Block("pro.dct");
     SaveStore();
     EXPECT_EQ(messages.Texts().size(), 3u) << "a new failure after saves worked again";
+}
+
+// On the window thread the message is a modal dialog: while it waits for the
+// user, the apply worker's saves go on (the worker once stopped until the
+// message was answered, and every later Apply with it).
+TEST_F(SaveNoticeTest, SavesGoOnWhileTheUserReadsTheMessage) {
+    Block("pro.dct");
+    std::promise<bool> saved;
+    std::thread worker;
+    bool savedWhileShown = false;
+    platform::SetMessageBoxSink([&](const std::u16string&, const std::u16string&) {
+        worker = std::thread([&saved] { saved.set_value(SaveCurId()); });
+        auto result = saved.get_future();
+        savedWhileShown =
+            result.wait_for(std::chrono::seconds(10)) == std::future_status::ready && result.get();
+    });
+    EXPECT_FALSE(SaveProfiles());
+    platform::SetMessageBoxSink(nullptr);
+    worker.join();
+    EXPECT_TRUE(savedWhileShown);
 }
 
 TEST_F(SaveNoticeTest, OffUntilTheProgramTurnsThemOn) {

@@ -5,6 +5,13 @@
 //   wmsg wait <title> [seconds]          0 once a visible window has the title
 //   wmsg gone <title> [seconds]          0 once no window has the title
 //   wmsg post <title> <msg> [wParam] [lParam]
+//   wmsg hold                            keeps Wine's desktop up until ended
+//
+// Wine starts its desktop process for the first program that needs it and
+// ends it a moment after the last one has gone; the desktop keeps that
+// program's error output open all the while. The test runner starts `hold`
+// (output going nowhere) before any test, so the desktop stays up for the
+// whole run and holds no test's output.
 //
 // Numbers are decimal or 0x-prefixed hexadecimal. Exit code 0 on success, 1
 // when the window was not found (in time), 2 on bad arguments.
@@ -19,7 +26,7 @@ namespace {
 
 int Usage() {
     std::fputs("usage: wmsg wait|gone <title> [seconds] | wmsg post <title> <msg> [wParam] "
-               "[lParam]\n",
+               "[lParam] | wmsg hold\n",
                stderr);
     return 2;
 }
@@ -36,6 +43,11 @@ HWND VisibleWindow(const wchar_t* title) {
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
+    if (argc == 2 && std::wstring(argv[1]) == L"hold") {
+        ::GetDesktopWindow();
+        ::Sleep(INFINITE);
+        return 0;
+    }
     if (argc < 3)
         return Usage();
     const std::wstring command = argv[1];
