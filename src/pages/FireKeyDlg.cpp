@@ -3,7 +3,6 @@
 #include "controls/DialogTemplates.h"
 #include "controls/SkinAssets.h"
 #include "controls/SkinFactory.h"
-#include "controls/SkinWarning.h"
 #include "controls/SkinWindow.h"
 #include "pages/KeyRules.h"
 #include "pages/MsgDlg.h"
@@ -50,22 +49,12 @@ HWND CFirekeyDlg::MakeField(UINT id, const RECT& rc, const std::wstring& text) {
 }
 
 BOOL CFirekeyDlg::OnInitDialog() {
-    m_imgBkg = LoadSkinImage(L"msg_nr.png");
-    if (fw::Width(m_imgBkg) == 0) {
-        // Without its background the dialog cannot be seen: it ends as
-        // cancelled, and nothing is stored.
-        ReportMissingSkinToSystemBox(L"CFirekeyDlg", L"msg_nr.png");
-        CloseUnshown(IDCANCEL);
+    // Without its background the dialog ends as cancelled: nothing is stored.
+    if (!popup::SetUpFrame(*this, L"CFirekeyDlg", L"msg_nr.png", Txt(u"tc_fire"),
+                           {m_imgBkg, m_fontText, m_btnClose, m_btnOk, m_btnCancel}))
         return TRUE;
-    }
-    SkinWarningsToSystemBox ownImages;
-    popup::ShapeByImage(m_hwnd, *m_imgBkg);
-    ::SetWindowTextW(m_hwnd, Txt(u"tc_fire").c_str());
-    if (!g_fontApp)
-        m_fontText = MakeFont(14, FW_NORMAL);
     m_fontField = MakeFont(16, FW_BOLD);
     m_brField.Reset(::CreateSolidBrush(kFieldBack));
-    popup::MakeButtons(m_hwnd, m_imgBkg.get(), m_btnClose, m_btnOk, m_btnCancel, true);
 
     const keys::FireKeyFields fields = keys::FireKeyFieldsOf(m_current);
     m_hSpeed = MakeField(kIdSpeed, FieldRect(0), fields.speed);

@@ -3,7 +3,6 @@
 #include "controls/DialogTemplates.h"
 #include "controls/SkinAssets.h"
 #include "controls/SkinFactory.h"
-#include "controls/SkinWarning.h"
 #include "controls/SkinWindow.h"
 #include "pages/MacroLibraryTree.h"
 #include "pages/MsgDlg.h"
@@ -33,20 +32,10 @@ RECT CPickMacroDlg::TreeRect() const {
 }
 
 BOOL CPickMacroDlg::OnInitDialog() {
-    m_imgBkg = LoadSkinImage(L"msg2_nr.png");
-    if (fw::Width(m_imgBkg) == 0) {
-        // Without its background the dialog cannot be seen: it ends as
-        // cancelled, and no key changes.
-        ReportMissingSkinToSystemBox(L"CPickMacroDlg", L"msg2_nr.png");
-        CloseUnshown(IDCANCEL);
+    // Without its background the dialog ends as cancelled: no key changes.
+    if (!popup::SetUpFrame(*this, L"CPickMacroDlg", L"msg2_nr.png", Txt(u"tc_macro_list"),
+                           {m_imgBkg, m_fontText, m_btnClose, m_btnOk, m_btnCancel}))
         return TRUE;
-    }
-    SkinWarningsToSystemBox ownImages;
-    popup::ShapeByImage(m_hwnd, *m_imgBkg);
-    ::SetWindowTextW(m_hwnd, Txt(u"tc_macro_list").c_str());
-    if (!g_fontApp)
-        m_fontText = MakeFont(14, FW_NORMAL);
-    popup::MakeButtons(m_hwnd, m_imgBkg.get(), m_btnClose, m_btnOk, m_btnCancel, true);
 
     TreeCtrlArgs tree;
     tree.parent = m_hwnd;

@@ -3,6 +3,7 @@
 #include "controls/SkinAssets.h"
 #include "controls/SkinFactory.h"
 #include "controls/SkinRegion.h"
+#include "controls/SkinWarning.h"
 #include "controls/SkinWindow.h"
 #include "settings/Settings.h"
 
@@ -63,6 +64,25 @@ void MakeButtons(HWND dlg, Gdiplus::Bitmap* bkg, CPngBtn& close, CPngBtn& ok, CP
     }
     if (!withCancel && !no && cancel.Hwnd())
         ::ShowWindow(cancel.Hwnd(), SW_HIDE);
+}
+
+bool SetUpFrame(fw::Dialog& dlg, const wchar_t* who, const wchar_t* image,
+                const std::wstring& title, const FrameParts& parts) {
+    parts.bkg = LoadSkinImage(image);
+    if (fw::Width(parts.bkg) == 0) {
+        ReportMissingSkinToSystemBox(who, image);
+        dlg.CloseUnshown(IDCANCEL);
+        return false;
+    }
+    // Warnings through the skinned message dialog would open one over this
+    // dialog while it builds itself.
+    SkinWarningsToSystemBox ownImages;
+    ShapeByImage(dlg.Hwnd(), *parts.bkg);
+    ::SetWindowTextW(dlg.Hwnd(), title.c_str());
+    if (!g_fontApp)
+        parts.textFont = MakeFont(14, FW_NORMAL);
+    MakeButtons(dlg.Hwnd(), parts.bkg.get(), parts.close, parts.ok, parts.cancel, true);
+    return true;
 }
 
 void DrawTitle(HDC dc, const std::wstring& title, int width, HFONT font) {

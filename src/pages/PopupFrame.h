@@ -6,7 +6,9 @@
 // of it).
 
 #include "controls/PngBtn.h"
+#include "framework/Dialog.h"
 #include "framework/GdiPlus.h"
+#include "framework/Handles.h"
 
 #include <string>
 
@@ -24,6 +26,23 @@ void ShapeByImage(HWND dlg, Gdiplus::Bitmap& bkg);
 // from the left.
 void MakeButtons(HWND dlg, Gdiplus::Bitmap* bkg, CPngBtn& close, CPngBtn& ok, CPngBtn& cancel,
                  bool withCancel, CPngBtn* no = nullptr);
+
+// What a dialog on this frame builds first.
+struct FrameParts {
+    fw::Image& bkg;
+    fw::Font& textFont; // made only when the application has no font
+    CPngBtn& close;
+    CPngBtn& ok;
+    CPngBtn& cancel;
+};
+
+// Loads the background `image`, shapes the dialog by it, gives it `title`
+// and makes its text font and its close, OK and Cancel buttons (their missing
+// images warned about in the system's box). Without the background the dialog
+// cannot be seen: the file is reported in the system's box as `who`'s, the
+// dialog ends as cancelled before it is shown, and the answer is false.
+bool SetUpFrame(fw::Dialog& dlg, const wchar_t* who, const wchar_t* image,
+                const std::wstring& title, const FrameParts& parts);
 
 // The title at the top left of the title band.
 void DrawTitle(HDC dc, const std::wstring& title, int width, HFONT font);

@@ -33,7 +33,11 @@ std::wstring WinPathOf(const std::string& unix) {
     return out;
 }
 
+// The stage folder of this build, or the one TARVEL_E2E_STAGE_DIR names (a
+// Windows path): an older build's, for pictures of how it looked.
 fs::path StageDir() {
+    if (const wchar_t* other = ::_wgetenv(L"TARVEL_E2E_STAGE_DIR"); other && *other)
+        return fs::path(other);
     return fs::path(WinPathOf(TARVEL_STAGE_DIR));
 }
 fs::path BuildDir() {
@@ -352,8 +356,13 @@ std::wstring TarvelRun::WinPath(const std::string& name) const {
     return (m_dir / fs::path(name)).wstring();
 }
 
-bool Screenshot(const std::string& name) {
-    const int w = ::GetSystemMetrics(SM_CXSCREEN), h = ::GetSystemMetrics(SM_CYSCREEN);
+namespace {
+
+// Saves `area` of the screen as a PNG file.
+bool SaveScreenArea(const RECT& area, const fs::path& file) {
+    const int w = area.right - area.left, h = area.bottom - area.top;
+    if (w <= 0 || h <= 0)
+        return false;
     BITMAPINFO bi{};
     bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
     void* bits = nullptr;
@@ -361,7 +370,7 @@ bool Screenshot(const std::string& name) {
     HBITMAP dib = ::CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
     HDC mem = ::CreateCompatibleDC(screen);
     HGDIOBJ old = ::SelectObject(mem, dib);
-    const bool ok = ::BitBlt(mem, 0, 0, w, h, screen, 0, 0, SRCCOPY) != FALSE;
+    const bool ok = ::BitBlt(mem, 0, 0, w, h, screen, area.left, area.top, SRCCOPY) != FALSE;
     // Open popup menus are drawn again on top from the windows themselves:
     // reading them back from the screen under Wine gives the window below.
     for (HWND menu = nullptr;
@@ -370,7 +379,7 @@ bool Screenshot(const std::string& name) {
         if (!::IsWindowVisible(menu) || !::GetWindowRect(menu, &rc))
             continue;
         const int saved = ::SaveDC(mem);
-        ::SetViewportOrgEx(mem, rc.left, rc.top, nullptr);
+        ::SetViewportOrgEx(mem, rc.left - area.left, rc.top - area.top, nullptr);
         ::PrintWindow(menu, mem, 0);
         ::RestoreDC(mem, saved);
     }
@@ -380,11 +389,26 @@ bool Screenshot(const std::string& name) {
     bool saved = false;
     if (ok && bits) {
         Gdiplus::Bitmap image(w, h, w * 4, PixelFormat32bppRGB, static_cast<BYTE*>(bits));
-        const fs::path file = BuildDir() / L"shots" / fs::path(name + ".png");
         saved = fw::SavePng(image, file.wstring());
     }
     ::DeleteObject(dib);
     return saved;
+}
+
+} // namespace
+
+fs::path ShotsDir() {
+    return BuildDir() / L"shots";
+}
+
+bool Screenshot(const std::string& name) {
+    const RECT screen{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
+    return SaveScreenArea(screen, ShotsDir() / fs::path(name + ".png"));
+}
+
+bool SaveWindowShot(HWND window, const fs::path& file) {
+    RECT rc;
+    return window && ::GetWindowRect(window, &rc) && SaveScreenArea(rc, file);
 }
 
 ProfileRecord DecodeDevice(const std::vector<uint8_t>& image, const ProfileRecord& base) {

@@ -119,6 +119,10 @@ private:
 
 // Saves the whole virtual screen as shots/<name>.png in the build folder.
 bool Screenshot(const std::string& name);
+// Saves the part of the screen `window` covers as a PNG file.
+bool SaveWindowShot(HWND window, const std::filesystem::path& file);
+// The shots folder in the build folder.
+std::filesystem::path ShotsDir();
 
 // The profile the program would read from `image` (device memory from 0),
 // starting from `base`, with the settings of the stage folder.

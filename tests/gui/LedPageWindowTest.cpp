@@ -435,8 +435,9 @@ TEST_F(LedPageWindow, FieldsAndColourButtonsAreDrawnOnTheSkin) {
     EXPECT_NE(guitest::PixelAt(*picture, 1, 1), grey);
     EXPECT_NE(guitest::PixelAt(*picture, 28, 15), grey);
 
-    // The digits sit in the middle of the field's box.
+    // The digits sit in the middle of the field's box, across and down.
     HWND red = Item(CLedDlg::kIdRed), green = Item(CLedDlg::kIdGreen);
+    EXPECT_TRUE(::GetWindowLongW(red, GWL_STYLE) & ES_CENTER);
     RECT edit{};
     ::GetWindowRect(red, &edit);
     ::MapWindowPoints(nullptr, m_page.Hwnd(), reinterpret_cast<POINT*>(&edit), 2);

@@ -7,7 +7,9 @@
 #include "app/AppGlobals.h"
 #include "common/TestUtil.h"
 #include "pages/AboutDlg.h"
+#include "pages/FireKeyDlg.h"
 #include "pages/MsgDlg.h"
+#include "pages/PickMacroDlg.h"
 #include "pages/ProgressDlg.h"
 
 #include <gtest/gtest.h>
@@ -111,6 +113,14 @@ TEST(MissingSkin, ADialogThatCannotBeBuiltIsNeverShown) {
         {"message with its skin", {}, message, true},
         {"message without msg_nr.png", {"msg_nr.png"}, message, false},
         {"about without msg.png", {"msg.png"}, [] { return std::make_unique<CAboutDlg>(); }, false},
+        {"fire key without msg_nr.png",
+         {"msg_nr.png"},
+         [] { return std::make_unique<CFirekeyDlg>(); },
+         false},
+        {"macro picker without msg2_nr.png",
+         {"msg2_nr.png"},
+         [] { return std::make_unique<CPickMacroDlg>(); },
+         false},
         {"progress without its fill",
          {"progress_ov.png"},
          [] {
