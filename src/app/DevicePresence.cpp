@@ -266,11 +266,9 @@ void CTarvelDlg::ReopenTries(bool arrival) {
         if (cur && cur->nSensor != g_nCurSensor) {
             WriteLog("Init UI Layout for 0x%x", unsigned(g_nCurSensor));
             RebaseProfilesOnSensor(g_nCurSensor);
-            for (PageRow& row : m_pages) {
-                if (!row.page)
-                    continue;
-                row.page->ApplySensorLayout();
-                row.page->ShowCurrentProfile();
+            for (CSkinPage* page : BuiltPages()) {
+                page->ApplySensorLayout();
+                page->ShowCurrentProfile();
             }
         }
         uint8_t level[2] = {};

@@ -47,8 +47,8 @@ CTarvelDlg::~CTarvelDlg() {
 BOOL CTarvelDlg::OnInitDialog() {
     fw::StartupStep("main window created");
     // The frame, the pages and their controls load the same images many
-    // times over; each file is decoded once while the window is built.
-    fw::DecodedImageCache decodedOnce;
+    // times over; each file is decoded once until start-up's work is done.
+    m_startupImages = std::make_unique<fw::DecodedImageCache>();
     m_poster.SetWindow(m_hwnd);
     InstallMessageBoxSink(m_hwnd);
 
@@ -111,7 +111,10 @@ BOOL CTarvelDlg::OnInitDialog() {
     fw::StartupStep("macro library");
     InitProfiles();
     fw::StartupStep("profiles");
-    if (g_opt.TrayIcon == 1 || g_opt.TrayIcon == 3) {
+    // Showing the window (OnConfig) brings the pages in line with the sensor
+    // and the saved profile, and a shown start adds its tray icon after the
+    // first paint; a start that stays in the tray does both here.
+    if ((g_opt.TrayIcon == 1 || g_opt.TrayIcon == 3) && !m_bShow) {
         SyncUiToSensor();
         AddTrayIcon();
         fw::StartupStep("tray icon");
@@ -131,7 +134,26 @@ BOOL CTarvelDlg::OnInitDialog() {
     // A start in the tray paints nothing; its timeline ends here.
     if (!m_bShow)
         fw::EndStartupTimeline("start-up done, window hidden");
+    ::SetTimer(m_hwnd, kStartupRestTimer, 0, nullptr);
     return TRUE;
+}
+
+bool CTarvelDlg::StartupRestStep() {
+    if (m_bClosing)
+        return false;
+    if (!m_nid.hWnd && (g_opt.TrayIcon == 1 || g_opt.TrayIcon == 3)) {
+        AddTrayIcon();
+        fw::StartupStep("tray icon");
+        return true;
+    }
+    for (PageRow& row : m_pages) {
+        if (!row.built) {
+            BuildPage(row);
+            return true;
+        }
+    }
+    m_startupImages.reset();
+    return false;
 }
 
 bool CTarvelDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
@@ -174,9 +196,16 @@ bool CTarvelDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& resu
         result = 0;
         return true;
     case WM_TIMER:
-        if (wParam != kHidWaitTimer)
+        if (wParam == kStartupRestTimer) {
+            if (!StartupRestStep()) {
+                ::KillTimer(m_hwnd, kStartupRestTimer);
+                fw::EndStartupWork("start-up done");
+            }
+        } else if (wParam == kHidWaitTimer) {
+            OnHidWaitOver();
+        } else {
             return fw::SkinDialog::OnMessage(msg, wParam, lParam, result);
-        OnHidWaitOver();
+        }
         result = 0;
         return true;
     case WM_CORE_MESSAGE:
@@ -219,8 +248,8 @@ bool CTarvelDlg::PreTranslateMessage(MSG& msg) {
     if (msg.message != WM_KEYDOWN && msg.message != WM_KEYUP && msg.message != WM_SYSKEYDOWN &&
         msg.message != WM_SYSKEYUP)
         return false;
-    for (PageRow& row : m_pages)
-        if (row.page && row.page->TakeKey(msg))
+    for (CSkinPage* page : BuiltPages())
+        if (page->TakeKey(msg))
             return true;
     switch (msg.wParam) {
     case VK_RETURN:
@@ -348,8 +377,10 @@ bool CTarvelDlg::DestroyWindow() {
         m_hHidNotify = nullptr;
     }
     ::KillTimer(m_hwnd, kHidWaitTimer);
+    ::KillTimer(m_hwnd, kStartupRestTimer);
     for (PageRow& row : m_pages)
         row.page.reset();
+    m_startupImages.reset();
     m_imgHover.reset();
     m_imgMain.reset();
     InstallMessageBoxSink(nullptr);

@@ -42,6 +42,8 @@ struct PageRow {
     bool (*offered)() = nullptr; // null: always
     std::unique_ptr<CSkinPage> page;
     std::unique_ptr<CPngBtn> navi;
+    // Its window was made (or tried): only then does the page take part.
+    bool built = false;
 };
 // The pages in the order the main window drives them (creates, refreshes,
 // lets store, destroys); ShowPage(n) shows row n - 1.
@@ -108,6 +110,16 @@ private:
     bool PagesConfirmLeave();
     // Hands a device event (or a DPI level the program chose) to every page.
     void RoutePageEvent(int kind, int value);
+    // The pages whose windows have been made, in table order.
+    std::vector<CSkinPage*> BuiltPages() const;
+    // Makes the page's window (once) and shows it the current profile and
+    // the mouse's DPI level, which the pages made before it were shown as
+    // start-up went on.
+    void BuildPage(PageRow& row);
+    // One step of the start-up work the first paint does not wait for (the
+    // tray icon, then each page not shown yet), while nothing else is due;
+    // false when none was left.
+    bool StartupRestStep();
     void OnApply();
     void OnRestore();
     void OnProfileButton(int index);
@@ -145,6 +157,10 @@ private:
         uint32_t pair; // LinkLost: the pair it is about
     };
     static constexpr UINT_PTR kHidWaitTimer = 0x4C1D;
+    // Runs StartupRestStep: a timer's turn comes once the window has nothing
+    // else to do, so the first paint, the user's input and the device's
+    // notices all go first.
+    static constexpr UINT_PTR kStartupRestTimer = 0x57A7;
     void QueueLinkCheck(device::LinkTrigger trigger, uint32_t pair = 0);
     void RunLinkChecks();
     void RunLinkCheck(const LinkCheck& check);
@@ -181,6 +197,9 @@ private:
     };
     std::list<CfgReader> m_cfgReaders; // nodes stay put: a reader sets its own `done`
 
+    // Each skin file decoded once for all who load it, until start-up's work
+    // is done.
+    std::unique_ptr<fw::DecodedImageCache> m_startupImages;
     fw::Image m_imgMain;  // main_nr.png
     fw::Image m_imgHover; // main_ov.png while the frame is built (empty: use main_nr.png)
     fw::Font m_font;      // only when there is no application font

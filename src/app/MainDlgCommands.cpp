@@ -67,9 +67,8 @@ void CTarvelDlg::RefreshPages() {
     ProfileRecord copy{};
     if (!CSkinPage::CopyCurrentProfile(copy))
         return;
-    for (PageRow& row : m_pages)
-        if (row.page)
-            row.page->ShowProfile(copy);
+    for (CSkinPage* page : BuiltPages())
+        page->ShowProfile(copy);
 }
 
 bool CTarvelDlg::ReadPowerLevel(int& level) {
@@ -82,24 +81,28 @@ bool CTarvelDlg::ReadPowerLevel(int& level) {
 
 bool CTarvelDlg::MacrosChanged(MacroChange change) {
     bool changed = false;
-    for (PageRow& row : m_pages)
-        if (row.page)
-            changed = row.page->OnMacrosChanged(change) || changed;
+    for (CSkinPage* page : BuiltPages())
+        changed = page->OnMacrosChanged(change) || changed;
     return changed;
 }
 
 void CTarvelDlg::RoutePageEvent(int kind, int value) {
     const PageEvent event{kind, value};
-    for (PageRow& row : m_pages)
-        if (row.page)
-            row.page->OnDeviceEvent(event);
+    for (CSkinPage* page : BuiltPages())
+        page->OnDeviceEvent(event);
+}
+
+std::vector<CSkinPage*> CTarvelDlg::BuiltPages() const {
+    std::vector<CSkinPage*> pages;
+    for (const PageRow& row : m_pages)
+        if (row.built && row.page)
+            pages.push_back(row.page.get());
+    return pages;
 }
 
 bool CTarvelDlg::PagesMayBeLeft() {
-    for (const PageRow& row : m_pages) {
-        if (!row.page)
-            continue;
-        if (const char16_t* refusal = row.page->LeaveRefusal()) {
+    for (const CSkinPage* page : BuiltPages()) {
+        if (const char16_t* refusal = page->LeaveRefusal()) {
             CMsgDlg::ShowMessage(refusal, MessageOwner());
             return false;
         }
@@ -108,8 +111,8 @@ bool CTarvelDlg::PagesMayBeLeft() {
 }
 
 bool CTarvelDlg::PagesConfirmLeave() {
-    for (PageRow& row : m_pages)
-        if (row.page && !row.page->ConfirmLeave())
+    for (CSkinPage* page : BuiltPages())
+        if (!page->ConfirmLeave())
             return false;
     return true;
 }
@@ -136,9 +139,8 @@ void CTarvelDlg::SyncUiToSensor() {
         }
     }
     WriteLog("Init UI Layout for 0x%x", unsigned(g_nCurSensor));
-    for (PageRow& row : m_pages)
-        if (row.page)
-            row.page->ApplySensorLayout();
+    for (CSkinPage* page : BuiltPages())
+        page->ApplySensorLayout();
     SetAsCurProfile(savedId != 0 ? savedId : ProfileIdAt(0));
 }
 
@@ -309,9 +311,8 @@ void CTarvelDlg::OnApply() {
     if (!DeviceWritable() || !PreApplyCheck())
         return;
     CSkinPage::EditCurrentProfile([this](ProfileRecord& profile) {
-        for (PageRow& row : m_pages)
-            if (row.page)
-                row.page->StoreToProfile(profile);
+        for (CSkinPage* page : BuiltPages())
+            page->StoreToProfile(profile);
     });
     if (!PagesMayBeLeft())
         return;

@@ -8,6 +8,7 @@
 #include "controls/SkinFactory.h"
 #include "controls/SkinRegion.h"
 #include "controls/SkinWindow.h"
+#include "device/DeviceEvents.h"
 #include "framework/StartupTimeline.h"
 #include "pages/AdvDlg.h"
 #include "pages/KeyDlg.h"
@@ -233,14 +234,24 @@ bool CTarvelDlg::BuildSkinFrame() {
     // draws it, so it is not held while the program waits in the tray.
     m_imgHover.reset();
 
-    // The pages are created hidden; ShowPage shows the first.
-    for (PageRow& row : m_pages) {
-        row.page->CreatePage(m_hwnd, this);
-        if (fw::StartupTimelineOn())
-            fw::StartupStep("page", settings::LogText(U(Txt(row.title))).c_str());
-    }
+    // The page shown first is made with the frame; the others once the
+    // window has been painted (StartupRestStep), or when one is asked for.
     ShowPage(1);
     return true;
+}
+
+void CTarvelDlg::BuildPage(PageRow& row) {
+    if (row.built || !row.page)
+        return;
+    row.built = true;
+    row.page->CreatePage(m_hwnd, this); // hidden
+    if (fw::StartupTimelineOn())
+        fw::StartupStep("page", settings::LogText(U(Txt(row.title))).c_str());
+    // The pages made before it have been shown the current profile and the
+    // DPI level the mouse uses as start-up went on; this one catches up.
+    row.page->ShowCurrentProfile();
+    if (g_nCurDpiLevel >= 0)
+        row.page->OnDeviceEvent(PageEvent{DEV_EVT_DPI_LEVEL, g_nCurDpiLevel});
 }
 
 void CTarvelDlg::ShowPage(int n) {
@@ -259,6 +270,7 @@ void CTarvelDlg::ShowPage(int n) {
         // A page that is not offered is not shown either; nothing is.
         if (row.offered && !row.offered())
             return;
+        BuildPage(row);
         row.navi->SetCheck(true);
         if (row.page && row.page->Hwnd())
             ::ShowWindow(row.page->Hwnd(), SW_SHOW);

@@ -111,31 +111,45 @@ void CPngBtn::SetText(const std::wstring& text, int offset) {
     }
     ::ReleaseDC(m_hwnd, dc);
     const std::wstring tip = TipForCaption(text, extent.cx, int(rc.right));
-    if (!tip.empty() || m_tip)
+    if (!tip.empty() || !m_strTip.empty() || m_tip)
         SetTip(tip);
     Redraw();
 }
 
 void CPngBtn::SetTip(const std::wstring& text) {
     m_strTip = text;
-    if (!m_hwnd)
+    // The tool tip's window is made when the pointer first comes over the
+    // button (MakeTip): a page of buttons would otherwise make a window for
+    // each at start-up, most of which the user never sees.
+    if (m_tip)
+        ShowTipText();
+}
+
+void CPngBtn::MakeTip() {
+    if (m_tip || m_strTip.empty() || !m_hwnd)
         return;
+    m_tip.Reset(::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                                  WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, m_hwnd, nullptr,
+                                  nullptr, nullptr));
+    if (!m_tip)
+        return;
+    ::SendMessageW(m_tip.Get(), TTM_ACTIVATE, FALSE, 0);
     TOOLINFOW ti{};
     ti.cbSize = sizeof(ti);
     ti.hwnd = m_hwnd;
     ti.uId = 1;
-    if (!m_tip) {
-        m_tip.Reset(::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
-                                      WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
-                                      CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, m_hwnd, nullptr,
-                                      nullptr, nullptr));
-        if (!m_tip)
-            return;
-        ::SendMessageW(m_tip.Get(), TTM_ACTIVATE, FALSE, 0);
-        ::GetClientRect(m_hwnd, &ti.rect);
-        ti.lpszText = const_cast<wchar_t*>(L"");
-        ::SendMessageW(m_tip.Get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
-    }
+    ::GetClientRect(m_hwnd, &ti.rect);
+    ti.lpszText = const_cast<wchar_t*>(L"");
+    ::SendMessageW(m_tip.Get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+    ShowTipText();
+}
+
+void CPngBtn::ShowTipText() {
+    TOOLINFOW ti{};
+    ti.cbSize = sizeof(ti);
+    ti.hwnd = m_hwnd;
+    ti.uId = 1;
     ti.lpszText = const_cast<wchar_t*>(m_strTip.c_str());
     ::SendMessageW(m_tip.Get(), TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&ti));
     ::SendMessageW(m_tip.Get(), TTM_ACTIVATE, TRUE, 0);
@@ -271,7 +285,10 @@ LRESULT CALLBACK CPngBtn::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARA
 
 LRESULT CPngBtn::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     HWND hwnd = m_hwnd;
-    if (m_tip && ((msg >= WM_MOUSEFIRST && msg <= WM_MOUSELAST) || msg == WM_MOUSELEAVE)) {
+    const bool mouse = (msg >= WM_MOUSEFIRST && msg <= WM_MOUSELAST) || msg == WM_MOUSELEAVE;
+    if (mouse && !m_tip)
+        MakeTip();
+    if (mouse && m_tip) {
         MSG relay{hwnd, msg, wParam, lParam, DWORD(::GetMessageTime()), {}};
         const DWORD pos = ::GetMessagePos();
         relay.pt = {short(LOWORD(pos)), short(HIWORD(pos))};

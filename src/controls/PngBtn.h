@@ -71,7 +71,8 @@ public:
     // its tool tip; one that fits clears the tip.
     void SetText(const std::wstring& text, int offset = 0);
     const std::wstring& GetText() const { return m_strText; }
-    // Creates the tool tip on first use, sets its text and activates it.
+    // The tool tip's text; an empty one shows none. Its window is made when
+    // the pointer first comes over the button.
     void SetTip(const std::wstring& text);
     const std::wstring& GetTip() const { return m_strTip; }
 
@@ -116,6 +117,8 @@ private:
     void Redraw();
     void Detach();
     void UpdateTipRect();
+    void MakeTip();
+    void ShowTipText();
 
 protected:
     HFONT CaptionFont();

@@ -25,7 +25,7 @@ constexpr int kSendTries = 3;            // SetFeature calls per report
 constexpr uint32_t kReadFailMs = 50;     // after a failed read of the notification handle
 constexpr uint32_t kPieceGapMs = 5;      // between the pieces of ReadROM
 constexpr uint32_t kReopenGapMs = 50;    // after stopping the previous reader
-constexpr uint32_t kReaderStartMs = 100; // lets the new reader reach its first read
+constexpr uint32_t kReaderStartMs = 100; // longest wait for a new reader's first read
 // How often a stopping reader's blocked read is cancelled again, should the
 // cancel have come before the read started.
 constexpr auto kCancelRepeat = std::chrono::milliseconds(5);
@@ -242,7 +242,11 @@ bool CUSBDriver::OpenDevice() {
     m_bSilent = false;
     ++m_nPairGeneration;
     StartReader(NotifyHandle());
-    platform::SleepMs(kReaderStartMs);
+    // The first command waits until the new reader has come to its first
+    // read, so no answer comes before anyone reads; no longer than 100 ms.
+    std::unique_lock reader(m_mtxReader);
+    m_cvReader.wait_for(reader, std::chrono::milliseconds(kReaderStartMs),
+                        [this] { return m_bReaderReading; });
     return true;
 }
 
@@ -263,6 +267,7 @@ void CUSBDriver::StartReader(HidHandle hNotify) {
     {
         std::lock_guard lock(m_mtxReader);
         m_bReaderDone = false;
+        m_bReaderReading = false;
     }
     m_hReading = hNotify;
     m_threadNotify = std::thread(&CUSBDriver::NotifyThread, this, hNotify);
@@ -296,6 +301,11 @@ void CUSBDriver::StopNotify() {
 
 void CUSBDriver::NotifyThread(HidHandle hNotify) {
     device::ReadFailureWatch watch; // one per pair: a reader reads one pair
+    {
+        std::lock_guard lock(m_mtxReader);
+        m_bReaderReading = true;
+    }
+    m_cvReader.notify_all();
     while (!m_bStopNotify) {
         uint8_t report[device::kReportSize] = {};
         report[0] = REPORT_ID_NOTIFY;

@@ -171,9 +171,10 @@ private:
     std::thread m_threadNotify;
     HidHandle m_hReading = nullptr; // the handle the reader reads
     std::atomic<bool> m_bStopNotify{false};
-    std::mutex m_mtxReader; // guards m_bReaderDone
+    std::mutex m_mtxReader; // guards m_bReaderDone and m_bReaderReading
     std::condition_variable m_cvReader;
     bool m_bReaderDone = true;
+    bool m_bReaderReading = false; // the reader has come to its first read
 
     // Held by WaitNotify.
     std::recursive_mutex m_mtxNotify;

@@ -27,7 +27,8 @@ struct Total {
 
 struct Timeline {
     std::mutex mtx;
-    bool ended = false;
+    bool ended = false;  // the first paint (or a hidden start) has been logged
+    bool closed = false; // start-up is over: nothing more is recorded
     long long lastTicks = 0;
     double lastMs = 0;
     std::vector<Step> unwritten; // steps made before the log was open
@@ -106,7 +107,7 @@ void StartupStep(const char* step) {
         return;
     Timeline& t = State();
     std::lock_guard lock(t.mtx);
-    if (!t.ended)
+    if (!t.closed)
         Record(t, step);
 }
 
@@ -127,7 +128,7 @@ StartupCost::~StartupCost() {
     const double ms = TicksToMs(Ticks() - m_start);
     Timeline& t = State();
     std::lock_guard lock(t.mtx);
-    if (t.ended)
+    if (t.closed)
         return;
     for (Total& total : t.totals) {
         if (std::strcmp(total.kind, m_kind) == 0) {
@@ -139,18 +140,35 @@ StartupCost::~StartupCost() {
     t.totals.push_back({m_kind, 1, ms});
 }
 
+static void WriteTotals(Timeline& t, const char* prefix) {
+    for (const Total& total : t.totals)
+        settings::WriteLog("Startup: %sof which %s: %d in %.1f ms", prefix, total.kind, total.count,
+                           total.ms);
+    t.totals.clear();
+}
+
 void EndStartupTimeline(const char* lastStep) {
     if (!StartupTimelineOn())
         return;
     Timeline& t = State();
     std::lock_guard lock(t.mtx);
-    if (t.ended)
+    if (t.ended || t.closed)
         return;
     Record(t, lastStep);
-    for (const Total& total : t.totals)
-        settings::WriteLog("Startup: of which %s: %d in %.1f ms", total.kind, total.count,
-                           total.ms);
+    WriteTotals(t, "");
     t.ended = true;
+}
+
+void EndStartupWork(const char* lastStep) {
+    if (!StartupTimelineOn())
+        return;
+    Timeline& t = State();
+    std::lock_guard lock(t.mtx);
+    if (t.closed)
+        return;
+    Record(t, lastStep);
+    WriteTotals(t, t.ended ? "since then, " : "");
+    t.closed = true;
 }
 
 } // namespace fw

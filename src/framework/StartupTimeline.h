@@ -29,8 +29,12 @@ private:
     long long m_start = 0;
 };
 
-// The last step (the main window's first paint, or the end of a start that
-// stays in the tray): logs it and the totals; later steps are not recorded.
+// The step the user waits for (the main window's first paint, or the end of
+// a start that stays in the tray): logs it and the totals up to it. The steps
+// of the work that was left until after it are still recorded.
 void EndStartupTimeline(const char* lastStep);
+// The last step of start-up: logs it and, after EndStartupTimeline, the
+// totals of the work done since; nothing is recorded afterwards.
+void EndStartupWork(const char* lastStep);
 
 } // namespace fw
