@@ -96,10 +96,11 @@ if [ -n "$start_server" ]; then
   # Wine's desktop process keeps the error output of the program that
   # started it open until it ends, a moment after its last program: CTest
   # then waited on that test until the desktop closed. It is started here,
-  # holding nothing, and kept up for the run.
+  # holding nothing, and kept up for the run. A prefix of a test's own
+  # (TARVEL_WINEPREFIX) ends with that test, its desktop with it.
   holder=$build/tools/wmsg/wmsg.exe
   holder_pid=$WINEPREFIX/.tarvel-desktop.pid
-  if [ -f "$holder" ] && ! { [ -f "$holder_pid" ] && kill -0 "$(cat "$holder_pid")" 2>/dev/null; }; then
+  if [ -z "${TARVEL_WINEPREFIX:-}" ] && [ -f "$holder" ] && ! { [ -f "$holder_pid" ] && kill -0 "$(cat "$holder_pid")" 2>/dev/null; }; then
     setsid "$wine" "$holder" hold </dev/null >/dev/null 2>&1 8>&- 9>&- &
     echo $! >"$holder_pid"
     # Returns once the desktop is up, so no test starts it.

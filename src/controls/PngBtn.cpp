@@ -70,9 +70,18 @@ bool CPngBtn::Create(HWND parent, UINT id, const RECT& rect) {
 void CPngBtn::SetImages(int left, int top, int width, int height, Gdiplus::Bitmap* normal,
                         Gdiplus::Bitmap* hover, Gdiplus::Bitmap* pressed) {
     m_imgNormal = CropImage(normal, left, top, width, height);
-    m_imgHover = CropImage(hover, left, top, width, height);
-    m_imgPressed = CropImage(pressed, left, top, width, height);
-    m_imgDisabled = CropImage(normal, left, top, width, height);
+    // The same image for two states is cut once.
+    m_imgHover = hover == normal ? m_imgNormal : CropImage(hover, left, top, width, height);
+    m_imgPressed = pressed == normal  ? m_imgNormal
+                   : pressed == hover ? m_imgHover
+                                      : CropImage(pressed, left, top, width, height);
+    Redraw();
+}
+
+void CPngBtn::SetImages(fw::SharedImage normal, fw::SharedImage hover, fw::SharedImage pressed) {
+    m_imgNormal = std::move(normal);
+    m_imgHover = std::move(hover);
+    m_imgPressed = std::move(pressed);
     Redraw();
 }
 
@@ -187,7 +196,7 @@ void CPngBtn::Draw(HDC dc, const RECT& client) {
         image = m_imgPressed.get();
         break;
     case BtnImage::Disabled:
-        image = m_imgDisabled.get();
+        image = m_imgNormal.get();
         break;
     }
     DrawImage(dc, image, 0, 0);

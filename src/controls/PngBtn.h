@@ -58,9 +58,12 @@ public:
     void SetId(UINT id) { m_nId = id; }
 
     // Copies of the area (left, top, width, height) of each image; any may be
-    // null. The disabled image becomes a copy of the normal area too.
+    // null. Disabled, the button shows its normal image.
     void SetImages(int left, int top, int width, int height, Gdiplus::Bitmap* normal,
                    Gdiplus::Bitmap* hover, Gdiplus::Bitmap* pressed);
+    // The images themselves, shared with whoever else shows them (a skin
+    // file's decoded image, the same for every button of its kind).
+    void SetImages(fw::SharedImage normal, fw::SharedImage hover, fw::SharedImage pressed);
     bool HasNormalImage() const { return fw::Width(m_imgNormal) > 0; }
 
     // Caption and its offset: 0 or less centres it, above 0 left-aligns it that
@@ -88,7 +91,7 @@ public:
     // `smallest` pixels, before it is cut; 0 (the default) only cuts it.
     void SetCaptionShrink(int smallest) { m_nShrinkTo = smallest; }
     // The area of the parent's background under the button, drawn first.
-    void SetBackground(fw::Image piece) { m_imgBkg = std::move(piece); }
+    void SetBackground(fw::SharedImage piece) { m_imgBkg = std::move(piece); }
     // Frames the button in 0xFF000A after drawing (UIDebug).
     void SetDebugFrame(bool frame) { m_bDebugFrame = frame; }
     // Free for the creator (key index, chosen combo item).
@@ -120,7 +123,7 @@ protected:
 private:
     HWND m_hwnd = nullptr;
     UINT m_nId;
-    fw::Image m_imgNormal, m_imgHover, m_imgPressed, m_imgDisabled, m_imgBkg;
+    fw::SharedImage m_imgNormal, m_imgHover, m_imgPressed, m_imgBkg;
     std::wstring m_strText;
     int m_nTextOffset = 0;
     std::optional<RECT> m_rcText;

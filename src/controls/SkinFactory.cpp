@@ -63,9 +63,9 @@ namespace {
 
 // Loads the images in the order given; reports the first missing one.
 bool LoadAll(const wchar_t* factory,
-             std::initializer_list<std::pair<const wchar_t*, fw::Image*>> files) {
+             std::initializer_list<std::pair<const wchar_t*, fw::SharedImage*>> files) {
     for (const auto& [name, image] : files) {
-        *image = LoadSkinImage(name ? name : L"");
+        *image = fw::LoadSharedImageFile(SkinPath(name ? name : L""));
         if (fw::Width(*image) == 0) {
             ReportMissingSkin(factory, name);
             return false;
@@ -97,7 +97,7 @@ int NewSkinButton(const SkinButtonArgs& a) {
         settings::WriteLog("NewSkinButton: an image name is missing");
         return 0;
     }
-    fw::Image normal, hover, pressed;
+    fw::SharedImage normal, hover, pressed;
     if (!LoadAll(a.factory, {{a.normal, &normal}, {a.hover, &hover}, {a.pressed, &pressed}}))
         return 0;
     CPngBtn& btn = *a.btn;
@@ -105,7 +105,15 @@ int NewSkinButton(const SkinButtonArgs& a) {
     const int h = a.size ? a.size->bottom - a.size->top : fw::Height(normal);
     if (!btn.Create(a.parent, btn.Id(), RECT{a.left, a.top, a.left + w, a.top + h}))
         return 0;
-    btn.SetImages(0, 0, w, h, normal.get(), hover.get(), pressed.get());
+    // A button shows the top-left area of its size of each image: an image
+    // no larger than the button is shown whole and shared, not copied.
+    auto fits = [&](const fw::SharedImage& image) {
+        return fw::Width(image) <= w && fw::Height(image) <= h;
+    };
+    if (fits(normal) && fits(hover) && fits(pressed))
+        btn.SetImages(normal, hover, pressed);
+    else
+        btn.SetImages(0, 0, w, h, normal.get(), hover.get(), pressed.get());
     Dress(btn, a.toggle, a.tip, a.caption);
     if (a.parentBkg && a.parentBkg->GetWidth() > 0) {
         // The piece of the background under the button: the given area, else

@@ -20,17 +20,53 @@ GdiplusSession::~GdiplusSession() {
 
 namespace {
 
-// The decoded files while a DecodedImageCache lives (on the window thread,
-// which loads every image; the lock keeps a stray caller safe).
+// The decoded files (on the window thread, which loads every image; the lock
+// keeps a stray caller safe). While a DecodedImageCache lives, `held` keeps
+// each file decoded and `missing` remembers the files that could not be;
+// `shared` finds an image some control still holds at any time.
+struct Decoded {
+    SharedImage held;
+    std::weak_ptr<Gdiplus::Bitmap> shared;
+    bool missing = false;
+};
 std::mutex g_mtxDecoded;
 int g_nCacheScopes = 0;
-std::map<std::wstring, Image> g_decoded;
+std::map<std::wstring, Decoded> g_decoded;
 
-Image Decode(const std::wstring& path) {
+Image DecodeOwn(const std::wstring& path) {
     StartupCost cost("image files decoded");
     Image image(Gdiplus::Bitmap::FromFile(path.c_str()));
     if (!image || image->GetLastStatus() != Gdiplus::Ok)
         return nullptr;
+    return image;
+}
+
+// The image the cache or an owner still holds; null when none does (or, while
+// the cache lives, the file is known to be missing: `missing` tells).
+SharedImage HeldLocked(const std::wstring& path, bool& missing) {
+    missing = false;
+    auto found = g_decoded.find(path);
+    if (found == g_decoded.end())
+        return nullptr;
+    missing = g_nCacheScopes > 0 && found->second.missing;
+    return found->second.shared.lock();
+}
+
+// The file's decoded image, decoding it when neither the cache nor an owner
+// holds it; null when missing or undecodable. Called under g_mtxDecoded.
+SharedImage DecodedLocked(const std::wstring& path) {
+    bool missing = false;
+    if (SharedImage image = HeldLocked(path, missing))
+        return image;
+    if (missing)
+        return nullptr;
+    SharedImage image = DecodeOwn(path);
+    Decoded& entry = g_decoded[path];
+    entry.shared = image;
+    if (g_nCacheScopes > 0) {
+        entry.held = image;
+        entry.missing = !image;
+    }
     return image;
 }
 
@@ -61,27 +97,39 @@ DecodedImageCache::DecodedImageCache() {
 
 DecodedImageCache::~DecodedImageCache() {
     std::lock_guard lock(g_mtxDecoded);
-    if (--g_nCacheScopes == 0)
-        g_decoded.clear();
+    if (--g_nCacheScopes > 0)
+        return;
+    for (auto it = g_decoded.begin(); it != g_decoded.end();) {
+        it->second.held.reset();
+        it->second.missing = false;
+        it = it->second.shared.expired() ? g_decoded.erase(it) : std::next(it);
+    }
 }
 
 Image LoadImageFile(const std::wstring& path) {
     std::unique_lock lock(g_mtxDecoded);
-    if (g_nCacheScopes == 0) {
-        lock.unlock();
-        Image image = Decode(path);
-        return image ? std::move(image) : Empty();
+    SharedImage decoded;
+    if (g_nCacheScopes > 0) {
+        decoded = DecodedLocked(path);
+        if (!decoded)
+            return Empty(); // missing or undecodable: asked again, still the same
+    } else {
+        bool missing = false;
+        decoded = HeldLocked(path, missing);
     }
-    auto found = g_decoded.find(path);
-    if (found == g_decoded.end())
-        found = g_decoded.emplace(path, Decode(path)).first;
-    if (!found->second)
-        return Empty(); // missing or undecodable: asked again, still the same
-    Image copy = Copy(*found->second);
-    if (copy)
-        return copy;
-    Image image = Decode(path);
+    if (decoded) {
+        if (Image copy = Copy(*decoded))
+            return copy;
+    }
+    lock.unlock();
+    Image image = DecodeOwn(path);
     return image ? std::move(image) : Empty();
+}
+
+SharedImage LoadSharedImageFile(const std::wstring& path) {
+    std::lock_guard lock(g_mtxDecoded);
+    SharedImage image = DecodedLocked(path);
+    return image ? image : SharedImage(Empty());
 }
 
 namespace {

@@ -44,10 +44,29 @@ inline int Height(const Image& image) {
     return image ? int(image->GetHeight()) : 0;
 }
 
-// While one lives, LoadImageFile decodes each file once and hands out copies
-// of that: start-up loads the same few button images hundreds of times, and
-// copying decoded pixels costs a fraction of decoding them again. The decoded
-// images are released with it, so nothing stays held after start-up.
+// A decoded image several owners draw from and none changes: it is released
+// with its last owner.
+using SharedImage = std::shared_ptr<Gdiplus::Bitmap>;
+inline int Width(const SharedImage& image) {
+    return image ? int(image->GetWidth()) : 0;
+}
+inline int Height(const SharedImage& image) {
+    return image ? int(image->GetHeight()) : 0;
+}
+
+// The decoded file itself, shared with every other caller that asked for the
+// same file and still holds it: one copy of a button image however many
+// buttons show it. Never null; width 0 when missing or undecodable. Callers
+// must not draw on it (LoadImageFile gives an image of one's own).
+SharedImage LoadSharedImageFile(const std::wstring& path);
+
+// While one lives, each file is decoded once: LoadImageFile hands out copies
+// of that (start-up loads the same few button images hundreds of times, and
+// copying decoded pixels costs a fraction of decoding them again), and
+// LoadSharedImageFile the decoded image itself, so that even a file nobody
+// holds any more is not decoded again. When it ends it lets go of its
+// images; a shared image still held by a control is handed out again to
+// later callers until its last owner releases it.
 class DecodedImageCache {
 public:
     DecodedImageCache();

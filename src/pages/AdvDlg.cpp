@@ -86,9 +86,6 @@ int MenuWidthFor(const std::wstring (&texts)[3], int atLeast) {
 } // namespace
 
 void CAdvDlg::LoadImages() {
-    const settings::Rect& rc = g_opt.rcSubDlg;
-    fw::Image full = LoadSkinImage(L"adv_nr.png");
-    m_imgPage = CropImage(full.get(), rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top);
     m_imgThumb = LoadSkinImage(L"slider.png");
     m_imgThumbX = LoadSkinImage(L"slider1.png");
     m_imgThumbY = LoadSkinImage(L"slider2.png");
@@ -144,7 +141,7 @@ bool CAdvDlg::MakeCheck(CPngBtn& btn, UINT id, const wchar_t* normal, const wcha
 
 bool CAdvDlg::MakeSlider(CPngSliderBar& bar, UINT id, const uint32_t* values, int count) {
     SliderBarArgs args;
-    args.parentBkg = m_imgPage.get();
+    args.parentBkg = Background();
     args.parent = m_hwnd;
     args.thumb = m_imgThumb.get();
     args.positions = count;
@@ -167,7 +164,7 @@ bool CAdvDlg::MakeSlider(CPngSliderBar& bar, UINT id, const uint32_t* values, in
 void CAdvDlg::BuildLevelRow(int i) {
     LevelRow& row = m_rows[i];
     HSliderBarArgs args;
-    args.parentBkg = m_imgPage.get();
+    args.parentBkg = Background();
     args.parent = m_hwnd;
     args.upperThumb = m_imgThumbX.get();
     args.lowerThumb = m_imgThumbY.get();
@@ -207,7 +204,7 @@ void CAdvDlg::BuildControls() {
     ComboBtnArgs combo;
     combo.parent = m_hwnd;
     combo.id = IDC_ADV_LIGHT;
-    combo.parentBkg = m_imgPage.get();
+    combo.parentBkg = Background();
     if (m_cmbLight.Create(combo) == 1) {
         const std::wstring modes[] = {Txt(u"tc_led_mode1"), Txt(u"tc_led_mode2"),
                                       Txt(u"tc_led_mode5")};
@@ -321,17 +318,24 @@ AdvLayoutInput CAdvDlg::LayoutInput() const {
 }
 
 fw::Image CAdvDlg::PieceOf(const RECT& rect) const {
-    Gdiplus::Bitmap* bkg = m_imgRows ? m_imgRows.get() : m_imgPage.get();
+    Gdiplus::Bitmap* bkg = Rows() ? Rows() : Background();
     return CropImage(bkg, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
 }
 
 void CAdvDlg::ComposeRows() {
     m_imgRows.reset();
-    if (fw::Width(m_imgPage) == 0)
-        return;
-    m_imgRows = CropImage(m_imgPage.get(), 0, 0, fw::Width(m_imgPage), fw::Height(m_imgPage));
+    m_bRowsWanted = true;
+}
+
+Gdiplus::Bitmap* CAdvDlg::Rows() const {
+    if (m_imgRows || !m_bRowsWanted)
+        return m_imgRows.get();
+    Gdiplus::Bitmap* page = Background();
+    if (!page)
+        return nullptr;
+    m_imgRows = CropImage(page, 0, 0, int(page->GetWidth()), int(page->GetHeight()));
     if (!m_imgRows)
-        return;
+        return nullptr;
     Gdiplus::Graphics g(m_imgRows.get());
     for (int i = 0; i < m_nLevels; ++i) {
         const RECT& strip = m_layout.rows[i].strip;
@@ -353,6 +357,7 @@ void CAdvDlg::ComposeRows() {
                         y - fw::Height(m_imgDpiDot) / 2);
         }
     }
+    return m_imgRows.get();
 }
 
 void CAdvDlg::PlaceSlider(CPngSliderBar& bar, const RECT& rect) {
@@ -639,8 +644,8 @@ void CAdvDlg::OnDrawItem(const DRAWITEMSTRUCT& item) {
     {
         fw::Brush bkg(::CreateSolidBrush(g_opt.clrBkg));
         ::FillRect(dc, &rc, bkg.Get());
-        Gdiplus::Bitmap* page = m_imgRows ? m_imgRows.get() : m_imgPage.get();
-        if (fw::Width(m_imgPage) > 0) {
+        Gdiplus::Bitmap* page = Rows() ? Rows() : Background();
+        if (HasBackground()) {
             Gdiplus::Graphics g(dc);
             g.DrawImage(page, Gdiplus::Rect(0, 0, rc.right, rc.bottom), inPage.left, inPage.top,
                         rc.right, rc.bottom, Gdiplus::UnitPixel);

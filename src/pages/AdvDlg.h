@@ -87,7 +87,10 @@ private:
     void PlaceButton(CPngBtn& btn, const RECT& rect);
     // The page's background with each shown level's row under it, the
     // current level's marked; every control of a row is cut from it.
+    // ComposeRows marks it to be composed afresh when next needed (Rows).
     void ComposeRows();
+    Gdiplus::Bitmap* Rows() const;
+    void OnBackgroundReleased() override { m_imgRows.reset(); }
     fw::Image PieceOf(const RECT& rect) const;
     void ShowLevelValues(int i, bool x, bool y);
     void ShowLevelsInUse();
@@ -118,8 +121,8 @@ private:
     std::vector<uint32_t> m_steps; // the active sensor's DPI steps
 
     bool m_bBuilt = false;
-    fw::Image m_imgPage; // the page's background in page coordinates
-    fw::Image m_imgRows; // the same with the level rows under the controls
+    mutable fw::Image m_imgRows; // the same with the level rows under the controls
+    bool m_bRowsWanted = false;  // the rows are laid out (Rows composes them)
     fw::Image m_imgThumb, m_imgThumbX, m_imgThumbY, m_imgBarDot, m_imgDpiDot;
     fw::Image m_imgRow, m_imgRowCur;     // a level row's background, plain and current
     fw::Image m_imgWell;                 // behind a level's colour swatch

@@ -14,8 +14,8 @@ using namespace adv;
 
 void CAdvDlg::DrawContent(HDC dc) {
     // The level rows under their controls.
-    if (m_imgRows)
-        DrawImage(dc, m_imgRows.get(), 0, 0);
+    if (Gdiplus::Bitmap* rows = Rows())
+        DrawImage(dc, rows, 0, 0);
     const settings::Rect& t = g_opt.rcTitle3;
     DrawTextIn(dc, Txt(u"tc_msg22"), {t.left, t.top, t.left + 400, t.bottom}, m_fontTitle.Get(),
                g_opt.Txt_clr, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);

@@ -121,7 +121,6 @@ private:
     std::optional<keys::BatteryLook> m_battery;
 
     bool m_bBuilt = false;
-    fw::Image m_imgPage; // the page's background in page coordinates
     fw::Image m_imgThumb, m_imgDot;
     std::array<fw::Image, kKeysPerMode> m_imgNumber;
     std::array<fw::Image, 3> m_imgPower;

@@ -52,16 +52,13 @@ CLedDlg::CLedDlg() : CSkinPage(L"led_nr.png") {
 
 BOOL CLedDlg::OnInitDialog() {
     CSkinPage::OnInitDialog();
-    const settings::Rect& rc = g_opt.rcSubDlg;
-    fw::Image full = LoadSkinImage(L"led_nr.png");
-    m_imgPage = CropImage(full.get(), rc.left, rc.top, rc.Width(), rc.bottom - rc.top);
     m_imgSpectrum = LoadSkinImage(L"grd.png");
     m_imgThumb = LoadSkinImage(L"slider.png");
     m_imgDot = LoadSkinImage(L"bar_dot.png");
     m_brField = fw::Brush(::CreateSolidBrush(kFieldColour));
     m_fontLabel = MakeFont(14, FW_NORMAL);
     m_layout = led::MakeLayout(g_opt);
-    m_preview.Create(m_hwnd, m_imgPage.get());
+    m_preview.Create(m_hwnd, Background());
 
     m_main.shown = g_opt.ShowMainEffect != 0;
     m_logo.shown = g_opt.ShowLogoEffect != 0;
@@ -81,7 +78,7 @@ void CLedDlg::MakeLight(Light& light, int which, const led::LightPlace& place, i
     combo.id = which == kMain ? kIdMainEffect : kIdLogoEffect;
     combo.left = place.selector.left;
     combo.top = place.selector.top;
-    combo.parentBkg = m_imgPage.get();
+    combo.parentBkg = Background();
     // Wider than the button so the longer effect names fit in the menu.
     combo.menuWidth = 130;
     if (light.effect.Create(combo)) {
@@ -101,7 +98,7 @@ void CLedDlg::MakeLight(Light& light, int which, const led::LightPlace& place, i
     };
     for (const auto& s : sliders) {
         SliderBarArgs args;
-        args.parentBkg = m_imgPage.get();
+        args.parentBkg = Background();
         args.parent = m_hwnd;
         args.thumb = m_imgThumb.get();
         args.positions = s.steps;

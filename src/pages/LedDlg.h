@@ -121,7 +121,6 @@ private:
     };
     std::array<std::optional<SpectrumPick>, 2> m_spectrumPick;
     CLedPreview m_preview;
-    fw::Image m_imgPage; // the page's area of led_nr.png
     fw::Image m_imgSpectrum;
     fw::Image m_imgThumb, m_imgDot;
     fw::Brush m_brField;

@@ -56,9 +56,6 @@ CMacroDlg::~CMacroDlg() = default;
 
 BOOL CMacroDlg::OnInitDialog() {
     CSkinPage::OnInitDialog();
-    const settings::Rect& rc = g_opt.rcSubDlg;
-    fw::Image full = LoadSkinImage(L"macro_nr.png");
-    m_imgPage = CropImage(full.get(), rc.left, rc.top, rc.Width(), rc.bottom - rc.top);
     m_brCount = fw::Brush(::CreateSolidBrush(g_opt.clrEdit));
     MakeControls();
     ReloadTree();
@@ -74,7 +71,7 @@ bool CMacroDlg::DestroyWindow() {
 void CMacroDlg::MakeControls() {
     TreeCtrlArgs tree;
     tree.parent = m_hwnd;
-    tree.parentBkg = m_imgPage.get();
+    tree.parentBkg = Background();
     tree.transparent = g_opt.ListTrans != 0;
     tree.text = g_opt.LstBox_txt_clr_nr;
     tree.textSelected = g_opt.LstBox_txt_clr_dn;
@@ -151,7 +148,7 @@ bool CMacroDlg::MakeButton(CPngBtn& btn, const wchar_t* normal, const wchar_t* h
     args.size = &size;
     args.left = place.left;
     args.top = place.top;
-    args.parentBkg = m_imgPage.get();
+    args.parentBkg = Background();
     args.bkgOrigin = {place.left, place.top};
     args.toggle = toggle;
     args.caption = caption.c_str();

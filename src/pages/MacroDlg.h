@@ -128,7 +128,6 @@ private:
     CPngBtn m_btnRepeat[3];
     CPngBtn m_btnOp[5];
     HWND m_hCount = nullptr;
-    fw::Image m_imgPage; // the page's area of macro_nr.png
     fw::Brush m_brCount;
     int m_nIconPress = -1, m_nIconRelease = -1;
 

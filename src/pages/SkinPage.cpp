@@ -10,6 +10,20 @@
 
 using settings::g_opt;
 
+namespace {
+// A page not shown yet lets its background go this long after its last use:
+// start-up lays the pages out more than once, and cutting the background
+// again each time would cost more than holding it meanwhile.
+constexpr UINT_PTR kReleaseTimer = 0x5242; // "RB"
+constexpr UINT kReleaseAfterMs = 3000;
+
+fw::Image CutBackground(const std::wstring& skin) {
+    const settings::Rect& rc = g_opt.rcSubDlg;
+    fw::SharedImage full = fw::LoadSharedImageFile(SkinPath(skin));
+    return CropImage(full.get(), rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top);
+}
+} // namespace
+
 CSkinPage::CSkinPage(const wchar_t* skinName) : fw::SkinDialog(IDD_PAGE), m_strSkin(skinName) {}
 
 bool CSkinPage::CreatePage(HWND parent, PageHost* host) {
@@ -23,17 +37,27 @@ bool CSkinPage::CreatePage(HWND parent, PageHost* host) {
 }
 
 BOOL CSkinPage::OnInitDialog() {
-    const settings::Rect& rc = g_opt.rcSubDlg;
-    fw::Image full = LoadSkinImage(m_strSkin);
+    m_imgBkg = CutBackground(m_strSkin);
+    m_bHasBkg = fw::Width(m_imgBkg) > 0;
     // Without it the page shows the plain background colour; the user hears
     // why.
-    if (fw::Width(full) == 0)
+    if (!m_bHasBkg)
         ReportMissingSkin(L"CSkinPage", m_strSkin.c_str());
-    m_imgBkg = CropImage(full.get(), rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top);
+    Background(); // a page not shown yet lets it go when its controls are made
     m_fontTitle = MakeFont(18, FW_BOLD);
     if (!g_fontApp)
         m_fontText = MakeFont(15, FW_NORMAL);
     return TRUE;
+}
+
+Gdiplus::Bitmap* CSkinPage::Background() const {
+    if (!m_bHasBkg)
+        return nullptr;
+    if (!m_imgBkg)
+        m_imgBkg = CutBackground(m_strSkin);
+    if (!m_bShown && m_hwnd)
+        ::SetTimer(m_hwnd, kReleaseTimer, kReleaseAfterMs, nullptr);
+    return m_imgBkg.get();
 }
 
 void CSkinPage::ShowCurrentProfile() {
@@ -87,11 +111,22 @@ void CSkinPage::Paint(HDC dc, const RECT& rc) {
     fw::Brush background(::CreateSolidBrush(g_opt.clrBkg));
     ::FillRect(dc, &rc, background.Get());
     if (HasBackground())
-        DrawImage(dc, m_imgBkg.get(), 0, 0);
+        DrawImage(dc, Background(), 0, 0);
     DrawContent(dc);
 }
 
 bool CSkinPage::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    if (msg == WM_SHOWWINDOW && wParam)
+        m_bShown = true;
+    if (msg == WM_TIMER && wParam == kReleaseTimer) {
+        ::KillTimer(m_hwnd, kReleaseTimer);
+        if (!m_bShown) {
+            m_imgBkg.reset();
+            OnBackgroundReleased();
+        }
+        result = 0;
+        return true;
+    }
     if (msg != WM_LBUTTONDOWN)
         return fw::SkinDialog::OnMessage(msg, wParam, lParam, result);
     result = 0;

@@ -138,7 +138,7 @@ public:
     void OnOK() override {}
     void OnCancel() override {}
 
-    bool HasBackground() const { return fw::Width(m_imgBkg) > 0; }
+    bool HasBackground() const { return m_bHasBkg; }
     void Redraw();
 
 protected:
@@ -153,14 +153,24 @@ protected:
     static POINT FromWindow(int x, int y);
     HFONT TextFont() const;
     PageHost* Host() const { return m_pHost; }
-    // The page's background in page coordinates (null without one).
-    Gdiplus::Bitmap* Background() const { return m_imgBkg.get(); }
+    // The page's background in page coordinates (null without one). A page
+    // that has not been shown yet cuts it from its skin file when something
+    // asks (its controls take their pieces, a layout composes over it) and
+    // lets it go again a few seconds after the last use: the user may never
+    // open the page, and a page shown for the first time cuts it again in a
+    // few milliseconds. Once shown, the page keeps it. Callers use the
+    // pointer at once and never keep it.
+    Gdiplus::Bitmap* Background() const;
+    // The page let go of its background (and what it composed over it).
+    virtual void OnBackgroundReleased() {}
 
     fw::Font m_fontTitle;
     fw::Font m_fontText;
 
 private:
     std::wstring m_strSkin;
-    fw::Image m_imgBkg; // the rcSubDlg area of the page's skin
+    mutable fw::Image m_imgBkg; // the rcSubDlg area of the page's skin, while held
+    bool m_bHasBkg = false;     // the skin file gave one
+    bool m_bShown = false;      // the page has been shown: it keeps its background
     PageHost* m_pHost = nullptr;
 };

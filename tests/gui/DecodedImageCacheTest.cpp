@@ -1,5 +1,6 @@
 // Loading skin images while start-up decodes each file once: every caller
-// still gets an image of its own with the file's exact pixels.
+// still gets an image of its own with the file's exact pixels, and callers
+// that only draw share one decoded image for as long as any of them holds it.
 
 #include "GuiFixture.h"
 #include "framework/GdiPlus.h"
@@ -7,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -57,13 +60,45 @@ TEST(DecodedImageCache, EachLoadIsAnOwnCopyOfTheFilesPixels) {
     }
 }
 
+TEST(DecodedImageCache, SharedImagesAreOneDecodedCopyWhileAnyoneHoldsIt) {
+    const std::wstring path = guitest::ProductDir() + L"skins\\btn_nr.png";
+    const std::vector<uint32_t> expected = Pixels(*fw::LoadImageFile(path));
+    fw::SharedImage held;
+    {
+        fw::DecodedImageCache cache;
+        held = fw::LoadSharedImageFile(path);
+        ASSERT_GT(fw::Width(held), 0);
+        EXPECT_TRUE(Pixels(*held) == expected);
+        EXPECT_EQ(fw::LoadSharedImageFile(path), held);
+    }
+    // The cache has gone; a control still holds the image, so it is handed
+    // out again rather than decoded anew, and copies are still the file's.
+    EXPECT_EQ(fw::LoadSharedImageFile(path), held);
+    EXPECT_TRUE(Pixels(*fw::LoadImageFile(path)) == expected);
+    // Once its last owner lets go, nothing holds it any more.
+    std::weak_ptr<Gdiplus::Bitmap> gone = held;
+    held.reset();
+    EXPECT_TRUE(gone.expired());
+    fw::SharedImage again = fw::LoadSharedImageFile(path);
+    EXPECT_EQ(again.use_count(), 1);
+    EXPECT_TRUE(Pixels(*again) == expected);
+}
+
 TEST(DecodedImageCache, AMissingFileStaysAnEmptyImage) {
     const std::wstring missing = guitest::ProductDir() + L"skins\\no_such_image.png";
-    fw::DecodedImageCache cache;
-    for (int i = 0; i < 2; ++i) {
-        fw::Image image = fw::LoadImageFile(missing);
-        ASSERT_NE(image, nullptr);
-        EXPECT_EQ(fw::Width(image), 0);
+    for (bool withCache : {true, false}) {
+        SCOPED_TRACE(withCache ? "with the cache" : "without");
+        std::optional<fw::DecodedImageCache> cache;
+        if (withCache)
+            cache.emplace();
+        for (int i = 0; i < 2; ++i) {
+            fw::Image image = fw::LoadImageFile(missing);
+            ASSERT_NE(image, nullptr);
+            EXPECT_EQ(fw::Width(image), 0);
+            fw::SharedImage shared = fw::LoadSharedImageFile(missing);
+            ASSERT_NE(shared, nullptr);
+            EXPECT_EQ(fw::Width(shared), 0);
+        }
     }
 }
 
