@@ -123,8 +123,10 @@ void CMacroDlg::MakeControls() {
     SetSaveVisible(false);
 
     if (g_opt.MacOperBtn != 0) {
-        const char16_t* opTexts[5] = {u"tc_macro_msg5", u"tc_macro_msg10", u"tc_macro_loop",
-                                      u"tc_macro_msg7", u"tc_macro_msg10"};
+        // The two deletes say what they delete: side by side, "Delete" alone
+        // would not tell the macro's from the step's.
+        const char16_t* opTexts[5] = {u"tc_macro_msg5", u"tc_macro_delete", u"tc_macro_loop",
+                                      u"tc_macro_msg7", u"tc_macro_delete_step"};
         for (int i = 0; i < 5; ++i) {
             m_btnOp[i].SetId(kIdOp[i]);
             MakeButton(m_btnOp[i], L"macbtn_nr.png", L"macbtn_ov.png", L"macbtn_ov.png",

@@ -221,6 +221,8 @@ constexpr OwnText kOwnTexts[] = {
                       u"below this one first."},
     {u"tc_dpi_join",
      u"DPI levels are turned on in order: turn on the levels above this one first."},
+    {u"tc_macro_delete", u"Delete macro"},
+    {u"tc_macro_delete_step", u"Delete step"},
 };
 
 // The text table's process-wide state. Loading and resetting hold the mutex;

@@ -18,7 +18,8 @@ std::u16string_view TextKeyAt(size_t index);
 
 // The loaded text of a key (empty before loading or when missing). The keys
 // this program added beyond the 183 (tc_pending_close, tc_yes, tc_no,
-// tc_dpi_leave, tc_dpi_join) give their English text instead of nothing.
+// tc_dpi_leave, tc_dpi_join, tc_macro_delete, tc_macro_delete_step) give their
+// English text instead of nothing.
 const std::u16string& Text(std::u16string_view key);
 
 // Empties every text (tests).

@@ -320,6 +320,9 @@ TEST_F(MacroPageWindow, ShowsTheClickedMacroAndNothingForFolders) {
     EXPECT_EQ(guitest::WindowText(::GetDlgItem(m_page->Hwnd(), CMacroDlg::kIdCount)), L"3");
     EXPECT_FALSE(Visible(CMacroDlg::kIdSave));
     guitest::SaveShot(m_parent, L"macro_page_steps");
+    // The macro's delete button and the step's say which they are.
+    EXPECT_NE(guitest::WindowText(::GetDlgItem(m_page->Hwnd(), CMacroDlg::kIdOp[1])),
+              guitest::WindowText(::GetDlgItem(m_page->Hwnd(), CMacroDlg::kIdOp[4])));
 
     Show({u"Shooter", u"Burst"});
     EXPECT_EQ(Steps(), "+F0 30ms -F0");
