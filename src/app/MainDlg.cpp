@@ -197,8 +197,14 @@ bool CTarvelDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& resu
         return true;
     case WM_TIMER:
         if (wParam == kStartupRestTimer) {
-            if (!StartupRestStep()) {
-                ::KillTimer(m_hwnd, kStartupRestTimer);
+            // A page that warns about a missing image runs the warning's own
+            // message loop: the next step waits until this one has returned,
+            // so pages are never made inside one another.
+            ::KillTimer(m_hwnd, kStartupRestTimer);
+            if (StartupRestStep()) {
+                ::SetTimer(m_hwnd, kStartupRestTimer, 0, nullptr);
+            } else {
+                WriteLog("Start-up work done: every page made");
                 fw::EndStartupWork("start-up done");
             }
         } else if (wParam == kHidWaitTimer) {

@@ -76,8 +76,12 @@ int AnswerWarningsUntilReady(TarvelRun& run, const std::string& shot) {
             continue;
         }
         HWND main = run.Main();
+        // The pages after the first are made once the window is painted,
+        // and their warnings come then.
+        const std::string log = run.Log();
         if (main && ::IsWindowVisible(main) &&
-            run.Log().find("ReadCurCfgThread Exit") != std::string::npos)
+            log.find("ReadCurCfgThread Exit") != std::string::npos &&
+            log.find("Start-up work done") != std::string::npos)
             break;
         Pump(50);
     }
