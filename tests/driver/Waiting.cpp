@@ -35,6 +35,20 @@ bool WaitVisible(HWND hwnd, bool visible, int ms) {
     return WaitUntil([&] { return bool(::IsWindowVisible(hwnd)) == visible; }, ms);
 }
 
+bool WaitKeyboardFocus(HWND hwnd, int ms) {
+    return WaitUntil(
+        [&] {
+            if (::GetForegroundWindow() != hwnd)
+                return false;
+            GUITHREADINFO info{};
+            info.cbSize = sizeof(info);
+            if (!::GetGUIThreadInfo(::GetWindowThreadProcessId(hwnd, nullptr), &info))
+                return false;
+            return info.hwndFocus == hwnd || ::IsChild(hwnd, info.hwndFocus);
+        },
+        ms);
+}
+
 void WaitPainted(HWND hwnd) {
     // With RDW_UPDATENOW the paint messages are sent, also to another
     // thread's windows, so the call returns once they were handled.

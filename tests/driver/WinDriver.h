@@ -115,6 +115,10 @@ bool WaitGone(HWND hwnd, int ms = kWaitMs);
 // Waits until the window is shown (or hidden). Hiding takes Wine about two
 // seconds on a display without a window manager.
 bool WaitVisible(HWND hwnd, bool visible = true, int ms = kWaitMs);
+// Waits until the window is the foreground window and the keyboard focus of
+// its thread is on it or one of its children: keys typed before that go to
+// the window that had them.
+bool WaitKeyboardFocus(HWND hwnd, int ms = kWaitMs);
 // Makes the window and its children paint what they hold now, and returns
 // once its thread has done so (for a picture of it).
 void WaitPainted(HWND hwnd);

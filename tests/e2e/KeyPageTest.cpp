@@ -92,7 +92,7 @@ struct KeyRun {
 // selected 3 (Tab selects the next field's text), then OK.
 bool AnswerFireKey(KeyRun& k, const wchar_t* speed, const wchar_t* count) {
     HWND dlg = k.run.WaitWindow(kFireKeyTitle, nullptr, 5000);
-    if (!dlg || !WaitVisible(dlg))
+    if (!dlg || !WaitVisible(dlg) || !WaitKeyboardFocus(dlg))
         return false;
     Type(speed);
     PressKey(VK_TAB);
@@ -306,6 +306,7 @@ TEST(KeyPage, HeldRightCtrlGivesTheMouseCtrl) {
     ASSERT_TRUE(k.Pick(6, kCombination)) << k.run.Log();
     HWND dlg = k.run.WaitMessage();
     ASSERT_TRUE(dlg && WaitVisible(dlg));
+    ASSERT_TRUE(WaitKeyboardFocus(dlg));
     KeyDown(VK_RCONTROL);
     PressKey('C');
     KeyUp(VK_RCONTROL);
