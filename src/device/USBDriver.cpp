@@ -300,6 +300,7 @@ void CUSBDriver::StopNotify() {
 }
 
 void CUSBDriver::NotifyThread(HidHandle hNotify) {
+    platform::ReleaseUnusedStack(); // it waits for reports most of the time
     device::ReadFailureWatch watch; // one per pair: a reader reads one pair
     {
         std::lock_guard lock(m_mtxReader);

@@ -84,6 +84,7 @@ void HandleRequest(ApplyCtx& ctx, uint32_t nFlag, uint32_t nData) {
 
 void ApplyThread(ApplyCtx* ctx) {
     WriteLog("Start Thread");
+    platform::ReleaseUnusedStack(); // it waits for requests most of the time
     std::unique_lock lock(ctx->mtx);
     for (;;) {
         ctx->cvRequest.wait(lock, [ctx] { return !ctx->requests.empty() || ctx->bExit; });
