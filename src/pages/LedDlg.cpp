@@ -58,6 +58,7 @@ BOOL CLedDlg::OnInitDialog() {
     m_brField = fw::Brush(::CreateSolidBrush(kFieldColour));
     m_fontLabel = MakeFont(14, FW_NORMAL);
     m_layout = led::MakeLayout(g_opt);
+    m_bPreviewTried = false; // the picture comes with the first show
 
     m_main.shown = g_opt.ShowMainEffect != 0;
     m_logo.shown = g_opt.ShowLogoEffect != 0;
