@@ -13,7 +13,7 @@
 #include "VirtualControl.h"
 #include "VirtualReadHook.h"
 #include "device/InterfaceChoice.h"
-#include "platform/Platform.h"
+#include "platform/Memory.h"
 #include "sim/StateClaim.h"
 #include "sim/VirtualReceiver.h"
 

@@ -13,7 +13,7 @@
 #include "model/MemoryMap.h"
 #include "model/SensorCatalogue.h"
 #include "pages/MsgDlg.h"
-#include "platform/Platform.h"
+#include "platform/Memory.h"
 #include "settings/Log.h"
 #include "settings/Settings.h"
 #include "store/MacroStore.h"
@@ -207,8 +207,10 @@ bool CTarvelDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& resu
             } else {
                 WriteLog("Start-up work done: every page made");
                 fw::EndStartupWork("start-up done");
-                // What start-up needed deep in the stack it no longer needs.
+                // What start-up needed deep in the stack and in the heaps
+                // (decoded images, their copies) it no longer needs.
                 platform::ReleaseUnusedStack();
+                platform::ReleaseFreeHeapMemory();
             }
         } else if (wParam == kHidWaitTimer) {
             OnHidWaitOver();

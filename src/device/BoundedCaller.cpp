@@ -1,6 +1,6 @@
 #include "device/BoundedCaller.h"
 
-#include "platform/Platform.h"
+#include "platform/Memory.h"
 
 BoundedCaller::BoundedCaller() : m_thread(&BoundedCaller::Run, this) {}
 

@@ -1,5 +1,6 @@
 #include "device/USBDriver.h"
 
+#include "platform/Memory.h"
 #include "platform/Platform.h"
 #include "platform/Text.h"
 #include "settings/Log.h"

@@ -28,13 +28,6 @@ std::u16string LocalAppDataDir();
 // The system's debugger output (OutputDebugStringW; standard error elsewhere).
 void DebugOutput(std::u16string_view text);
 
-// Lets the system take back the calling thread's stack pages below the frames
-// it uses now (keeping a margin). A thread that waits most of its life, or has
-// finished its work, then holds only the stack it uses: under Wine every new
-// thread starts with about 1 MiB of its stack resident. The pages stay
-// usable; what they held is gone, which below the live frames is nothing.
-void ReleaseUnusedStack();
-
 // The system's ANSI code page (1252 where the system has none).
 unsigned AnsiCodePage();
 

@@ -1,5 +1,6 @@
 #include "sync/ApplyWorker.h"
 
+#include "platform/Memory.h"
 #include "platform/MessageBox.h"
 #include "platform/Platform.h"
 #include "settings/Log.h"

@@ -27,10 +27,6 @@ void SleepMs(uint32_t ms) {
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
-void ReleaseUnusedStack() {
-    // Threads here start with only the stack they touch resident.
-}
-
 uint32_t TickCount() {
     timespec ts{};
     clock_gettime(CLOCK_MONOTONIC, &ts);

@@ -5,8 +5,6 @@
 #include "platform/MessageBox.h"
 #include "platform/Platform.h"
 
-#include <algorithm>
-#include <cstdint>
 #include <windows.h>
 
 #include <io.h>
@@ -79,32 +77,6 @@ bool CodePageToUtf16(unsigned codePage, std::string_view bytes, std::u16string& 
     ::MultiByteToWideChar(codePage, 0, bytes.data(), int(bytes.size()),
                           reinterpret_cast<wchar_t*>(out.data()), n);
     return true;
-}
-
-void ReleaseUnusedStack() {
-    // Room for this call and the system calls below it, which run on this
-    // same stack under the pages being let go.
-    constexpr uintptr_t kMargin = 64 * 1024;
-    volatile char here = 0;
-    MEMORY_BASIC_INFORMATION stack{};
-    if (!::VirtualQuery(const_cast<char*>(&here), &stack, sizeof stack))
-        return;
-    SYSTEM_INFO system{};
-    ::GetSystemInfo(&system);
-    const uintptr_t page = system.dwPageSize;
-    const uintptr_t end = (reinterpret_cast<uintptr_t>(&here) - kMargin) & ~(page - 1);
-    // Only committed read-write pages: the guard page and the part of the
-    // stack never committed stay as they are.
-    for (uintptr_t at = reinterpret_cast<uintptr_t>(stack.AllocationBase); at < end;) {
-        MEMORY_BASIC_INFORMATION region{};
-        if (!::VirtualQuery(reinterpret_cast<void*>(at), &region, sizeof region))
-            return;
-        const uintptr_t regionEnd =
-            std::min(end, reinterpret_cast<uintptr_t>(region.BaseAddress) + region.RegionSize);
-        if (region.State == MEM_COMMIT && region.Protect == PAGE_READWRITE)
-            ::VirtualAlloc(reinterpret_cast<void*>(at), regionEnd - at, MEM_RESET, PAGE_READWRITE);
-        at = regionEnd;
-    }
 }
 
 void SystemMessageBox(const std::u16string& text, const std::u16string& caption) {
