@@ -8,11 +8,12 @@
 
 #include "VirtualBackend.h"
 
-#include "device/InterfaceChoice.h"
 #include "SearchReport.h"
 #include "Vantor.h"
 #include "VirtualControl.h"
 #include "VirtualReadHook.h"
+#include "device/InterfaceChoice.h"
+#include "platform/Memory.h"
 #include "sim/StateClaim.h"
 #include "sim/VirtualReceiver.h"
 
@@ -200,6 +201,7 @@ private:
 
     // In order: a notice that is not due yet holds back the ones after it.
     void Run() {
+        platform::ReleaseUnusedStack(); // it waits for notices most of the time
         for (;;) {
             Notice notice;
             {
@@ -351,6 +353,7 @@ private:
     bool HidUpLocked() { return m_receiver.Open() && Clock::now() >= m_hidUpAt; }
 
     void Pump() {
+        platform::ReleaseUnusedStack(); // it waits for reports most of the time
         sim::Report report{};
         for (;;) {
             if (!m_receiver.ReadReport(report.data(), report.size())) {
@@ -442,6 +445,7 @@ private:
     // One client after another; each may send several lines and is served
     // until it closes its end.
     void ServeControl() {
+        platform::ReleaseUnusedStack(); // it waits for a client most of the time
         for (;;) {
             HANDLE pipe = CreateNamedPipeW(
                 m_controlPipe.c_str(), PIPE_ACCESS_DUPLEX,

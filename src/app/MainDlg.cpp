@@ -13,6 +13,7 @@
 #include "model/MemoryMap.h"
 #include "model/SensorCatalogue.h"
 #include "pages/MsgDlg.h"
+#include "platform/Memory.h"
 #include "settings/Log.h"
 #include "settings/Settings.h"
 #include "store/MacroStore.h"
@@ -211,6 +212,10 @@ bool CTarvelDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& resu
             } else {
                 WriteLog("Start-up work done: every page made");
                 fw::EndStartupWork("start-up done");
+                // What start-up needed deep in the stack and in the heaps
+                // (decoded images, their copies) it no longer needs.
+                platform::ReleaseUnusedStack();
+                platform::ReleaseFreeHeapMemory();
             }
         } else if (wParam == kHidWaitTimer) {
             OnHidWaitOver();
@@ -324,6 +329,8 @@ void CTarvelDlg::StartCfgRead() {
     reader.thread = std::thread(
         [this](std::atomic<bool>* done) {
             ReadCurCfgThread(&m_cfgRead);
+            // The system keeps the stack of the thread that ended last.
+            platform::ReleaseUnusedStack();
             *done = true;
         },
         &reader.done);

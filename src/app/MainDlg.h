@@ -116,6 +116,8 @@ private:
     // the mouse's DPI level, which the pages made before it were shown as
     // start-up went on.
     void BuildPage(PageRow& row);
+    // Hides a page; `replaced`: another page is shown in its place.
+    void HidePage(HWND page, bool replaced);
     // One step of the start-up work the first paint does not wait for (the
     // window buttons' hover look, the tray icon, then each page not shown yet), while nothing else
     // is due; false when none was left.

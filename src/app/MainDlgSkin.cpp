@@ -278,22 +278,43 @@ void CTarvelDlg::ShowPage(int n) {
         return;
     if (n != m_nCurPage && !PagesConfirmLeave())
         return;
+    PageRow* next = n >= 1 && n <= int(m_pages.size()) ? &m_pages[size_t(n - 1)] : nullptr;
+    // A page that is not offered is not shown either; nothing is.
+    const bool refused = next && next->offered && !next->offered();
+    if (next && !refused)
+        BuildPage(*next);
+    const HWND shown = next && !refused && next->page ? next->page->Hwnd() : nullptr;
     for (PageRow& row : m_pages) {
         row.navi->SetCheck(false);
-        if (row.page && row.page->Hwnd())
-            ::ShowWindow(row.page->Hwnd(), SW_HIDE);
+        if (row.page && row.page->Hwnd() && row.page->Hwnd() != shown)
+            HidePage(row.page->Hwnd(), shown != nullptr);
     }
-    if (n >= 1 && n <= int(m_pages.size())) {
-        PageRow& row = m_pages[size_t(n - 1)];
-        // A page that is not offered is not shown either; nothing is.
-        if (row.offered && !row.offered())
-            return;
-        BuildPage(row);
-        row.navi->SetCheck(true);
-        if (row.page && row.page->Hwnd())
-            ::ShowWindow(row.page->Hwnd(), SW_SHOW);
+    if (refused)
+        return;
+    if (next) {
+        next->navi->SetCheck(true);
+        if (shown) {
+            ::ShowWindow(shown, SW_SHOW);
+            // The page and every control on it are painted now, in this one
+            // step: left to the paint messages, the controls would paint
+            // after whatever else is queued, showing the page that was here
+            // through their places meanwhile.
+            ::UpdateWindow(m_hwnd);
+        }
     }
     m_nCurPage = n;
+}
+
+void CTarvelDlg::HidePage(HWND page, bool replaced) {
+    RECT area{};
+    const bool wasShown = ::IsWindowVisible(page) && ::GetWindowRect(page, &area);
+    ::ShowWindow(page, SW_HIDE);
+    if (!wasShown || !replaced)
+        return;
+    // Every page covers the same area and the page shown in its place paints
+    // all of it: the window's own picture under it is not painted first.
+    ::MapWindowPoints(nullptr, m_hwnd, reinterpret_cast<POINT*>(&area), 2);
+    ::ValidateRect(m_hwnd, &area);
 }
 
 void CTarvelDlg::PaintMinimised(HDC dc, const RECT& rc) {

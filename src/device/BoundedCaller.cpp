@@ -1,5 +1,7 @@
 #include "device/BoundedCaller.h"
 
+#include "platform/Memory.h"
+
 BoundedCaller::BoundedCaller() : m_thread(&BoundedCaller::Run, this) {}
 
 BoundedCaller::~BoundedCaller() {
@@ -29,6 +31,7 @@ std::optional<int> BoundedCaller::Call(std::function<int()> call,
 }
 
 void BoundedCaller::Run() {
+    platform::ReleaseUnusedStack(); // it waits for calls most of the time
     std::unique_lock lock(m_mtx);
     for (;;) {
         m_cv.wait(lock, [this] { return m_stop || m_call; });

@@ -1,5 +1,6 @@
 #include "device/USBDriver.h"
 
+#include "platform/Memory.h"
 #include "platform/Platform.h"
 #include "platform/Text.h"
 #include "settings/Log.h"
@@ -300,6 +301,7 @@ void CUSBDriver::StopNotify() {
 }
 
 void CUSBDriver::NotifyThread(HidHandle hNotify) {
+    platform::ReleaseUnusedStack(); // it waits for reports most of the time
     device::ReadFailureWatch watch; // one per pair: a reader reads one pair
     {
         std::lock_guard lock(m_mtxReader);

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <psapi.h>
+
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
@@ -17,6 +19,7 @@ namespace {
 struct Step {
     std::string name;
     double atMs, tookMs;
+    double residentMiB; // the process's resident memory when the step ended
 };
 
 struct Total {
@@ -69,8 +72,17 @@ double SinceProcessCreated() {
     return ms >= 0 && ms < 600000 ? ms : 0;
 }
 
+double ResidentMiB() {
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof counters;
+    if (!::K32GetProcessMemoryInfo(::GetCurrentProcess(), &counters, sizeof counters))
+        return 0;
+    return double(counters.WorkingSetSize) / (1024.0 * 1024.0);
+}
+
 void Write(const Step& s) {
-    settings::WriteLog("Startup: %8.1f ms %+8.1f ms  %s", s.atMs, s.tookMs, s.name.c_str());
+    settings::WriteLog("Startup: %8.1f ms %+8.1f ms %6.1f MiB  %s", s.atMs, s.tookMs, s.residentMiB,
+                       s.name.c_str());
 }
 
 void Record(Timeline& t, std::string name) {
@@ -81,7 +93,7 @@ void Record(Timeline& t, std::string name) {
     } else {
         atMs = t.lastMs + TicksToMs(now - t.lastTicks);
     }
-    Step step{std::move(name), atMs, atMs - t.lastMs};
+    Step step{std::move(name), atMs, atMs - t.lastMs, ResidentMiB()};
     t.lastTicks = now;
     t.lastMs = atMs;
     t.unwritten.push_back(std::move(step));

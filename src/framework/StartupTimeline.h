@@ -1,9 +1,10 @@
 #pragma once
 // The start-up timeline: with the environment variable TARVEL_STARTUP_TIMELINE
 // set (to anything but 0), the log gets the time of each start-up step since
-// the process was created, and what decoding images and building regions cost
-// in total, so the cost of a start is seen rather than guessed. Off, every
-// call here costs one test of a flag. The log itself needs Debug 1 or 2.
+// the process was created and the process's resident memory after it, and
+// what decoding images and building regions cost in total, so the cost of a
+// start is seen rather than guessed. Off, every call here costs one test of a
+// flag. The log itself needs Debug 1 or 2.
 
 namespace fw {
 

@@ -46,6 +46,7 @@ BOOL CKeyMarkDlg::OnInitDialog() {
     if (fw::Width(marked) > 0)
         m_imgMarked =
             ComposeImage(piece, 0, 0, marked.get(), 0, 0, fw::Width(mouse), fw::Height(mouse));
+    m_imgPiece.reset(); // both pictures hold it now
     ::SetWindowPos(m_hwnd, nullptr, m_at.x, m_at.y, fw::Width(m_imgNormal), fw::Height(m_imgNormal),
                    SWP_NOZORDER | SWP_NOACTIVATE);
     for (int k = 0; k < int(m_marks.size()); ++k) {

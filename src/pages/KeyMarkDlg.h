@@ -46,7 +46,7 @@ protected:
     void Paint(HDC dc, const RECT& rc) override;
 
 private:
-    fw::Image m_imgPiece; // the page's background under the picture
+    fw::Image m_imgPiece; // the page's background under the picture, until composed
     POINT m_at;
     fw::Image m_imgNormal, m_imgMarked;
     std::array<CPngBtn, 16> m_marks;

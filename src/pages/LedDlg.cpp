@@ -58,7 +58,7 @@ BOOL CLedDlg::OnInitDialog() {
     m_brField = fw::Brush(::CreateSolidBrush(kFieldColour));
     m_fontLabel = MakeFont(14, FW_NORMAL);
     m_layout = led::MakeLayout(g_opt);
-    m_preview.Create(m_hwnd, Background());
+    m_bPreviewTried = false; // the picture comes with the first show
 
     m_main.shown = g_opt.ShowMainEffect != 0;
     m_logo.shown = g_opt.ShowLogoEffect != 0;
@@ -557,6 +557,14 @@ bool CLedDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)
         ::SetCursor(::LoadCursorW(nullptr, IDC_HAND));
         result = TRUE;
         return true;
+    }
+    case WM_SHOWWINDOW: {
+        const bool handled = CSkinPage::OnMessage(msg, wParam, lParam, result);
+        if (wParam && !m_bPreviewTried) {
+            m_bPreviewTried = true; // a skin without the masks is not read again
+            m_preview.Create(m_hwnd, Background());
+        }
+        return handled;
     }
     case WM_CTLCOLOREDIT: {
         HDC dc = reinterpret_cast<HDC>(wParam);

@@ -120,7 +120,10 @@ private:
         uint32_t colour;
     };
     std::array<std::optional<SpectrumPick>, 2> m_spectrumPick;
+    // Made when the page is first shown: its masks and picture (about 1 MiB)
+    // are not held while the page has never been seen.
     CLedPreview m_preview;
+    bool m_bPreviewTried = false;
     fw::Image m_imgSpectrum;
     fw::Image m_imgThumb, m_imgDot;
     fw::Brush m_brField;

@@ -1,5 +1,6 @@
 #include "sync/ApplyWorker.h"
 
+#include "platform/Memory.h"
 #include "platform/MessageBox.h"
 #include "platform/Platform.h"
 #include "settings/Log.h"
@@ -84,6 +85,7 @@ void HandleRequest(ApplyCtx& ctx, uint32_t nFlag, uint32_t nData) {
 
 void ApplyThread(ApplyCtx* ctx) {
     WriteLog("Start Thread");
+    platform::ReleaseUnusedStack(); // it waits for requests most of the time
     std::unique_lock lock(ctx->mtx);
     for (;;) {
         ctx->cvRequest.wait(lock, [ctx] { return !ctx->requests.empty() || ctx->bExit; });

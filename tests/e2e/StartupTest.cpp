@@ -126,7 +126,7 @@ TEST(Startup, TimelineLogsEachStepOfStartUpInOrder) {
     ASSERT_TRUE(run.WaitReady()) << run.Log();
     ASSERT_TRUE(run.WaitLog("start-up done", 5000)) << run.Log();
 
-    // "Startup: <ms since the process began> ms <step's share> ms  <step>", in
+    // "Startup: <ms since the process began> ms <step's share> ms <resident> MiB  <step>", in
     // the order of start-up, each later than the one before. The first paint
     // waits only for the page it shows; the tray icon and the other pages
     // follow it.
