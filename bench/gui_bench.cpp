@@ -6,7 +6,8 @@
 //   Tarvel.exe     against a fresh virtual receiver.
 // The three run in turn, `runs` times, so a machine that gets busier or
 // quieter meanwhile weighs on all of them alike. Each start waits until the
-// window is visible and painted (the time to first paint), then until its
+// whole window, every child included, is painted and stays so for a second
+// (the time to first paint is when that picture first showed), then until its
 // resident memory has settled (start-up done, the program's device read
 // included), then ends it as the user would and waits for the process.
 //
@@ -21,6 +22,7 @@
 #include <psapi.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -38,22 +40,64 @@ struct Program {
     std::vector<double> ms, residentMiB;
 };
 
-// True once the window's client area shows something other than black: the
-// skin has been painted.
-bool Painted(HWND hwnd) {
-    RECT rc;
-    if (!::GetWindowRect(hwnd, &rc))
-        return false;
-    HDC screen = ::GetDC(nullptr);
-    bool painted = false;
-    for (int i = 1; i < 8 && !painted; ++i) {
-        const COLORREF c = ::GetPixel(screen, rc.left + (rc.right - rc.left) * i / 8,
-                                      rc.top + (rc.bottom - rc.top) / 2);
-        painted = c != CLR_INVALID && c != 0;
+// The window's pixels as the screen shows them, pointer excluded.
+class WindowPicture {
+public:
+    // False when the window has no area on the screen yet.
+    bool Take(HWND hwnd) {
+        RECT rc;
+        if (!::GetWindowRect(hwnd, &rc) || rc.right <= rc.left || rc.bottom <= rc.top)
+            return false;
+        const int w = rc.right - rc.left, h = rc.bottom - rc.top;
+        if (w != m_width || h != m_height) {
+            if (m_bitmap)
+                ::DeleteObject(m_bitmap);
+            BITMAPINFO info{};
+            info.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+            void* bits = nullptr;
+            m_bitmap = ::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+            if (!m_bitmap)
+                return false;
+            m_bits = static_cast<const uint32_t*>(bits);
+            m_width = w;
+            m_height = h;
+        }
+        HDC screen = ::GetDC(nullptr);
+        HDC memory = ::CreateCompatibleDC(screen);
+        HGDIOBJ old = ::SelectObject(memory, m_bitmap);
+        ::BitBlt(memory, 0, 0, w, h, screen, rc.left, rc.top, SRCCOPY);
+        ::GdiFlush();
+        ::SelectObject(memory, old);
+        ::DeleteDC(memory);
+        ::ReleaseDC(nullptr, screen);
+        return true;
     }
-    ::ReleaseDC(nullptr, screen);
-    return painted;
-}
+    // The pixels as one number: two pictures that differ almost surely differ here.
+    uint64_t Digest() const {
+        uint64_t hash = 1469598103934665603ull;
+        for (size_t i = 0; i < size_t(m_width) * size_t(m_height); ++i)
+            hash = (hash ^ m_bits[i]) * 1099511628211ull;
+        return hash;
+    }
+    // True once anything but black shows along the middle row: something has
+    // been painted.
+    bool AnythingPainted() const {
+        const uint32_t* row = m_bits + size_t(m_height / 2) * size_t(m_width);
+        for (int x = 0; x < m_width; ++x)
+            if ((row[x] & 0xFFFFFF) != 0)
+                return true;
+        return false;
+    }
+    ~WindowPicture() {
+        if (m_bitmap)
+            ::DeleteObject(m_bitmap);
+    }
+
+private:
+    HBITMAP m_bitmap = nullptr;
+    const uint32_t* m_bits = nullptr;
+    int m_width = 0, m_height = 0;
+};
 
 HWND WindowOf(const wchar_t* title, DWORD pid) {
     HWND hwnd = ::FindWindowW(nullptr, title);
@@ -106,16 +150,34 @@ bool StartOnce(Program& p, const std::wstring& stateDir, int run, double perMs) 
         std::fprintf(stderr, "%s: cannot start (%lu)\n", p.name.c_str(), ::GetLastError());
         return false;
     }
+    // The first paint is over when the whole window, children included, is
+    // painted: the picture taken when the window last changed, once it has
+    // stayed the same for a while (a window whose parts paint one after
+    // another counts when its last part shows).
+    constexpr double kSettledMs = 1000;
     HWND hwnd = nullptr;
+    WindowPicture picture;
     double ms = -1;
-    for (int i = 0; i < 6000 && ms < 0; ++i) {
+    int pictures = 0; // the different pictures the window showed
+    uint64_t last = 0;
+    for (int i = 0; i < 6000; ++i) {
         if (!hwnd)
             hwnd = WindowOf(p.title, pi.dwProcessId);
-        if (hwnd && ::IsWindowVisible(hwnd) && Painted(hwnd)) {
-            ::QueryPerformanceCounter(&now);
-            ms = double(now.QuadPart - start.QuadPart) / perMs;
-        } else if (::WaitForSingleObject(pi.hProcess, 5) == WAIT_OBJECT_0) {
-            break; // ended before it painted
+        ::QueryPerformanceCounter(&now);
+        const double at = double(now.QuadPart - start.QuadPart) / perMs;
+        if (hwnd && ::IsWindowVisible(hwnd) && picture.Take(hwnd) && picture.AnythingPainted()) {
+            const uint64_t digest = picture.Digest();
+            if (ms < 0 || digest != last) {
+                ms = at;
+                last = digest;
+                ++pictures;
+            } else if (at - ms >= kSettledMs) {
+                break;
+            }
+        }
+        if (::WaitForSingleObject(pi.hProcess, 5) == WAIT_OBJECT_0) {
+            ms = -1; // ended
+            break;
         }
     }
     const size_t resident = ms < 0 ? 0 : SettledResident(pi.hProcess);
@@ -129,8 +191,8 @@ bool StartOnce(Program& p, const std::wstring& stateDir, int run, double perMs) 
         std::fprintf(stderr, "%s, start %d: no painted window\n", p.name.c_str(), run + 1);
         return false;
     }
-    std::printf("%-14s start %d: first paint after %5.0f ms, resident %5.1f MiB\n", p.name.c_str(),
-                run + 1, ms, double(resident) / kMiB);
+    std::printf("%-14s start %d: first paint after %5.0f ms (%d pictures), resident %5.1f MiB\n",
+                p.name.c_str(), run + 1, ms, pictures, double(resident) / kMiB);
     std::fflush(stdout);
     p.ms.push_back(ms);
     p.residentMiB.push_back(double(resident) / kMiB);

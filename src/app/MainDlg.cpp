@@ -142,6 +142,11 @@ BOOL CTarvelDlg::OnInitDialog() {
 bool CTarvelDlg::StartupRestStep() {
     if (m_bClosing)
         return false;
+    if (!m_bHoverImagesGiven) {
+        GiveHoverImages();
+        fw::StartupStep("window buttons' hover images");
+        return true;
+    }
     if (!m_nid.hWnd && (g_opt.TrayIcon == 1 || g_opt.TrayIcon == 3)) {
         AddTrayIcon();
         fw::StartupStep("tray icon");
@@ -394,7 +399,6 @@ bool CTarvelDlg::DestroyWindow() {
     for (PageRow& row : m_pages)
         row.page.reset();
     m_startupImages.reset();
-    m_imgHover.reset();
     m_imgMain.reset();
     InstallMessageBoxSink(nullptr);
     m_poster.SetWindow(nullptr);

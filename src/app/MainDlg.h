@@ -116,10 +116,15 @@ private:
     // the mouse's DPI level, which the pages made before it were shown as
     // start-up went on.
     void BuildPage(PageRow& row);
+    // Hides a page; `replaced`: another page is shown in its place.
+    void HidePage(HWND page, bool replaced);
     // One step of the start-up work the first paint does not wait for (the
-    // tray icon, then each page not shown yet), while nothing else is due;
-    // false when none was left.
+    // window buttons' hover look, the tray icon, then each page not shown yet), while nothing else
+    // is due; false when none was left.
     bool StartupRestStep();
+    // The import, export and home buttons' hover look: their areas of
+    // main_ov.png, given after the first paint.
+    void GiveHoverImages();
     void OnApply();
     void OnRestore();
     void OnProfileButton(int index);
@@ -200,9 +205,9 @@ private:
     // Each skin file decoded once for all who load it, until start-up's work
     // is done.
     std::unique_ptr<fw::DecodedImageCache> m_startupImages;
-    fw::Image m_imgMain;  // main_nr.png
-    fw::Image m_imgHover; // main_ov.png while the frame is built (empty: use main_nr.png)
-    fw::Font m_font;      // only when there is no application font
+    fw::Image m_imgMain;              // main_nr.png
+    bool m_bHoverImagesGiven = false; // GiveHoverImages has run
+    fw::Font m_font;                  // only when there is no application font
     fw::Font m_fontNavi;
     fw::Icon m_icon;
 

@@ -78,10 +78,8 @@ bool CTarvelDlg::BuildSkinFrame() {
     // Every message of the program goes through the message dialog: a missing
     // background would silence them, so it is told now, once.
     CMsgDlg::CheckSkin();
-    m_imgHover = LoadSkinImage(L"main_ov.png");
     fw::StartupStep("main window images");
     Gdiplus::Bitmap* main = m_imgMain.get();
-    Gdiplus::Bitmap* hover = fw::Width(m_imgHover) > 0 ? m_imgHover.get() : main;
     if (g_opt.clrMask != 0) {
         ::SetWindowRgn(m_hwnd, RegionFromImage(*main, g_opt.clrMask, 10).Release(), TRUE);
         fw::StartupStep("main window region");
@@ -211,33 +209,53 @@ bool CTarvelDlg::BuildSkinFrame() {
     }
 
     // Import, export and the home page are areas of the window's own images.
+    // Their hover look (main_ov.png, as large as the window) is not needed
+    // for the first paint: they show the window's image until start-up's
+    // later steps give them their areas of it (HoverImageButtons).
     if (g_opt.rcImportPro.Width() > 0) {
         m_btnImport.SetId(IDC_MAIN_IMPORT);
-        NewPngButtonFromImages(m_hwnd, m_btnImport, ToRect(g_opt.rcImportPro), main, hover, hover,
+        NewPngButtonFromImages(m_hwnd, m_btnImport, ToRect(g_opt.rcImportPro), main, main, main,
                                false, tips, Txt(u"tc_msg33").c_str());
     }
     if (g_opt.rcExportPro.Width() > 0) {
         m_btnExport.SetId(IDC_MAIN_EXPORT);
-        NewPngButtonFromImages(m_hwnd, m_btnExport, ToRect(g_opt.rcExportPro), main, hover, hover,
+        NewPngButtonFromImages(m_hwnd, m_btnExport, ToRect(g_opt.rcExportPro), main, main, main,
                                false, tips, Txt(u"tc_msg32").c_str());
     }
     if (g_opt.rcHomePageBtn.Width() > 0) {
         m_btnHome.SetId(IDC_MAIN_HOME);
-        NewPngButtonFromImages(m_hwnd, m_btnHome, ToRect(g_opt.rcHomePageBtn), main, hover, hover,
+        NewPngButtonFromImages(m_hwnd, m_btnHome, ToRect(g_opt.rcHomePageBtn), main, main, main,
                                false, false, nullptr);
         m_btnHome.SetTextColours(g_opt.Btn_txt_clr_nr, g_opt.Btn_txt_clr_ov, g_opt.Btn_txt_clr_dn);
     }
 
     fw::StartupStep("main window buttons");
 
-    // The buttons keep their own crops of the hover image; the window never
-    // draws it, so it is not held while the program waits in the tray.
-    m_imgHover.reset();
-
     // The page shown first is made with the frame; the others once the
     // window has been painted (StartupRestStep), or when one is asked for.
     ShowPage(1);
     return true;
+}
+
+void CTarvelDlg::GiveHoverImages() {
+    m_bHoverImagesGiven = true;
+    // Without main_ov.png the buttons keep showing the window's image.
+    const fw::Image hover = LoadSkinImage(L"main_ov.png");
+    if (fw::Width(hover) == 0 || fw::Width(m_imgMain) == 0)
+        return;
+    const struct {
+        CPngBtn& btn;
+        const settings::Rect& at;
+    } buttons[] = {{m_btnImport, g_opt.rcImportPro},
+                   {m_btnExport, g_opt.rcExportPro},
+                   {m_btnHome, g_opt.rcHomePageBtn}};
+    for (const auto& b : buttons) {
+        if (!b.btn.Hwnd())
+            continue;
+        b.btn.SetImages(b.at.left, b.at.top, b.at.Width(), b.at.bottom - b.at.top, m_imgMain.get(),
+                        hover.get(), hover.get());
+        ::InvalidateRect(b.btn.Hwnd(), nullptr, FALSE);
+    }
 }
 
 void CTarvelDlg::BuildPage(PageRow& row) {
@@ -260,22 +278,43 @@ void CTarvelDlg::ShowPage(int n) {
         return;
     if (n != m_nCurPage && !PagesConfirmLeave())
         return;
+    PageRow* next = n >= 1 && n <= int(m_pages.size()) ? &m_pages[size_t(n - 1)] : nullptr;
+    // A page that is not offered is not shown either; nothing is.
+    const bool refused = next && next->offered && !next->offered();
+    if (next && !refused)
+        BuildPage(*next);
+    const HWND shown = next && !refused && next->page ? next->page->Hwnd() : nullptr;
     for (PageRow& row : m_pages) {
         row.navi->SetCheck(false);
-        if (row.page && row.page->Hwnd())
-            ::ShowWindow(row.page->Hwnd(), SW_HIDE);
+        if (row.page && row.page->Hwnd() && row.page->Hwnd() != shown)
+            HidePage(row.page->Hwnd(), shown != nullptr);
     }
-    if (n >= 1 && n <= int(m_pages.size())) {
-        PageRow& row = m_pages[size_t(n - 1)];
-        // A page that is not offered is not shown either; nothing is.
-        if (row.offered && !row.offered())
-            return;
-        BuildPage(row);
-        row.navi->SetCheck(true);
-        if (row.page && row.page->Hwnd())
-            ::ShowWindow(row.page->Hwnd(), SW_SHOW);
+    if (refused)
+        return;
+    if (next) {
+        next->navi->SetCheck(true);
+        if (shown) {
+            ::ShowWindow(shown, SW_SHOW);
+            // The page and every control on it are painted now, in this one
+            // step: left to the paint messages, the controls would paint
+            // after whatever else is queued, showing the page that was here
+            // through their places meanwhile.
+            ::UpdateWindow(m_hwnd);
+        }
     }
     m_nCurPage = n;
+}
+
+void CTarvelDlg::HidePage(HWND page, bool replaced) {
+    RECT area{};
+    const bool wasShown = ::IsWindowVisible(page) && ::GetWindowRect(page, &area);
+    ::ShowWindow(page, SW_HIDE);
+    if (!wasShown || !replaced)
+        return;
+    // Every page covers the same area and the page shown in its place paints
+    // all of it: the window's own picture under it is not painted first.
+    ::MapWindowPoints(nullptr, m_hwnd, reinterpret_cast<POINT*>(&area), 2);
+    ::ValidateRect(m_hwnd, &area);
 }
 
 void CTarvelDlg::PaintMinimised(HDC dc, const RECT& rc) {

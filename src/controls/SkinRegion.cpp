@@ -35,26 +35,42 @@ std::vector<RECT> OpaqueRuns(const uint32_t* pixels, int width, int height, COLO
     return runs;
 }
 
+uint32_t OverKey(uint32_t argb, COLORREF key) {
+    const uint32_t alpha = argb >> 24;
+    const uint32_t keyRgb =
+        uint32_t(GetRValue(key)) << 16 | uint32_t(GetGValue(key)) << 8 | uint32_t(GetBValue(key));
+    if (alpha == 0xFF)
+        return argb & 0xFFFFFF;
+    if (alpha == 0)
+        return keyRgb;
+    uint32_t out = 0;
+    for (int shift = 0; shift <= 16; shift += 8) {
+        const uint32_t c = (argb >> shift) & 0xFF, k = (keyRgb >> shift) & 0xFF;
+        out |= ((c * alpha + k * (0xFF - alpha)) / 0xFF) << shift;
+    }
+    return out;
+}
+
 fw::Region RegionFromImage(Gdiplus::Bitmap& image, COLORREF key, int tolerance) {
     fw::StartupCost cost("window regions built");
     const int w = int(image.GetWidth()), h = int(image.GetHeight());
-    // Flatten onto the key colour: fully transparent pixels become exactly the key.
-    Gdiplus::Bitmap flat(w, h, PixelFormat32bppRGB);
-    {
-        Gdiplus::Graphics g(&flat);
-        g.Clear(Gdiplus::Color(255, GetRValue(key), GetGValue(key), GetBValue(key)));
-        g.DrawImage(&image, 0, 0, w, h);
-    }
+    // The decoded pixels are read in place, each laid over the key colour as
+    // drawing the image onto it would (a fully transparent pixel becomes
+    // exactly the key): drawing the whole image first cost more than the rest.
     Gdiplus::BitmapData data{};
     Gdiplus::Rect all(0, 0, w, h);
-    if (flat.LockBits(&all, Gdiplus::ImageLockModeRead, PixelFormat32bppRGB, &data) != Gdiplus::Ok)
+    if (image.LockBits(&all, Gdiplus::ImageLockModeRead, PixelFormat32bppARGB, &data) !=
+        Gdiplus::Ok)
         return fw::Region(::CreateRectRgn(0, 0, w, h));
     std::vector<uint32_t> pixels(size_t(w) * size_t(h));
-    for (int y = 0; y < h; ++y)
-        std::copy_n(reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(data.Scan0) +
-                                                      y * data.Stride),
-                    w, pixels.data() + size_t(y) * size_t(w));
-    flat.UnlockBits(&data);
+    for (int y = 0; y < h; ++y) {
+        const auto* row = reinterpret_cast<const uint32_t*>(
+            static_cast<const uint8_t*>(data.Scan0) + y * data.Stride);
+        uint32_t* out = pixels.data() + size_t(y) * size_t(w);
+        for (int x = 0; x < w; ++x)
+            out[x] = OverKey(row[x], key);
+    }
+    image.UnlockBits(&data);
 
     const std::vector<RECT> runs = OpaqueRuns(pixels.data(), w, h, key, tolerance);
     fw::Region result(::CreateRectRgn(0, 0, 0, 0));

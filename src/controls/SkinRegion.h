@@ -17,7 +17,10 @@ constexpr COLORREF kSkinKeyColour = RGB(0, 255, 0);
 std::vector<RECT> OpaqueRuns(const uint32_t* pixels, int width, int height, COLORREF key,
                              int tolerance);
 
-// The image flattened onto the key colour, then scanned. The dialogs use the
+// A 0xAARRGGBB pixel laid over the key colour: 0x00RRGGBB.
+uint32_t OverKey(uint32_t argb, COLORREF key);
+
+// The image laid over the key colour, then scanned. The dialogs use the
 // defaults: exact green.
 fw::Region RegionFromImage(Gdiplus::Bitmap& image, COLORREF key = kSkinKeyColour,
                            int tolerance = 0);

@@ -221,9 +221,15 @@ void CKeyDlg::PlaceKeys() {
         const settings::Rect& at = settings::g_KeyTable[0][i].rcHot;
         RECT now;
         ::GetWindowRect(btn.Hwnd(), &now);
-        const int w = now.right - now.left, h = now.bottom - now.top;
-        ::SetWindowPos(btn.Hwnd(), nullptr, at.left, at.top, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
-        btn.SetBackground(CropImage(Background(), at.left, at.top, w, h));
+        ::MapWindowPoints(nullptr, m_hwnd, reinterpret_cast<POINT*>(&now), 2);
+        // A button already there keeps the piece of the background it has:
+        // start-up lays the page out more than once.
+        if (now.left != at.left || now.top != at.top) {
+            const int w = now.right - now.left, h = now.bottom - now.top;
+            ::SetWindowPos(btn.Hwnd(), nullptr, at.left, at.top, w, h,
+                           SWP_NOZORDER | SWP_NOACTIVATE);
+            btn.SetBackground(CropImage(Background(), at.left, at.top, w, h));
+        }
         ::ShowWindow(btn.Hwnd(), i < m_nKeys ? SW_SHOWNA : SW_HIDE);
     }
 }

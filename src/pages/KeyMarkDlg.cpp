@@ -52,8 +52,9 @@ BOOL CKeyMarkDlg::OnInitDialog() {
     for (int k = 0; k < int(m_marks.size()); ++k) {
         // Toggle buttons: the marked picture shows while one is selected, and
         // a press shows nothing (clicks here do nothing).
-        NewPngButtonFromImages(m_hwnd, m_marks[size_t(k)], MarkRect(k), m_imgNormal.get(),
-                               m_imgNormal.get(), m_imgMarked.get(), true, false, nullptr);
+        if (NewPngButtonFromImages(m_hwnd, m_marks[size_t(k)], MarkRect(k), m_imgNormal.get(),
+                                   m_imgNormal.get(), m_imgMarked.get(), true, false, nullptr))
+            m_rcCut[size_t(k)] = MarkRect(k);
     }
     LayoutMarks();
     return TRUE;
@@ -69,9 +70,13 @@ void CKeyMarkDlg::LayoutMarks() {
             continue;
         const RECT rc = MarkRect(k);
         const bool shown = rc.right > rc.left && k < keys;
-        if (shown) {
+        const RECT& cut = m_rcCut[size_t(k)];
+        const bool moved = rc.left != cut.left || rc.top != cut.top || rc.right != cut.right ||
+                           rc.bottom != cut.bottom;
+        if (shown && moved) {
             // A new sensor may place the mark elsewhere: its pieces of the
             // pictures are cut again.
+            m_rcCut[size_t(k)] = rc;
             ::SetWindowPos(mark.Hwnd(), nullptr, rc.left, rc.top, rc.right - rc.left,
                            rc.bottom - rc.top, SWP_NOZORDER | SWP_NOACTIVATE);
             mark.SetImages(rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top,

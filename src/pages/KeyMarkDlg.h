@@ -50,4 +50,8 @@ private:
     POINT m_at;
     fw::Image m_imgNormal, m_imgMarked;
     std::array<CPngBtn, 16> m_marks;
+    // Where each mark's pieces of the pictures were cut: laid out again at
+    // the same place (start-up lays the page out more than once), a mark
+    // keeps them.
+    std::array<RECT, 16> m_rcCut{};
 };

@@ -401,6 +401,30 @@ fs::path ShotsDir() {
     return BuildDir() / L"shots";
 }
 
+namespace {
+BOOL CALLBACK AddWaitingToBePainted(HWND hwnd, LPARAM param) {
+    if (!::IsWindowVisible(hwnd) || !::GetUpdateRect(hwnd, nullptr, FALSE))
+        return TRUE;
+    char cls[64] = {};
+    ::GetClassNameA(hwnd, cls, int(sizeof cls));
+    std::string& out = *reinterpret_cast<std::string*>(param);
+    out += (out.empty() ? "" : ", ") + std::string(cls) + " id " +
+           std::to_string(::GetDlgCtrlID(hwnd));
+    return TRUE;
+}
+} // namespace
+
+std::string WaitingToBePainted(HWND window) {
+    DWORD_PTR answer = 0;
+    if (!::SendMessageTimeoutW(::GetAncestor(window, GA_ROOT), WM_NULL, 0, 0, SMTO_BLOCK, 5000,
+                               &answer))
+        return "the program did not answer";
+    std::string out;
+    AddWaitingToBePainted(window, reinterpret_cast<LPARAM>(&out));
+    ::EnumChildWindows(window, AddWaitingToBePainted, reinterpret_cast<LPARAM>(&out));
+    return out;
+}
+
 bool Screenshot(const std::string& name) {
     const RECT screen{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
     return SaveScreenArea(screen, ShotsDir() / fs::path(name + ".png"));

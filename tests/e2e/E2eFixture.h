@@ -117,6 +117,12 @@ private:
     uintmax_t m_logStart = 0;
 };
 
+// The window and its shown descendants that still wait to be painted once
+// the program's window thread has finished what it was doing ("" when none):
+// a message sent to it is taken before any paint message, so what waits then
+// was left for later.
+std::string WaitingToBePainted(HWND window);
+
 // Saves the whole virtual screen as shots/<name>.png in the build folder.
 bool Screenshot(const std::string& name);
 // Saves the part of the screen `window` covers as a PNG file.

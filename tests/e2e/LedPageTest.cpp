@@ -104,6 +104,10 @@ protected:
 TEST_F(LedPage, ChangesReachTheDeviceAtOnceWithApplyNow) {
     TarvelRun run("led-now", {{"ApplyNow", "1"}});
     Open(run);
+    // The page as the user first sees it: painted whole by the click, on
+    // the screen once the program has nothing more to do.
+    EXPECT_EQ(WaitingToBePainted(m_page), "");
+    ::WaitForInputIdle(run.Process(), 5000);
     EXPECT_TRUE(Screenshot("led-page-start"));
 
     // Effect 2 (breathing): speed 6 and brightness 10, in one request.

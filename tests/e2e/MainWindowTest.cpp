@@ -1,13 +1,15 @@
 // The main window's own bookkeeping with the real program: the status told to
-// the device when it shows, the configuration-reader threads, and the profile
-// file dialogs of the menu.
+// the device when it shows, the configuration-reader threads, the profile
+// file dialogs of the menu, and the import button's hover look.
 
 #include "E2eFixture.h"
 
 #include "app/resource.h"
+#include "framework/GdiPlus.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <regex>
 
 using namespace e2e;
@@ -144,5 +146,55 @@ TEST(MainWindow, ImportDuringAReadIsRefusedBeforeTheFileDialog) {
 
     ASSERT_TRUE(run.Control("latency 0"));
     EXPECT_TRUE(run.WaitLogCount("ReadCurCfgThread Exit", 2, 30000));
+    EXPECT_TRUE(run.Exit());
+}
+
+// Import is an area of the window's image; its hover look, the same area of
+// main_ov.png, comes after the first paint and shows under the pointer.
+TEST(MainWindow, ImportShowsItsHoverLookOnceStartUpWorkIsDone) {
+    TarvelRun run("import-hover");
+    ASSERT_TRUE(run.Start());
+    ASSERT_TRUE(run.WaitReady()) << run.Log();
+    ASSERT_TRUE(run.WaitLog("Start-up work done", 30000)) << run.Log();
+    HWND import = driver::FindControl(run.Main(), IDC_MAIN_IMPORT);
+    ASSERT_TRUE(import);
+    const fw::Image normal = fw::LoadImageFile((run.Dir() / "skins" / "main_nr.png").wstring());
+    const fw::Image hover = fw::LoadImageFile((run.Dir() / "skins" / "main_ov.png").wstring());
+    ASSERT_TRUE(fw::Width(normal) > 0 && fw::Width(hover) > 0);
+    // An opaque point of the button where the two looks differ most.
+    RECT at;
+    ::GetWindowRect(import, &at);
+    ::MapWindowPoints(nullptr, run.Main(), reinterpret_cast<POINT*>(&at), 2);
+    POINT most{-1, -1};
+    int mostDiff = 0;
+    Gdiplus::Color n, h;
+    for (int y = at.top; y < at.bottom; ++y)
+        for (int x = at.left; x < at.right; ++x) {
+            normal->GetPixel(x, y, &n);
+            hover->GetPixel(x, y, &h);
+            const int diff = std::abs(n.GetR() - h.GetR()) + std::abs(n.GetG() - h.GetG()) +
+                             std::abs(n.GetB() - h.GetB());
+            if (n.GetA() == 255 && h.GetA() == 255 && diff > mostDiff) {
+                mostDiff = diff;
+                most = {x, y};
+            }
+        }
+    ASSERT_GT(mostDiff, 60);
+    normal->GetPixel(most.x, most.y, &n);
+    hover->GetPixel(most.x, most.y, &h);
+    const POINT screen = driver::ScreenPoint(run.Main(), most.x, most.y);
+    auto shown = [&] {
+        HDC dc = ::GetDC(nullptr);
+        const COLORREF c = ::GetPixel(dc, screen.x, screen.y);
+        ::ReleaseDC(nullptr, dc);
+        return c;
+    };
+    driver::ParkPointer();
+    EXPECT_TRUE(driver::WaitUntil([&] { return shown() == RGB(n.GetR(), n.GetG(), n.GetB()); }))
+        << std::hex << shown();
+    driver::MoveTo(driver::CentreOf(import));
+    EXPECT_TRUE(driver::WaitUntil([&] { return shown() == RGB(h.GetR(), h.GetG(), h.GetB()); }))
+        << std::hex << shown();
+    driver::ParkPointer();
     EXPECT_TRUE(run.Exit());
 }
