@@ -53,7 +53,7 @@ public:
     uint32_t GetValue() const { return m_thumb.GetValue(); }
     int GetPosition() const { return m_thumb.Positions().Position(); }
     // Replaces the fill picture (composed over the background) and redraws.
-    void SetBarImage(Gdiplus::Bitmap* image) { SetFillImage(image); }
+    void SetBarImage(fw::SharedImage image) { SetFillImage(std::move(image)); }
 
     // The page's answer to WM_SLIDER_ASK, or yes without asking.
     bool MayMove(WPARAM wParam);

@@ -1,5 +1,6 @@
 #include "controls/SliderFactory.h"
 
+#include "controls/SkinAssets.h"
 #include "controls/SkinFactory.h"
 #include "controls/SkinWarning.h"
 #include "settings/Settings.h"
@@ -18,22 +19,23 @@ fw::Image BackgroundUnder(Gdiplus::Bitmap* parentBkg, const RECT& bar) {
 } // namespace
 
 int NewSmallPngSliderBar(CPngSliderBar& slider, const SliderBarArgs& args) {
-    fw::Image track = LoadSkinImage(L"bar2.png");
+    fw::SharedImage track = fw::LoadSharedImageFile(SkinPath(L"bar2.png"));
     if (fw::Width(track) == 0) {
         ReportMissingSkin(L"NewSmallPngSliderBar Error", L"bar2.png");
         return 0;
     }
     // A fill that cannot be loaded is simply left out.
-    fw::Image fill = args.fillName ? LoadSkinImage(args.fillName) : nullptr;
+    fw::SharedImage fill =
+        args.fillName ? fw::LoadSharedImageFile(SkinPath(args.fillName)) : nullptr;
     if (!slider.Create(args.parent, args.bar, args.id, args.thumb,
                        args.thumbOffset.value_or(POINT{0, 0})))
         return 0;
     slider.SetBackground(BackgroundUnder(args.parentBkg, args.bar));
     slider.SetTrackSource(args.trackSource);
     slider.SetTrackTop(args.trackTop);
-    slider.SetTrackImage(track.get());
+    slider.SetTrackImage(std::move(track));
     if (fw::Width(fill) > 0)
-        slider.SetFillImage(fill.get());
+        slider.SetFillImage(std::move(fill));
     slider.SetRange(1, args.positions);
     slider.Thumb().SetPosition(1);
     slider.SetDebugFrame(g_opt.UIDebug != 0);
@@ -41,12 +43,12 @@ int NewSmallPngSliderBar(CPngSliderBar& slider, const SliderBarArgs& args) {
 }
 
 int NewSmallPngHSliderBarEx(CPngHSliderBarEx& slider, const HSliderBarArgs& args) {
-    fw::Image track = LoadSkinImage(L"dpi-bar.png");
+    fw::SharedImage track = fw::LoadSharedImageFile(SkinPath(L"dpi-bar.png"));
     if (fw::Width(track) == 0) {
         ReportMissingSkin(L"NewSmallPngHSliderBarEx Error", L"dpi-bar.png");
         return 0;
     }
-    fw::Image fill = LoadSkinImage(L"dpi-bar-ov.png");
+    fw::SharedImage fill = fw::LoadSharedImageFile(SkinPath(L"dpi-bar-ov.png"));
     if (!args.upperThumb || args.upperThumb->GetWidth() == 0 || !args.lowerThumb ||
         args.lowerThumb->GetWidth() == 0)
         return 0;
@@ -55,9 +57,9 @@ int NewSmallPngHSliderBarEx(CPngHSliderBarEx& slider, const HSliderBarArgs& args
         return 0;
     slider.SetBackground(BackgroundUnder(args.parentBkg, args.bar));
     slider.SetTrackTop(args.trackTop);
-    slider.SetTrackImage(track.get());
+    slider.SetTrackImage(std::move(track));
     if (fw::Width(fill) > 0)
-        slider.SetFillImage(fill.get());
+        slider.SetFillImage(std::move(fill));
     slider.SetRange(1, 4);
     slider.SetDebugFrame(g_opt.UIDebug != 0);
     return 1;

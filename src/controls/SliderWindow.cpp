@@ -88,15 +88,13 @@ void CSliderBarBase::SetBackground(fw::Image piece) {
     Recompose();
 }
 
-void CSliderBarBase::SetTrackImage(Gdiplus::Bitmap* image) {
-    m_imgTrackSrc =
-        image ? CropImage(image, 0, 0, int(image->GetWidth()), int(image->GetHeight())) : nullptr;
+void CSliderBarBase::SetTrackImage(fw::SharedImage image) {
+    m_imgTrackSrc = std::move(image);
     Recompose();
 }
 
-void CSliderBarBase::SetFillImage(Gdiplus::Bitmap* image) {
-    m_imgFillSrc =
-        image ? CropImage(image, 0, 0, int(image->GetWidth()), int(image->GetHeight())) : nullptr;
+void CSliderBarBase::SetFillImage(fw::SharedImage image) {
+    m_imgFillSrc = std::move(image);
     Recompose();
 }
 

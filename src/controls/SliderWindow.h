@@ -29,8 +29,10 @@ public:
     // Where the track's top edge lies in the bar (clipped so the track
     // stays inside); none: in the middle of the bar.
     void SetTrackTop(std::optional<int> top) { m_trackTop = top; }
-    void SetTrackImage(Gdiplus::Bitmap* image);
-    void SetFillImage(Gdiplus::Bitmap* image);
+    // The track and fill images, read and never drawn on here: the bars of
+    // a page share the few files they show.
+    void SetTrackImage(fw::SharedImage image);
+    void SetFillImage(fw::SharedImage image);
     bool HasTrack() const { return fw::Width(m_imgTrack) > 0; }
     bool HasFill() const { return fw::Width(m_imgFill) > 0; }
     // A dot drawn at every scale place, centred on it, with its top at dotY.
@@ -94,7 +96,7 @@ private:
     UINT m_nId = 0;
     int m_nWidth = 0, m_nHeight = 0;
     // The track and fill as given, and composed over the background.
-    fw::Image m_imgTrackSrc, m_imgFillSrc;
+    fw::SharedImage m_imgTrackSrc, m_imgFillSrc;
     fw::Image m_imgBkg, m_imgTrack, m_imgFill, m_imgDot;
     RECT m_rcSource{0, 0, 0, 0}; // empty: the whole image
     std::optional<int> m_trackTop;

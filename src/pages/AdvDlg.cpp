@@ -43,7 +43,7 @@ BOOL CAdvDlg::OnInitDialog() {
 
 namespace {
 
-int HeightOr(const fw::Image& image, int fallback) {
+template <typename AnImage> int HeightOr(const AnImage& image, int fallback) {
     return fw::Width(image) > 0 ? fw::Height(image) : fallback;
 }
 
@@ -102,8 +102,8 @@ void CAdvDlg::LoadImages() {
     m_imgRow = LoadSkinImage(L"dpi_row.png");
     m_imgRowCur = LoadSkinImage(L"dpi_row_cur.png");
     m_imgWell = LoadSkinImage(L"dpi_well.png");
-    m_imgTrack = LoadSkinImage(L"dpi-bar.png");
-    m_imgFill = LoadSkinImage(L"dpi-bar-ov.png");
+    m_imgTrack = fw::LoadSharedImageFile(SkinPath(L"dpi-bar.png"));
+    m_imgFill = fw::LoadSharedImageFile(SkinPath(L"dpi-bar-ov.png"));
     m_imgTrackXY = TwoRows(L"dpi-bar-xy.png", m_imgTrack.get());
     m_imgFillXY = TwoRows(L"dpi-bar-xy-ov.png", m_imgFill.get());
 
@@ -404,8 +404,8 @@ void CAdvDlg::PlaceLevelRows() {
         if (row.slider.Hwnd() && row.visible) {
             // Two rows of thumbs on the sensors with X and Y values.
             if (row.slider.IsSingleThumb() == xy || !row.slider.HasTrack()) {
-                row.slider.SetTrackImage(xy ? m_imgTrackXY.get() : m_imgTrack.get());
-                row.slider.SetFillImage(xy ? m_imgFillXY.get() : m_imgFill.get());
+                row.slider.SetTrackImage(xy ? m_imgTrackXY : m_imgTrack);
+                row.slider.SetFillImage(xy ? m_imgFillXY : m_imgFill);
                 row.slider.SetSingleThumb(!xy);
             }
             row.slider.MoveTo(r.slider, PieceOf(r.slider));

@@ -124,10 +124,12 @@ private:
     mutable fw::Image m_imgRows; // the same with the level rows under the controls
     bool m_bRowsWanted = false;  // the rows are laid out (Rows composes them)
     fw::Image m_imgThumb, m_imgThumbX, m_imgThumbY, m_imgBarDot, m_imgDpiDot;
-    fw::Image m_imgRow, m_imgRowCur;     // a level row's background, plain and current
-    fw::Image m_imgWell;                 // behind a level's colour swatch
-    fw::Image m_imgTrack, m_imgFill;     // a level slider with one row of thumbs
-    fw::Image m_imgTrackXY, m_imgFillXY; // and with two (X and Y)
+    fw::Image m_imgRow, m_imgRowCur; // a level row's background, plain and current
+    fw::Image m_imgWell;             // behind a level's colour swatch
+    // Shared by the level sliders: a slider with one row of thumbs, and with
+    // two (X and Y).
+    fw::SharedImage m_imgTrack, m_imgFill;
+    fw::SharedImage m_imgTrackXY, m_imgFillXY;
     SkinSizes m_sizes;
     AdvLayout m_layout;
     fw::Font m_fontBold;

@@ -123,7 +123,7 @@ private:
     bool m_bBuilt = false;
     fw::Image m_imgThumb, m_imgDot;
     std::array<fw::Image, kKeysPerMode> m_imgNumber;
-    std::array<fw::Image, 3> m_imgPower;
+    std::array<fw::SharedImage, 3> m_imgPower;
     std::array<CPngBtn, kKeyModes> m_btnMode;
     std::array<CPngBtn, kKeysPerMode> m_btnKey;
     CPngSliderBar m_sldRate, m_sldPower;

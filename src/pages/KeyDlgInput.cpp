@@ -161,7 +161,7 @@ void CKeyDlg::ReadBattery() {
              settings::LogText(U(look->text)).c_str());
     if (m_sldPower.Hwnd()) {
         if (look->image != m_nPowerImage && fw::Width(m_imgPower[size_t(look->image - 1)]) > 0) {
-            m_sldPower.SetBarImage(m_imgPower[size_t(look->image - 1)].get());
+            m_sldPower.SetBarImage(m_imgPower[size_t(look->image - 1)]);
             m_nPowerImage = look->image;
         }
         m_sldPower.SetPos(uint32_t(look->position));
