@@ -239,7 +239,7 @@ TEST(AdvPage, WithoutAReceiverTheUserIsToldOnceWhyChangesAreRefused) {
     ASSERT_TRUE(run.Start({{"TARVEL_VIRTUAL_PID", "1234"}}));
     ASSERT_TRUE(WaitUntil([&] { return run.Main() && ::IsWindowVisible(run.Main()); }, 10000));
     ::SetForegroundWindow(run.Main());
-    ASSERT_TRUE(run.ShowPage(kDpiPage, kLevelSlider));
+    ASSERT_TRUE(run.ShowPage(kDpiPage, kLevelSlider)) << run.Log();
     const int told = run.LogCount("Message: No receiver found.");
 
     // The first refused change says why ...
