@@ -90,13 +90,16 @@ size_t Resident(HANDLE process) {
                                                                        : 0;
 }
 
-// The resident memory once it has stayed within 256 KiB for a second (at
-// most 20 s): what the program holds while it waits for the user.
+// The resident memory once it has stayed within 256 KiB for five seconds (at
+// most 30 s): what the program holds while it waits for the user. A shorter
+// calm ends inside the quiet stretch after start-up, before the pages not
+// shown yet let their backgrounds go (3 s after they were made).
 size_t SettledResident(HANDLE process) {
     constexpr size_t kCalm = 256 * 1024;
+    constexpr int kCalmSteps = 50; // of 100 ms
     size_t last = Resident(process);
     int calm = 0;
-    for (int i = 0; i < 200 && calm < 10; ++i) {
+    for (int i = 0; i < 300 && calm < kCalmSteps; ++i) {
         ::Sleep(100);
         const size_t now = Resident(process);
         calm = (now > last ? now - last : last - now) < kCalm ? calm + 1 : 0;
