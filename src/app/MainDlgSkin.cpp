@@ -211,7 +211,7 @@ bool CTarvelDlg::BuildSkinFrame() {
     // Import, export and the home page are areas of the window's own images.
     // Their hover look (main_ov.png, as large as the window) is not needed
     // for the first paint: they show the window's image until start-up's
-    // later steps give them their areas of it (HoverImageButtons).
+    // later steps give them their areas of it (GiveHoverImages).
     if (g_opt.rcImportPro.Width() > 0) {
         m_btnImport.SetId(IDC_MAIN_IMPORT);
         NewPngButtonFromImages(m_hwnd, m_btnImport, ToRect(g_opt.rcImportPro), main, main, main,

@@ -14,6 +14,10 @@ fw::Image LoadSkinImage(const std::wstring& name) {
     return fw::LoadImageFile(SkinPath(name));
 }
 
+fw::SharedImage LoadSharedSkinImage(const std::wstring& name) {
+    return fw::LoadSharedImageFile(SkinPath(name));
+}
+
 fw::Image CropImage(Gdiplus::Bitmap* image, int left, int top, int width, int height) {
     fw::StartupCost cost("images cropped");
     if (!image || image->GetWidth() == 0)
@@ -65,7 +69,7 @@ namespace {
 bool LoadAll(const wchar_t* factory,
              std::initializer_list<std::pair<const wchar_t*, fw::SharedImage*>> files) {
     for (const auto& [name, image] : files) {
-        *image = fw::LoadSharedImageFile(SkinPath(name ? name : L""));
+        *image = LoadSharedSkinImage(name ? name : L"");
         if (fw::Width(*image) == 0) {
             ReportMissingSkin(factory, name);
             return false;

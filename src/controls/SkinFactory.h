@@ -13,6 +13,9 @@
 // The named image of the skins folder (SkinPath); width 0 when it is missing
 // or cannot be decoded, never null.
 fw::Image LoadSkinImage(const std::wstring& name);
+// The same, shared with every other holder of that file (LoadSharedImageFile):
+// for images that are only drawn from.
+fw::SharedImage LoadSharedSkinImage(const std::wstring& name);
 
 // A copy of the area (left, top, width, height) of the image; null when there
 // is no image or the area cannot be copied (empty, or outside the image).

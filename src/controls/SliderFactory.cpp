@@ -19,14 +19,13 @@ fw::Image BackgroundUnder(Gdiplus::Bitmap* parentBkg, const RECT& bar) {
 } // namespace
 
 int NewSmallPngSliderBar(CPngSliderBar& slider, const SliderBarArgs& args) {
-    fw::SharedImage track = fw::LoadSharedImageFile(SkinPath(L"bar2.png"));
+    fw::SharedImage track = LoadSharedSkinImage(L"bar2.png");
     if (fw::Width(track) == 0) {
         ReportMissingSkin(L"NewSmallPngSliderBar Error", L"bar2.png");
         return 0;
     }
     // A fill that cannot be loaded is simply left out.
-    fw::SharedImage fill =
-        args.fillName ? fw::LoadSharedImageFile(SkinPath(args.fillName)) : nullptr;
+    fw::SharedImage fill = args.fillName ? LoadSharedSkinImage(args.fillName) : nullptr;
     if (!slider.Create(args.parent, args.bar, args.id, args.thumb,
                        args.thumbOffset.value_or(POINT{0, 0})))
         return 0;
@@ -43,12 +42,12 @@ int NewSmallPngSliderBar(CPngSliderBar& slider, const SliderBarArgs& args) {
 }
 
 int NewSmallPngHSliderBarEx(CPngHSliderBarEx& slider, const HSliderBarArgs& args) {
-    fw::SharedImage track = fw::LoadSharedImageFile(SkinPath(L"dpi-bar.png"));
+    fw::SharedImage track = LoadSharedSkinImage(L"dpi-bar.png");
     if (fw::Width(track) == 0) {
         ReportMissingSkin(L"NewSmallPngHSliderBarEx Error", L"dpi-bar.png");
         return 0;
     }
-    fw::SharedImage fill = fw::LoadSharedImageFile(SkinPath(L"dpi-bar-ov.png"));
+    fw::SharedImage fill = LoadSharedSkinImage(L"dpi-bar-ov.png");
     if (!args.upperThumb || args.upperThumb->GetWidth() == 0 || !args.lowerThumb ||
         args.lowerThumb->GetWidth() == 0)
         return 0;

@@ -102,8 +102,8 @@ void CAdvDlg::LoadImages() {
     m_imgRow = LoadSkinImage(L"dpi_row.png");
     m_imgRowCur = LoadSkinImage(L"dpi_row_cur.png");
     m_imgWell = LoadSkinImage(L"dpi_well.png");
-    m_imgTrack = fw::LoadSharedImageFile(SkinPath(L"dpi-bar.png"));
-    m_imgFill = fw::LoadSharedImageFile(SkinPath(L"dpi-bar-ov.png"));
+    m_imgTrack = LoadSharedSkinImage(L"dpi-bar.png");
+    m_imgFill = LoadSharedSkinImage(L"dpi-bar-ov.png");
     m_imgTrackXY = TwoRows(L"dpi-bar-xy.png", m_imgTrack.get());
     m_imgFillXY = TwoRows(L"dpi-bar-xy-ov.png", m_imgFill.get());
 

@@ -48,7 +48,7 @@ BOOL CKeyDlg::OnInitDialog() {
     for (int i = 0; i < 3; ++i) {
         wchar_t name[32];
         std::swprintf(name, std::size(name), L"powerbar%d.png", i + 1);
-        m_imgPower[size_t(i)] = fw::LoadSharedImageFile(SkinPath(name));
+        m_imgPower[size_t(i)] = LoadSharedSkinImage(name);
     }
     BuildControls();
     m_bBuilt = true;

@@ -19,7 +19,7 @@ constexpr UINT kReleaseAfterMs = 3000;
 
 fw::Image CutBackground(const std::wstring& skin) {
     const settings::Rect& rc = g_opt.rcSubDlg;
-    fw::SharedImage full = fw::LoadSharedImageFile(SkinPath(skin));
+    fw::SharedImage full = LoadSharedSkinImage(skin);
     return CropImage(full.get(), rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top);
 }
 } // namespace
