@@ -90,8 +90,9 @@ void CTarvelDlg::OnDpiLevelEvent(WPARAM level) {
     } else {
         std::swprintf(second, std::size(second), L"%d", int(lv.nDpiX));
     }
-    if (m_pNotifyDlg && m_pNotifyDlg->Hwnd() && g_opt.Pop != 0)
-        m_pNotifyDlg->ShowNotify(first, second, third, L"");
+    if (g_opt.Pop != 0)
+        if (CNotifyDlg* notify = Notifier())
+            notify->ShowNotify(first, second, third, L"");
 }
 
 void CTarvelDlg::OnConfigChangedEvent() {
@@ -103,8 +104,9 @@ void CTarvelDlg::OnConfigChangedEvent() {
         WriteLog("this is reset notify, do not process");
         return;
     }
-    if (m_pNotifyDlg && m_pNotifyDlg->Hwnd() && g_opt.Pop != 0)
-        m_pNotifyDlg->ShowNotify(L"", Txt(u"tc_prosw").c_str(), L"", L"");
+    if (g_opt.Pop != 0)
+        if (CNotifyDlg* notify = Notifier())
+            notify->ShowNotify(L"", Txt(u"tc_prosw").c_str(), L"", L"");
     StartCfgRead();
 }
 

@@ -280,9 +280,10 @@ void CTarvelDlg::ReopenTries(bool arrival) {
         if (read)
             RoutePageEvent(DEV_EVT_DPI_LEVEL, g_nCurDpiLevel);
         // The user plugged the receiver in and sees that the program has it.
-        if (arrival && m_pNotifyDlg && m_pNotifyDlg->Hwnd() && g_opt.Pop != 0) {
+        CNotifyDlg* notify = arrival && g_opt.Pop != 0 ? Notifier() : nullptr;
+        if (notify) {
             WriteLog("OnDeviceChange: connected");
-            m_pNotifyDlg->ShowNotify(L"", Txt(u"tc_msg36").c_str(), L"", L"");
+            notify->ShowNotify(L"", Txt(u"tc_msg36").c_str(), L"", L"");
         }
         return;
     }

@@ -64,15 +64,7 @@ BOOL CTarvelDlg::OnInitDialog() {
     }
     ::SendMessageW(m_hwnd, WM_SETICON, ICON_BIG, LPARAM(m_icon.Get()));
     ::SendMessageW(m_hwnd, WM_SETICON, ICON_SMALL, LPARAM(m_icon.Get()));
-
-    m_pNotifyDlg = std::make_unique<CNotifyDlg>();
-    m_pNotifyDlg->SetPosition(50, 50);
-    if (m_pNotifyDlg->Create(nullptr)) {
-        // A name for the window, so it can be told apart from the others.
-        ::SetWindowTextW(m_pNotifyDlg->Hwnd(), L"TarvelNotify");
-        ::ShowWindow(m_pNotifyDlg->Hwnd(), SW_HIDE);
-    }
-    fw::StartupStep("icon and notification window");
+    fw::StartupStep("icon");
 
     BuildSkinFrame();
     ::SetWindowTextW(m_hwnd, g_szAppTitle.c_str());
@@ -142,6 +134,11 @@ BOOL CTarvelDlg::OnInitDialog() {
 bool CTarvelDlg::StartupRestStep() {
     if (m_bClosing)
         return false;
+    if (!m_pNotifyDlg) {
+        Notifier();
+        fw::StartupStep("notification window");
+        return true;
+    }
     if (!m_bHoverImagesGiven) {
         GiveHoverImages();
         fw::StartupStep("window buttons' hover images");
@@ -278,6 +275,17 @@ bool CTarvelDlg::PreTranslateMessage(MSG& msg) {
     default:
         return false;
     }
+}
+
+CNotifyDlg* CTarvelDlg::Notifier() {
+    if (!m_pNotifyDlg) {
+        m_pNotifyDlg = std::make_unique<CNotifyDlg>();
+        m_pNotifyDlg->SetPosition(50, 50);
+        // A name for the window, so it can be told apart from the others.
+        if (m_pNotifyDlg->Create(nullptr))
+            ::SetWindowTextW(m_pNotifyDlg->Hwnd(), L"TarvelNotify");
+    }
+    return m_pNotifyDlg->Hwnd() ? m_pNotifyDlg.get() : nullptr;
 }
 
 void CTarvelDlg::OnConfig() {

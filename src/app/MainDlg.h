@@ -119,12 +119,17 @@ private:
     // Hides a page; `replaced`: another page is shown in its place.
     void HidePage(HWND page, bool replaced);
     // One step of the start-up work the first paint does not wait for (the
-    // window buttons' hover look, the tray icon, then each page not shown
-    // yet), while nothing else is due; false when none was left.
+    // notification window, the window buttons' hover look, the tray icon,
+    // then each page not shown yet), while nothing else is due; false when
+    // none was left.
     bool StartupRestStep();
     // The import, export and home buttons' hover look: their areas of
     // main_ov.png, given after the first paint.
     void GiveHoverImages();
+    // The on-screen notice, made when first needed (an event before
+    // start-up's later steps) or by those steps; null when it could not be
+    // made.
+    CNotifyDlg* Notifier();
     void OnApply();
     void OnRestore();
     void OnProfileButton(int index);

@@ -44,6 +44,13 @@ uint32_t ProfileIdAt(int index) {
     return p ? p->dwProfileID : 0;
 }
 
+// The captions are refreshed after every change that may touch them; one
+// that stays the same is not measured and drawn again.
+void SetCaption(CPngBtn& btn, const std::wstring& caption) {
+    if (btn.GetText() != caption)
+        btn.SetText(caption);
+}
+
 } // namespace
 
 void CTarvelDlg::InitProfiles() {
@@ -55,11 +62,11 @@ void CTarvelDlg::RefreshProfileCaptions() {
         auto lock = g_ProfileList.Lock();
         for (int i = 0; i < 5; ++i)
             if (const ProfileRecord* p = g_ProfileList.At(i); p && m_btnPro[i].Hwnd())
-                m_btnPro[i].SetText(
-                    WithPendingMark(W(text::FromField(p->szName, kProfileNameChars)), i));
+                SetCaption(m_btnPro[i],
+                           WithPendingMark(W(text::FromField(p->szName, kProfileNameChars)), i));
     }
     if (m_btnApply.Hwnd())
-        m_btnApply.SetText(WithPendingMark(Txt(u"tc_apply"), m_nCurProfile));
+        SetCaption(m_btnApply, WithPendingMark(Txt(u"tc_apply"), m_nCurProfile));
 }
 
 void CTarvelDlg::RefreshPages() {

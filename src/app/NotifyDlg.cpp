@@ -53,9 +53,9 @@ BOOL CNotifyDlg::OnInitDialog() {
         ::SetWindowPos(m_hwnd, nullptr, m_ptPos.x, m_ptPos.y, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
     else
         PlaceOverOwner(m_hwnd, w, h);
-    RECT rc;
-    ::GetWindowRect(m_hwnd, &rc);
-    ::SetWindowPos(m_hwnd, HWND_TOPMOST, rc.left, rc.top, w, h, SWP_SHOWWINDOW | SWP_NOACTIVATE);
+    // Above every other window, but not shown: made while the main window
+    // is up, showing it here would flash it over that window.
+    ::SetWindowPos(m_hwnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     ::SetWindowLongW(m_hwnd, GWL_EXSTYLE, ::GetWindowLongW(m_hwnd, GWL_EXSTYLE) | WS_EX_LAYERED);
     if (image)
         ::SetWindowRgn(m_hwnd, RegionFromImage(*m_imgBkg, kNotifyKey, 0).Release(), TRUE);

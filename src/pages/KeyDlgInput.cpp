@@ -176,6 +176,9 @@ void CKeyDlg::ReadBattery() {
 void CKeyDlg::UpdateMarks() {
     if (!m_pMarkDlg)
         return;
+    // The first tick comes after the window's first paint, which the marks
+    // are not needed for.
+    m_pMarkDlg->MakeMarks();
     POINT pt;
     ::GetCursorPos(&pt);
     int over = -1;

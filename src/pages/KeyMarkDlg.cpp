@@ -3,6 +3,7 @@
 #include "controls/DialogTemplates.h"
 #include "controls/SkinFactory.h"
 #include "controls/SkinWindow.h"
+#include "framework/StartupTimeline.h"
 #include "model/SensorCatalogue.h"
 #include "settings/Settings.h"
 
@@ -40,15 +41,24 @@ BOOL CKeyMarkDlg::OnInitDialog() {
     // the mouse's soft edges blend with the page; without a piece, the mouse
     // alone.
     fw::Image mouse = LoadSkinImage(L"mouse_nr.png");
-    fw::Image marked = LoadSkinImage(L"mouse_dn.png");
     Gdiplus::Bitmap* piece = fw::Width(m_imgPiece) > 0 ? m_imgPiece.get() : nullptr;
     m_imgNormal = ComposeImage(piece, 0, 0, mouse.get());
-    if (fw::Width(marked) > 0)
-        m_imgMarked =
-            ComposeImage(piece, 0, 0, marked.get(), 0, 0, fw::Width(mouse), fw::Height(mouse));
-    m_imgPiece.reset(); // both pictures hold it now
     ::SetWindowPos(m_hwnd, nullptr, m_at.x, m_at.y, fw::Width(m_imgNormal), fw::Height(m_imgNormal),
                    SWP_NOZORDER | SWP_NOACTIVATE);
+    return TRUE;
+}
+
+void CKeyMarkDlg::MakeMarks() {
+    if (m_bMarksMade || !m_hwnd)
+        return;
+    m_bMarksMade = true;
+    fw::Image marked = LoadSkinImage(L"mouse_dn.png");
+    if (fw::Width(marked) > 0) {
+        Gdiplus::Bitmap* piece = fw::Width(m_imgPiece) > 0 ? m_imgPiece.get() : nullptr;
+        m_imgMarked = ComposeImage(piece, 0, 0, marked.get(), 0, 0, fw::Width(m_imgNormal),
+                                   fw::Height(m_imgNormal));
+    }
+    m_imgPiece.reset(); // both pictures hold it now
     for (int k = 0; k < int(m_marks.size()); ++k) {
         // Toggle buttons: the marked picture shows while one is selected, and
         // a press shows nothing (clicks here do nothing).
@@ -57,11 +67,11 @@ BOOL CKeyMarkDlg::OnInitDialog() {
             m_rcCut[size_t(k)] = MarkRect(k);
     }
     LayoutMarks();
-    return TRUE;
+    fw::StartupStep("keys page marks");
 }
 
 void CKeyMarkDlg::LayoutMarks() {
-    if (!HasMarkedPicture())
+    if (!HasMarkedPicture() || !m_bMarksMade)
         return;
     const int keys = pSensorCfg ? std::clamp(pSensorCfg->nKeys, 0, 16) : 0;
     for (int k = 0; k < int(m_marks.size()); ++k) {
@@ -87,6 +97,7 @@ void CKeyMarkDlg::LayoutMarks() {
 }
 
 void CKeyMarkDlg::MarkKey(int index) {
+    MakeMarks();
     if (!HasMarkedPicture())
         return;
     for (int k = 0; k < int(m_marks.size()); ++k)

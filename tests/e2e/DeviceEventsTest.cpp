@@ -21,8 +21,12 @@ constexpr uint32_t kMemoryBytes = 0x2000;
 // One look for the receiver under its first product id.
 constexpr char kLookPrimary[] = "FindDev: looking for VID_25a7&PID_fa92";
 
+// The notification window, which start-up makes once the main window has
+// been painted.
 HWND NotifyWindow() {
-    return ::FindWindowW(nullptr, L"TarvelNotify");
+    HWND found = nullptr;
+    WaitUntil([&] { return (found = ::FindWindowW(nullptr, L"TarvelNotify")) != nullptr; });
+    return found;
 }
 
 // What the system broadcasts when a USB device interface comes or goes.

@@ -13,7 +13,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <vector>
 
 namespace {
 
@@ -400,6 +402,34 @@ TEST_F(NotifyWindow, AClickHidesItAndKeysAreSwallowed) {
     ::SendMessageW(hwnd, WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
     EXPECT_FALSE(::IsWindowVisible(hwnd));
     EXPECT_TRUE(::IsWindow(hwnd));
+}
+
+// The window is made while the main window is up: shown for a moment while
+// it is made, it would flash over it.
+TEST(NotifyWindowMade, IsNeverShownUntilItHasSomethingToTell) {
+    static std::vector<HWND> shown;
+    shown.clear();
+    HHOOK hook = ::SetWindowsHookExW(
+        WH_CALLWNDPROC,
+        [](int code, WPARAM wParam, LPARAM lParam) -> LRESULT {
+            const auto* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
+            const bool showing =
+                (call->message == WM_SHOWWINDOW && call->wParam) ||
+                (call->message == WM_WINDOWPOSCHANGING &&
+                 (reinterpret_cast<const WINDOWPOS*>(call->lParam)->flags & SWP_SHOWWINDOW));
+            if (showing)
+                shown.push_back(call->hwnd);
+            return ::CallNextHookEx(nullptr, code, wParam, lParam);
+        },
+        nullptr, ::GetCurrentThreadId());
+    ASSERT_NE(hook, nullptr);
+    CNotifyDlg dlg;
+    dlg.SetPosition(50, 50);
+    const bool made = dlg.Create(nullptr);
+    ::UnhookWindowsHookEx(hook);
+    ASSERT_TRUE(made);
+    EXPECT_EQ(std::count(shown.begin(), shown.end(), dlg.Hwnd()), 0);
+    EXPECT_TRUE(::GetWindowLongW(dlg.Hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST);
 }
 
 TEST(NotifyWithoutSkin, IsASquareWithoutRegion) {
