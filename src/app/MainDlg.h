@@ -118,6 +118,8 @@ private:
     void BuildPage(PageRow& row);
     // Hides a page; `replaced`: another page is shown in its place.
     void HidePage(HWND page, bool replaced);
+    // The area of the page shown (client coordinates); false when none is.
+    bool ShownPageArea(RECT& area) const;
     // One step of the start-up work the first paint does not wait for (the
     // notification window, the window buttons' hover look, the tray icon,
     // then each page not shown yet), while nothing else is due; false when

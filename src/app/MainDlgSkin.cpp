@@ -40,6 +40,23 @@ const settings::Rect& ProRect(int i) {
     return *rects[i];
 }
 
+// Draws `image` as large as the client area, except over `covered`: up to
+// four bands around it, each the same pixels a whole draw gives there.
+void DrawImageAround(HDC dc, Gdiplus::Bitmap* image, const RECT& client, const RECT& covered) {
+    Gdiplus::Graphics g(dc);
+    g.SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);
+    const RECT bands[] = {{client.left, client.top, client.right, covered.top},
+                          {client.left, covered.bottom, client.right, client.bottom},
+                          {client.left, covered.top, covered.left, covered.bottom},
+                          {covered.right, covered.top, client.right, covered.bottom}};
+    for (const RECT& b : bands) {
+        const int w = b.right - b.left, h = b.bottom - b.top;
+        if (w > 0 && h > 0)
+            g.DrawImage(image, Gdiplus::Rect(b.left, b.top, w, h), b.left, b.top, w, h,
+                        Gdiplus::UnitPixel);
+    }
+}
+
 bool LightingPageShown() {
     return g_opt.ShowMainEffect != 0 || g_opt.ShowLogoEffect != 0;
 }
@@ -317,6 +334,18 @@ void CTarvelDlg::HidePage(HWND page, bool replaced) {
     ::ValidateRect(m_hwnd, &area);
 }
 
+bool CTarvelDlg::ShownPageArea(RECT& area) const {
+    for (const PageRow& row : m_pages) {
+        const HWND page = row.page ? row.page->Hwnd() : nullptr;
+        if (page && (::GetWindowLongW(page, GWL_STYLE) & WS_VISIBLE) &&
+            ::GetWindowRect(page, &area)) {
+            ::MapWindowPoints(nullptr, m_hwnd, reinterpret_cast<POINT*>(&area), 2);
+            return true;
+        }
+    }
+    return false;
+}
+
 void CTarvelDlg::PaintMinimised(HDC dc, const RECT& rc) {
     const int cx = ::GetSystemMetrics(SM_CXICON), cy = ::GetSystemMetrics(SM_CYICON);
     ::DrawIcon(dc, (rc.right - cx + 1) / 2, (rc.bottom - cy + 1) / 2, m_icon.Get());
@@ -325,8 +354,17 @@ void CTarvelDlg::PaintMinimised(HDC dc, const RECT& rc) {
 void CTarvelDlg::Paint(HDC dc, const RECT& rc) {
     fw::Brush background(::CreateSolidBrush(g_opt.clrBkg));
     ::FillRect(dc, &rc, background.Get());
-    if (fw::Width(m_imgMain) > 0)
-        DrawImage(dc, m_imgMain.get(), 0, 0, rc.right, rc.bottom);
+    if (fw::Width(m_imgMain) > 0) {
+        // The window clips its children, and a shown page paints all of its
+        // area itself: the window's picture under it would never be seen.
+        // Drawing it costs most of the window's paint.
+        RECT page{};
+        if (ShownPageArea(page) && fw::Width(m_imgMain) == rc.right &&
+            fw::Height(m_imgMain) == rc.bottom)
+            DrawImageAround(dc, m_imgMain.get(), rc, page);
+        else
+            DrawImage(dc, m_imgMain.get(), 0, 0, rc.right, rc.bottom);
+    }
     if (g_opt.ShowPro != 0 || g_opt.rcImportPro.Width() > 0)
         DrawTextIn(dc, Txt(u"tc_profile"), ToRect(g_opt.rcProTitle), AppFontOr(m_font.Get()),
                    g_opt.Txt_clr, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
