@@ -73,8 +73,6 @@ void CKeyDlg::BuildControls() {
     const int modeRow = ModeRowLeft(TitleRight());
     for (int i = 0; i < kKeyModes; ++i)
         MakeModeButton(i, modeRow);
-    for (int i = 0; i < kKeysPerMode; ++i)
-        MakeKeyButton(i);
     MakeRateSlider();
     MakeBattery();
     MakeMarkDlg();
@@ -104,6 +102,7 @@ void CKeyDlg::MakeModeButton(int i, int rowLeft) {
 }
 
 void CKeyDlg::MakeKeyButton(int i) {
+    m_keyTried[size_t(i)] = true;
     CPngBtn& btn = m_btnKey[size_t(i)];
     btn.SetId(IDC_KEY_BTN0 + UINT(i));
     const settings::Rect& at = settings::g_KeyTable[0][i].rcHot;
@@ -126,6 +125,21 @@ void CKeyDlg::MakeKeyButton(int i) {
         btn.SetTextColours(kMaskedText, kMaskedText, kMaskedText);
     }
     ::ShowWindow(btn.Hwnd(), SW_HIDE);
+    // The keys follow the mode buttons in the order of the page's controls
+    // (the tab order), whenever they are made.
+    HWND before = HWND_TOP;
+    for (int k = i - 1; k >= 0 && before == HWND_TOP; --k)
+        if (HWND h = m_btnKey[size_t(k)].Hwnd())
+            before = h;
+    for (int m = kKeyModes - 1; m >= 0 && before == HWND_TOP; --m)
+        if (HWND h = m_btnMode[size_t(m)].Hwnd())
+            before = h;
+    ::SetWindowPos(btn.Hwnd(), before, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    // A profile shown before the button was made gave the key its text.
+    if (size_t(i) < m_keyTexts.size() && !m_keyTexts[size_t(i)].empty()) {
+        const std::wstring text = m_keyTexts[size_t(i)];
+        SetKeyText(i, text);
+    }
 }
 
 void CKeyDlg::MakeRateSlider() {
@@ -216,6 +230,8 @@ void CKeyDlg::ApplySensorLayout() {
 void CKeyDlg::PlaceKeys() {
     for (int i = 0; i < kKeysPerMode; ++i) {
         CPngBtn& btn = m_btnKey[size_t(i)];
+        if (i < m_nKeys && !m_keyTried[size_t(i)])
+            MakeKeyButton(i);
         if (!btn.Hwnd())
             continue;
         const settings::Rect& at = settings::g_KeyTable[0][i].rcHot;

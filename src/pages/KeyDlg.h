@@ -84,10 +84,14 @@ private:
     // The right end of the page title as drawn: the mode row starts after it.
     int TitleRight();
     void MakeModeButton(int i, int rowLeft);
+    // Key i's button, made when a sensor first has key i (PlaceKeys): most
+    // sensors have only some of the keys.
     void MakeKeyButton(int i);
     void MakeRateSlider();
     void MakeBattery();
     void MakeMarkDlg();
+    // Places and shows the buttons of the sensor's keys (made first where
+    // need be) and hides the others.
     void PlaceKeys();
     void ShowRate(uint32_t rate);
     void SetRateLabel(uint32_t rate);
@@ -126,6 +130,7 @@ private:
     std::array<fw::SharedImage, 3> m_imgPower;
     std::array<CPngBtn, kKeyModes> m_btnMode;
     std::array<CPngBtn, kKeysPerMode> m_btnKey;
+    std::array<bool, kKeysPerMode> m_keyTried{}; // MakeKeyButton ran for it
     CPngSliderBar m_sldRate, m_sldPower;
     std::wstring m_strRate;
     int m_nPowerImage = 0;
