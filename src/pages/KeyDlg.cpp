@@ -223,7 +223,8 @@ void CKeyDlg::ApplySensorLayout() {
         if (m_pMarkDlg)
             m_pMarkDlg->LayoutMarks();
     }
-    ShowCurrentProfile();
+    // Whoever changed the layout shows the current profile next (once: it
+    // sets and measures every key's text).
     Redraw();
 }
 
