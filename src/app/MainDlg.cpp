@@ -214,8 +214,10 @@ bool CTarvelDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& resu
                 WriteLog("Start-up work done: every page made");
                 fw::EndStartupWork("start-up done");
                 // What start-up needed deep in the stack and in the heaps
-                // (decoded images, their copies) it no longer needs.
+                // (decoded images, their copies) it no longer needs, nor the
+                // system's own waiting threads the stack they started with.
                 platform::ReleaseUnusedStack();
+                platform::ReleaseOtherThreadsStacks();
                 platform::ReleaseFreeHeapMemory();
             }
         } else if (wParam == kHidWaitTimer) {

@@ -14,7 +14,6 @@
 #include "settings/TextTable.h"
 #include "store/AppDataDir.h"
 
-#include <commctrl.h>
 #include <shlobj.h>
 
 using settings::g_opt;
@@ -109,10 +108,10 @@ void RemoveAppFont() {
 }
 
 bool CTarvelApp::InitInstance() {
-    INITCOMMONCONTROLSEX icc{sizeof icc, 0xFF};
-    ::InitCommonControlsEx(&icc);
+    // comctl32 is loaded with the first tool tip (LoadCommonControls), not
+    // here: nothing before the first paint needs it.
     m_gdiplus = std::make_unique<fw::GdiplusSession>();
-    fw::StartupStep("common controls and GDI+");
+    fw::StartupStep("GDI+");
 
     wchar_t module[MAX_PATH] = {};
     ::GetModuleFileNameW(nullptr, module, MAX_PATH);

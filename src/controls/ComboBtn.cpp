@@ -5,7 +5,6 @@
 #include "settings/Log.h"
 #include "settings/Settings.h"
 
-#include <commctrl.h>
 #include <windowsx.h>
 
 #include <algorithm>
@@ -14,7 +13,6 @@
 using settings::WriteLog;
 
 namespace {
-constexpr UINT_PTR kComboSubclassId = 0x434F4D42; // "COMB"
 // The caption stays left of the arrow at the right of combo_nr.png: at most
 // up to x 104, and never over the arrow, a square of the button's height at
 // its right end (a narrower button has less room left of it).
@@ -26,11 +24,6 @@ RECT CaptionRect(HWND button) {
 // A caption is drawn down to this font height before it is cut.
 constexpr int kSmallestCaption = 10;
 } // namespace
-
-CComboBtn::~CComboBtn() {
-    if (m_hwndHooked && ::IsWindow(m_hwndHooked))
-        ::RemoveWindowSubclass(m_hwndHooked, ComboProc, kComboSubclassId);
-}
 
 int CComboBtn::Create(const ComboBtnArgs& args) {
     if (Hwnd())
@@ -46,14 +39,6 @@ int CComboBtn::Create(const ComboBtnArgs& args) {
                         .top = args.top,
                         .parentBkg = args.parentBkg}))
         return 0;
-    // Installed after the image button's own subclass, so it sees each
-    // message first and can keep the plain button behaviour away.
-    if (!::SetWindowSubclass(Hwnd(), ComboProc, kComboSubclassId,
-                             reinterpret_cast<DWORD_PTR>(this))) {
-        WriteLog("CComboBtn::Create: subclass err=%d", int(::GetLastError()));
-        return 0;
-    }
-    m_hwndHooked = Hwnd();
     SetTextRect(CaptionRect(Hwnd()));
     SetCaptionShrink(kSmallestCaption);
     m_nMenuWidth = args.menuWidth;
@@ -146,35 +131,31 @@ void CComboBtn::OnMenuChoice(uint32_t code, LPARAM tag) {
                    reinterpret_cast<LPARAM>(hwnd));
 }
 
-LRESULT CALLBACK CComboBtn::ComboProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                      DWORD_PTR selfPtr) {
-    auto* self = reinterpret_cast<CComboBtn*>(selfPtr);
+// Sees each message before the image button, so it can keep the push
+// button's behaviour away.
+LRESULT CComboBtn::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
     // The button never takes the pushed state nor sends BN_CLICKED on its
     // own: a press only captures the mouse, and the release of that press
     // over the button opens the menu.
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
-        self->m_press.OnPress(hwnd);
+        m_press.OnPress(m_hwnd);
         return 0;
     case WM_ERASEBKGND:
         return 1; // the background is drawn with the button
     case WM_LBUTTONUP:
-        if (self->m_press.OnRelease(hwnd, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}))
-            self->OpenMenu();
+        if (m_press.OnRelease(m_hwnd, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}))
+            OpenMenu();
         return 0;
     case WM_CAPTURECHANGED:
-        self->m_press.OnCaptureLost();
+        m_press.OnCaptureLost();
         break;
     case WM_MENU_CHOICE:
-        self->OnMenuChoice(uint32_t(wParam), lParam);
+        OnMenuChoice(uint32_t(wParam), lParam);
         return 0;
-    case WM_NCDESTROY:
-        ::RemoveWindowSubclass(hwnd, ComboProc, kComboSubclassId);
-        self->m_hwndHooked = nullptr;
-        break;
     default:
         break;
     }
-    return ::DefSubclassProc(hwnd, msg, wParam, lParam);
+    return CPngBtn::OnMessage(msg, wParam, lParam);
 }

@@ -31,7 +31,6 @@ public:
     static constexpr int kItemHeight = 25;
 
     CComboBtn() = default;
-    ~CComboBtn();
 
     // 1 when the button was created; 0 when an image is missing (reported
     // like every skinned button's) or the window could not be made.
@@ -62,15 +61,15 @@ public:
     // is empty or the menu library cannot open one.
     HWND OpenMenu();
 
+protected:
+    LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
 private:
-    static LRESULT CALLBACK ComboProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
-                                      UINT_PTR id, DWORD_PTR self);
     void OnMenuChoice(uint32_t code, LPARAM tag);
     void ShowChoice();
 
     CComboList m_list;
     int m_nMenuWidth = 0;
     ChangeCheck m_check;
-    HWND m_hwndHooked = nullptr;
     PressCapture m_press;
 };

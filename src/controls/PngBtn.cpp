@@ -1,13 +1,14 @@
 #include "controls/PngBtn.h"
 
+#include "controls/CommonControls.h"
 #include "controls/SkinFactory.h"
 #include "controls/SkinWindow.h"
 #include "controls/TextFit.h"
 
 #include <commctrl.h>
+#include <windowsx.h>
 
 namespace {
-constexpr UINT_PTR kSubclassId = 0x50474E42; // "PNGB"
 constexpr COLORREF kDebugFrameColour = 0xFF000A;
 } // namespace
 
@@ -39,31 +40,15 @@ std::wstring TipForCaption(const std::wstring& caption, int captionWidth, int bu
     return captionWidth > buttonWidth ? caption : std::wstring();
 }
 
-CPngBtn::~CPngBtn() {
-    if (m_hwnd) {
-        HWND hwnd = m_hwnd;
-        Detach();
-        ::DestroyWindow(hwnd);
-    }
-}
-
 bool CPngBtn::Create(HWND parent, UINT id, const RECT& rect) {
-    if (m_hwnd)
-        return false;
     m_nId = id;
-    HWND hwnd =
-        ::CreateWindowExW(0, L"BUTTON", m_strText.c_str(), WS_CHILD | WS_VISIBLE | BS_OWNERDRAW,
-                          rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
-                          parent, reinterpret_cast<HMENU>(UINT_PTR(id)), nullptr, nullptr);
-    if (!hwnd)
+    // Double clicks reach the button as such (BN_DOUBLECLICKED), and it draws
+    // with its parent's clipping, as the system's push button does.
+    if (!CreateChild(L"TarvelButton", CS_DBLCLKS | CS_PARENTDC | CS_HREDRAW | CS_VREDRAW, parent,
+                     rect, id, WS_VISIBLE))
         return false;
-    if (!::SetWindowSubclass(hwnd, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this))) {
-        ::DestroyWindow(hwnd);
-        return false;
-    }
-    m_hwnd = hwnd;
-    // Buttons are reached with the mouse only.
-    ::SetWindowLongW(hwnd, GWL_STYLE, ::GetWindowLongW(hwnd, GWL_STYLE) & ~WS_TABSTOP);
+    if (!m_strText.empty())
+        ::SetWindowTextW(m_hwnd, m_strText.c_str());
     return true;
 }
 
@@ -126,7 +111,7 @@ void CPngBtn::SetTip(const std::wstring& text) {
 }
 
 void CPngBtn::MakeTip() {
-    if (m_tip || m_strTip.empty() || !m_hwnd)
+    if (m_tip || m_strTip.empty() || !m_hwnd || !LoadCommonControls())
         return;
     m_tip.Reset(::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                                   WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
@@ -186,7 +171,7 @@ BtnState CPngBtn::State() const {
     s.selected = m_bSelected;
     s.hover = m_bHover;
     if (m_hwnd) {
-        s.pressed = (::SendMessageW(m_hwnd, BM_GETSTATE, 0, 0) & BST_PUSHED) != 0;
+        s.pressed = (m_uState & BST_PUSHED) != 0;
         s.disabled = !::IsWindowEnabled(m_hwnd);
     }
     return s;
@@ -266,23 +251,6 @@ void CPngBtn::Redraw() {
         ::InvalidateRect(m_hwnd, nullptr, FALSE);
 }
 
-void CPngBtn::Detach() {
-    if (!m_hwnd)
-        return;
-    ::RemoveWindowSubclass(m_hwnd, SubclassProc, kSubclassId);
-    m_tip.Reset();
-    m_hwnd = nullptr;
-    m_bHover = false;
-}
-
-LRESULT CALLBACK CPngBtn::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                       DWORD_PTR self) {
-    auto* btn = reinterpret_cast<CPngBtn*>(self);
-    if (!btn || btn->m_hwnd != hwnd)
-        return ::DefSubclassProc(hwnd, msg, wParam, lParam);
-    return btn->OnMessage(msg, wParam, lParam);
-}
-
 LRESULT CPngBtn::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     HWND hwnd = m_hwnd;
     const bool mouse = (msg >= WM_MOUSEFIRST && msg <= WM_MOUSELAST) || msg == WM_MOUSELEAVE;
@@ -316,17 +284,18 @@ LRESULT CPngBtn::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_SIZE:
         UpdateTipRect();
         break;
-    case WM_NCDESTROY: {
-        Detach();
-        return ::DefSubclassProc(hwnd, msg, wParam, lParam);
-    }
+    case WM_DESTROY:
+        m_tip.Reset();
+        m_bHover = false;
+        m_bPressing = false;
+        m_uState = 0;
+        break;
     default:
         break;
     }
-    const LRESULT result = ::DefSubclassProc(hwnd, msg, wParam, lParam);
+    const LRESULT result = ButtonMessage(msg, wParam, lParam);
     switch (msg) {
-    // The button's own handling of these changes what is drawn but paints
-    // only through the parent (WM_DRAWITEM), so redraw here.
+    // What the press, focus and enabled state change is drawn.
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
     case WM_LBUTTONUP:
@@ -340,4 +309,96 @@ LRESULT CPngBtn::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         break;
     }
     return result;
+}
+
+LRESULT CPngBtn::ButtonMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    HWND hwnd = m_hwnd;
+    switch (msg) {
+    case WM_GETDLGCODE:
+        return DLGC_BUTTON;
+    case WM_LBUTTONDBLCLK:
+        // The second click of a double click presses nothing: the parent
+        // hears BN_DOUBLECLICKED instead of a second BN_CLICKED.
+        Notify(BN_DOUBLECLICKED);
+        return 0;
+    case WM_LBUTTONDOWN:
+        ::SetFocus(hwnd);
+        ::SetCapture(hwnd);
+        m_bPressing = true;
+        ::SendMessageW(hwnd, BM_SETSTATE, TRUE, 0);
+        return 0;
+    case WM_KEYDOWN:
+        if (wParam == VK_SPACE) {
+            ::SendMessageW(hwnd, BM_SETSTATE, TRUE, 0);
+            m_bPressing = true;
+            ::SetCapture(hwnd);
+        }
+        return 0;
+    case WM_KEYUP:
+        if (wParam == VK_SPACE)
+            Release(true, {});
+        return 0;
+    case WM_LBUTTONUP:
+        Release(false, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        return 0;
+    case WM_MOUSEMOVE:
+        // A held press shows pushed only while the pointer is over the button.
+        if ((wParam & MK_LBUTTON) && ::GetCapture() == hwnd) {
+            RECT rc;
+            ::GetClientRect(hwnd, &rc);
+            const POINT pt{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+            ::SendMessageW(hwnd, BM_SETSTATE, ::PtInRect(&rc, pt), 0);
+        }
+        return 0;
+    case WM_CAPTURECHANGED:
+        // Another window took the mouse: the press is over without a click.
+        if (reinterpret_cast<HWND>(lParam) != hwnd && m_bPressing) {
+            m_bPressing = false;
+            if (m_uState & BST_PUSHED)
+                ::SendMessageW(hwnd, BM_SETSTATE, FALSE, 0);
+        }
+        return 0;
+    case WM_SETFOCUS:
+        m_uState |= BST_FOCUS;
+        return 0;
+    case WM_KILLFOCUS:
+        m_uState &= ~BST_FOCUS;
+        if (m_bPressing && ::GetCapture() == hwnd)
+            ::ReleaseCapture();
+        return 0;
+    case BM_SETSTATE:
+        m_uState = wParam ? m_uState | BST_PUSHED : m_uState & ~BST_PUSHED;
+        return 0;
+    case BM_GETSTATE:
+        return m_uState;
+    case BM_CLICK:
+        // Through the window, so a derived button sees the press as well.
+        ::SendMessageW(hwnd, WM_LBUTTONDOWN, 0, 0);
+        ::SendMessageW(hwnd, WM_LBUTTONUP, 0, 0);
+        return 0;
+    default:
+        return ::DefWindowProcW(hwnd, msg, wParam, lParam);
+    }
+}
+
+void CPngBtn::Release(bool byKey, POINT pt) {
+    if (!m_bPressing)
+        return;
+    m_bPressing = false;
+    HWND hwnd = m_hwnd;
+    if (!(m_uState & BST_PUSHED)) {
+        ::ReleaseCapture();
+        return;
+    }
+    ::SendMessageW(hwnd, BM_SETSTATE, FALSE, 0);
+    RECT rc;
+    ::GetClientRect(hwnd, &rc);
+    ::ReleaseCapture();
+    if (byKey || ::PtInRect(&rc, pt))
+        Notify(BN_CLICKED);
+}
+
+void CPngBtn::Notify(WORD code) {
+    ::SendMessageW(::GetParent(m_hwnd), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(m_hwnd), code),
+                   reinterpret_cast<LPARAM>(m_hwnd));
 }

@@ -1,10 +1,17 @@
 #pragma once
-// CPngBtn: the program's one button control. An owner-drawn BUTTON child that
+// CPngBtn: the program's one button control. A child window of its own class
+// that behaves as a push button (press and release, space key, BN_CLICKED and
+// BN_DOUBLECLICKED to the parent, BM_CLICK, BM_GETSTATE, BM_SETSTATE) and
 // draws one of its state images over the piece of its parent's background
 // under it, optionally a caption on top, and may keep a selected state for
 // radio and check use. Pages normally get their buttons from the factories of
 // controls/SkinFactory.h.
+//
+// It is not a BUTTON: with the common controls 6 manifest that class lives in
+// comctl32, and loading comctl32 costs the start-up more than all of the
+// window's buttons. comctl32 is loaded when the first tool tip is shown.
 
+#include "controls/ChildWindow.h"
 #include "framework/GdiPlus.h"
 #include "framework/Handles.h"
 
@@ -42,18 +49,14 @@ inline void DestroyOwnedWindow(HWND hwnd) {
 }
 using OwnedWindow = fw::Unique<HWND, DestroyOwnedWindow>;
 
-class CPngBtn {
+class CPngBtn : public CChildWindow {
 public:
     // `id` is the control id the factories create the window with.
     explicit CPngBtn(UINT id = 0) : m_nId(id) {}
-    ~CPngBtn();
-    CPngBtn(const CPngBtn&) = delete;
-    CPngBtn& operator=(const CPngBtn&) = delete;
 
-    // Creates the owner-drawn BUTTON child (child, visible, no tab stop) at
-    // `rect` in the parent's client coordinates and subclasses it.
+    // Creates the button (child, visible, no tab stop) at `rect` in the
+    // parent's client coordinates.
     bool Create(HWND parent, UINT id, const RECT& rect);
-    HWND Hwnd() const { return m_hwnd; }
     UINT Id() const { return m_nId; }
     void SetId(UINT id) { m_nId = id; }
 
@@ -107,25 +110,28 @@ public:
     // through its off-screen bitmap.
     void Draw(HDC dc, const RECT& client);
 
+protected:
+    // A derived button sees every message first and passes on to this what
+    // it leaves to the image button.
+    LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    HFONT CaptionFont();
+
 private:
-    static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
-                                         UINT_PTR id, DWORD_PTR self);
-    LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+    // The push button's own handling of a message (after the drawing's).
+    LRESULT ButtonMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+    void Release(bool byKey, POINT pt);
+    void Notify(WORD code);
     void OnPaint();
     void OnMouseMove();
     void OnMouseLeave();
     void Redraw();
-    void Detach();
     void UpdateTipRect();
     void MakeTip();
     void ShowTipText();
 
-protected:
-    HFONT CaptionFont();
-
-private:
-    HWND m_hwnd = nullptr;
     UINT m_nId;
+    UINT m_uState = 0;        // BST_PUSHED and BST_FOCUS, as BM_GETSTATE reports them
+    bool m_bPressing = false; // a press (mouse or space key) began on the button
     fw::SharedImage m_imgNormal, m_imgHover, m_imgPressed, m_imgBkg;
     std::wstring m_strText;
     int m_nTextOffset = 0;

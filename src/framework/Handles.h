@@ -96,15 +96,29 @@ private:
     HDC m_dc;
 };
 
+// A 32-bit top-down DIB section of the given size. Its pixels live in pages of
+// their own that go back to the system when it is deleted; a compatible bitmap's
+// pixels may come from a heap that keeps them after they are freed (Wine's).
+inline HBITMAP CreatePaintBitmap(HDC target, int width, int height) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width > 0 ? width : 1;
+    info.bmiHeader.biHeight = -(height > 0 ? height : 1);
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    return ::CreateDIBSection(target, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+}
+
 // An off-screen bitmap of a window's client size: draw into Dc(), then
 // CopyTo() the window's DC in one step, so nothing flickers.
 class BackBuffer {
 public:
     BackBuffer(HDC target, int width, int height)
         : m_target(target), m_width(width), m_height(height), m_dc(::CreateCompatibleDC(target)),
-          m_bitmap(
-              ::CreateCompatibleBitmap(target, width > 0 ? width : 1, height > 0 ? height : 1)),
-          m_select(m_dc.Get(), m_bitmap.Get()) {}
+          m_bitmap(CreatePaintBitmap(target, width, height)), m_select(m_dc.Get(), m_bitmap.Get()) {
+    }
     HDC Dc() const { return m_dc.Get(); }
     void CopyTo(int x = 0, int y = 0) const {
         ::BitBlt(m_target, x, y, m_width, m_height, m_dc.Get(), 0, 0, SRCCOPY);

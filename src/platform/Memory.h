@@ -16,4 +16,10 @@ void ReleaseUnusedStack();
 // runtime's heap.
 void ReleaseFreeHeapMemory();
 
+// The stack pages of the process's other threads below the frames each uses
+// now (with a margin), taken while that thread is held still. For threads the
+// system starts on the program's behalf (device notifications), which wait
+// all their life and on which no code of ours ever runs.
+void ReleaseOtherThreadsStacks();
+
 } // namespace platform

@@ -10,7 +10,11 @@
 
 #include <gtest/gtest.h>
 
+#include <commctrl.h>
+
+#include <cstdlib>
 #include <filesystem>
+#include <iterator>
 #include <vector>
 
 namespace {
@@ -72,6 +76,132 @@ TEST_F(PngBtnWindow, FactoryMakesAClickableButtonWithoutTabStop) {
     EXPECT_EQ(g_commands[0], MAKEWPARAM(1234, BN_CLICKED));
     // Clicking does not select: radio and check behaviour is the parent's.
     EXPECT_FALSE(btn.GetCheck());
+}
+
+// The push button's behaviour, message by message, as the parent and the
+// pushed look see it.
+TEST_F(PngBtnWindow, PressReleaseKeysAndCaptureBehaveAsAPushButton) {
+    constexpr UINT kOtherTakesMouse = WM_APP; // another window captures the mouse
+    struct Step {
+        UINT msg;
+        WPARAM wParam = 0;
+        LPARAM lParam = 0;
+    };
+    const LPARAM inside = MAKELPARAM(5, 5), outside = MAKELPARAM(500, 5);
+    struct Case {
+        const char* name;
+        std::vector<Step> steps;
+        std::vector<WORD> notices; // to the parent, in order
+        bool pushed;               // after the steps
+    };
+    const Case cases[] = {
+        {"click",
+         {{WM_LBUTTONDOWN, MK_LBUTTON, inside}, {WM_LBUTTONUP, 0, inside}},
+         {BN_CLICKED},
+         false},
+        {"held down", {{WM_LBUTTONDOWN, MK_LBUTTON, inside}}, {}, true},
+        {"released outside",
+         {{WM_LBUTTONDOWN, MK_LBUTTON, inside}, {WM_LBUTTONUP, 0, outside}},
+         {},
+         false},
+        {"dragged out shows unpushed",
+         {{WM_LBUTTONDOWN, MK_LBUTTON, inside}, {WM_MOUSEMOVE, MK_LBUTTON, outside}},
+         {},
+         false},
+        {"dragged out and back clicks",
+         {{WM_LBUTTONDOWN, MK_LBUTTON, inside},
+          {WM_MOUSEMOVE, MK_LBUTTON, outside},
+          {WM_MOUSEMOVE, MK_LBUTTON, inside},
+          {WM_LBUTTONUP, 0, inside}},
+         {BN_CLICKED},
+         false},
+        {"double click",
+         {{WM_LBUTTONDOWN, MK_LBUTTON, inside},
+          {WM_LBUTTONUP, 0, inside},
+          {WM_LBUTTONDBLCLK, MK_LBUTTON, inside},
+          {WM_LBUTTONUP, 0, inside}},
+         {BN_CLICKED, BN_DOUBLECLICKED},
+         false},
+        {"space", {{WM_KEYDOWN, VK_SPACE}, {WM_KEYUP, VK_SPACE}}, {BN_CLICKED}, false},
+        {"other keys", {{WM_KEYDOWN, VK_RETURN}, {WM_KEYUP, VK_RETURN}}, {}, false},
+        {"mouse taken while held",
+         {{WM_LBUTTONDOWN, MK_LBUTTON, inside}, {kOtherTakesMouse}, {WM_LBUTTONUP, 0, inside}},
+         {},
+         false},
+        {"release without a press", {{WM_LBUTTONUP, 0, inside}}, {}, false},
+        {"BM_CLICK", {{BM_CLICK}}, {BN_CLICKED}, false},
+    };
+    for (const Case& c : cases) {
+        CPngBtn btn(21);
+        ASSERT_TRUE(btn.Create(m_parent, 21, RECT{10, 10, 110, 42}));
+        g_commands.clear();
+        for (const Step& step : c.steps) {
+            if (step.msg == kOtherTakesMouse)
+                ::SetCapture(m_parent);
+            else
+                ::SendMessageW(btn.Hwnd(), step.msg, step.wParam, step.lParam);
+        }
+        std::vector<WORD> notices;
+        for (WPARAM command : g_commands) {
+            EXPECT_EQ(LOWORD(command), 21) << c.name;
+            notices.push_back(HIWORD(command));
+        }
+        EXPECT_EQ(notices, c.notices) << c.name;
+        EXPECT_EQ(btn.State().pressed, c.pushed) << c.name;
+        EXPECT_EQ(ChooseBtnLook(btn.State()).image == BtnImage::Pressed, c.pushed) << c.name;
+        ::ReleaseCapture();
+    }
+}
+
+TEST_F(PngBtnWindow, APressTakesTheFocusAndDialogsSeeAButton) {
+    HWND edit = ::CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE, 150, 10, 80, 20, m_parent,
+                                  nullptr, nullptr, nullptr);
+    ASSERT_TRUE(edit);
+    CPngBtn btn(22);
+    ASSERT_TRUE(btn.Create(m_parent, 22, RECT{10, 10, 110, 42}));
+    ::SetFocus(edit);
+    ::SendMessageW(btn.Hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    EXPECT_EQ(::GetFocus(), btn.Hwnd());
+    EXPECT_NE(::SendMessageW(btn.Hwnd(), BM_GETSTATE, 0, 0) & BST_FOCUS, 0);
+    ::SendMessageW(btn.Hwnd(), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    EXPECT_EQ(::SendMessageW(btn.Hwnd(), WM_GETDLGCODE, 0, 0), DLGC_BUTTON);
+    ::DestroyWindow(edit);
+}
+
+// A caption too wide for its button shows in full in a tool tip while the
+// pointer rests on the button.
+TEST_F(PngBtnWindow, TheTipShowsItsTextWhereThePointerRests) {
+    CPngBtn btn(23);
+    ASSERT_TRUE(btn.Create(m_parent, 23, RECT{10, 10, 110, 42}));
+    btn.SetTip(L"Left button, pressed twice");
+    const auto tipOf = [&] {
+        for (HWND tip = nullptr;
+             (tip = ::FindWindowExW(nullptr, tip, L"tooltips_class32", nullptr));)
+            if (::GetWindow(tip, GW_OWNER) == m_parent) // a child's pop-up belongs to its window
+                return tip;
+        return HWND(nullptr);
+    };
+    EXPECT_FALSE(tipOf()) << "made before the pointer came";
+    const POINT rest = driver::CentreOf(btn.Hwnd());
+    driver::MoveTo({rest.x - 10, rest.y});
+    driver::MoveTo(rest);
+    ASSERT_TRUE(driver::WaitUntil([&] { return tipOf() && ::IsWindowVisible(tipOf()); }))
+        << "tip window " << tipOf() << ", button hovered " << btn.IsHover();
+    HWND tip = tipOf();
+    wchar_t text[80] = {};
+    TOOLINFOW ti{};
+    ti.cbSize = sizeof(ti);
+    ti.hwnd = btn.Hwnd();
+    ti.uId = 1;
+    ti.lpszText = text;
+    ::SendMessageW(tip, TTM_GETTEXTW, std::size(text), reinterpret_cast<LPARAM>(&ti));
+    EXPECT_STREQ(text, L"Left button, pressed twice");
+    // Under the pointer, a little below it.
+    const RECT at = driver::ScreenRect(tip);
+    EXPECT_LE(std::abs(at.left - rest.x), 40) << at.left << " " << rest.x;
+    EXPECT_GE(at.top, rest.y);
+    EXPECT_LE(at.top, rest.y + 40);
+    driver::ParkPointer();
 }
 
 TEST_F(PngBtnWindow, HoverFollowsTheMouseAndSelectionShowsPressed) {

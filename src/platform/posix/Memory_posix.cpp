@@ -6,5 +6,6 @@ namespace platform {
 // library gives large freed blocks back by itself.
 void ReleaseUnusedStack() {}
 void ReleaseFreeHeapMemory() {}
+void ReleaseOtherThreadsStacks() {}
 
 } // namespace platform

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <tlhelp32.h>
+
 #include <algorithm>
 #include <cstdint>
 
@@ -52,19 +54,57 @@ void ResetFreeBlocks(HANDLE heap, uintptr_t page) {
     ::HeapUnlock(heap);
 }
 
+// Room below a thread's deepest frame for what it calls next.
+constexpr uintptr_t kStackMargin = 64 * 1024;
+
+// The pages of the stack that holds `top` below it, less the margin.
+void ResetStackBelow(uintptr_t top, uintptr_t page) {
+    MEMORY_BASIC_INFORMATION stack{};
+    if (top <= kStackMargin || !::VirtualQuery(reinterpret_cast<void*>(top), &stack, sizeof stack))
+        return;
+    ResetPages(reinterpret_cast<uintptr_t>(stack.AllocationBase),
+               (top - kStackMargin) & ~(page - 1));
+}
+
+void ResetThreadStack(DWORD id, uintptr_t page) {
+    const HANDLE thread = ::OpenThread(THREAD_SUSPEND_RESUME | THREAD_GET_CONTEXT, FALSE, id);
+    if (!thread)
+        return;
+    // Held still, the thread cannot grow its stack into the pages being let
+    // go; only system calls that take no lock of the program's run meanwhile.
+    if (::SuspendThread(thread) != DWORD(-1)) {
+        CONTEXT context{};
+        context.ContextFlags = CONTEXT_CONTROL;
+        if (::GetThreadContext(thread, &context))
+            ResetStackBelow(uintptr_t(context.Rsp), page);
+        ::ResumeThread(thread);
+    }
+    ::CloseHandle(thread);
+}
+
 } // namespace
 
 void ReleaseUnusedStack() {
-    // Room for this call and the system calls below it, which run on this
-    // same stack under the pages being let go.
-    constexpr uintptr_t kMargin = 64 * 1024;
+    // The margin is room for this call and the system calls below it, which
+    // run on this same stack under the pages being let go.
     volatile char here = 0;
-    MEMORY_BASIC_INFORMATION stack{};
-    if (!::VirtualQuery(const_cast<char*>(&here), &stack, sizeof stack))
+    ResetStackBelow(reinterpret_cast<uintptr_t>(&here), PageSize());
+}
+
+void ReleaseOtherThreadsStacks() {
+    const HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    if (snapshot == INVALID_HANDLE_VALUE)
         return;
+    const DWORD process = ::GetCurrentProcessId(), self = ::GetCurrentThreadId();
     const uintptr_t page = PageSize();
-    ResetPages(reinterpret_cast<uintptr_t>(stack.AllocationBase),
-               (reinterpret_cast<uintptr_t>(&here) - kMargin) & ~(page - 1));
+    THREADENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = ::Thread32First(snapshot, &entry); more;
+         more = ::Thread32Next(snapshot, &entry)) {
+        if (entry.th32OwnerProcessID == process && entry.th32ThreadID != self)
+            ResetThreadStack(entry.th32ThreadID, page);
+    }
+    ::CloseHandle(snapshot);
 }
 
 void ReleaseFreeHeapMemory() {
