@@ -49,7 +49,8 @@ BOOL CTarvelDlg::OnInitDialog() {
     fw::StartupStep("main window created");
     // The frame, the pages and their controls load the same images many
     // times over; each file is decoded once until start-up's work is done.
-    m_startupImages = std::make_unique<fw::DecodedImageCache>();
+    if (!m_startupImages)
+        m_startupImages = std::make_unique<fw::DecodedImageCache>();
     m_poster.SetWindow(m_hwnd);
     InstallMessageBoxSink(m_hwnd);
 

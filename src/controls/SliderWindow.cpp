@@ -78,9 +78,18 @@ fw::Image CSliderBarBase::Compose(Gdiplus::Bitmap* image) const {
 }
 
 void CSliderBarBase::Recompose() {
+    m_imgTrack.reset();
+    m_imgFill.reset();
+    m_bComposed = false;
+    Redraw();
+}
+
+void CSliderBarBase::EnsureComposed() {
+    if (m_bComposed)
+        return;
     m_imgTrack = Compose(m_imgTrackSrc.get());
     m_imgFill = Compose(m_imgFillSrc.get());
-    Redraw();
+    m_bComposed = true;
 }
 
 void CSliderBarBase::SetBackground(fw::Image piece) {
@@ -165,6 +174,7 @@ void CSliderBarBase::DrawFill(HDC dc, int x, int y, int top, int height, int end
 }
 
 void CSliderBarBase::DrawBar(HDC dc, int x, int y) {
+    EnsureComposed();
     // The background is part of the composed track; without a track the
     // bare background piece still hides what is behind the bar.
     if (HasTrack())

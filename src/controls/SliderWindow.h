@@ -89,7 +89,11 @@ protected:
 
 private:
     fw::Image Compose(Gdiplus::Bitmap* image) const;
+    // Marks the composed track and fill out of date; they are composed again
+    // when the bar is next drawn (EnsureComposed), so a bar on a page the user
+    // never opens holds only its background piece.
     void Recompose();
+    void EnsureComposed();
     void DrawFill(HDC dc, int x, int y, int top, int height, int end);
     void OnPaint();
 
@@ -98,6 +102,7 @@ private:
     // The track and fill as given, and composed over the background.
     fw::SharedImage m_imgTrackSrc, m_imgFillSrc;
     fw::Image m_imgBkg, m_imgTrack, m_imgFill, m_imgDot;
+    bool m_bComposed = false;    // m_imgTrack and m_imgFill match what they are made of
     RECT m_rcSource{0, 0, 0, 0}; // empty: the whole image
     std::optional<int> m_trackTop;
     int m_nDotY = 0;

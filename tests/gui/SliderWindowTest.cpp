@@ -418,4 +418,39 @@ TEST_F(SliderWindow, ATwoThumbBarWithoutAThumbImageIsNotMade) {
     EXPECT_TRUE(m_boxes.Messages().empty());
 }
 
+// A bar on a page the user has not opened holds only its background piece:
+// the track and fill are composed over it when the bar is first drawn, and a
+// change of look (dimmed) composes them again at the next draw.
+TEST_F(SliderWindow, ABarComposesItsTrackWhenItIsDrawn) {
+    ::ShowWindow(m_page, SW_HIDE);
+    CPngSliderBar rate;
+    MakeRateSlider(rate, 128, 30);
+    guitest::Pump(50);
+    EXPECT_FALSE(rate.HasTrack());
+    EXPECT_FALSE(rate.HasFill());
+
+    const auto drawn = [&rate] {
+        const int w = rate.BarWidth(), h = rate.BarHeight();
+        BITMAPINFO info{};
+        info.bmiHeader = {sizeof info.bmiHeader, w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+        void* bits = nullptr;
+        fw::MemoryDcHandle dc(::CreateCompatibleDC(nullptr));
+        fw::Bitmap bitmap(::CreateDIBSection(dc.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+        fw::SelectScope select(dc.Get(), bitmap.Get());
+        rate.DrawBar(dc.Get(), 0, 0);
+        ::GdiFlush();
+        const auto* pixels = static_cast<const uint32_t*>(bits);
+        return std::vector<uint32_t>(pixels, pixels + size_t(w) * size_t(h));
+    };
+    const std::vector<uint32_t> plain = drawn();
+    EXPECT_TRUE(rate.HasTrack());
+    EXPECT_TRUE(rate.HasFill());
+
+    rate.SetDimmed(true);
+    EXPECT_FALSE(rate.HasTrack());
+    EXPECT_NE(drawn(), plain);
+    rate.SetDimmed(false);
+    EXPECT_EQ(drawn(), plain);
+}
+
 } // namespace
