@@ -49,8 +49,7 @@ BOOL CTarvelDlg::OnInitDialog() {
     fw::StartupStep("main window created");
     // The frame, the pages and their controls load the same images many
     // times over; each file is decoded once until start-up's work is done.
-    if (!m_startupImages)
-        m_startupImages = std::make_unique<fw::DecodedImageCache>();
+    m_startupImages = std::make_unique<fw::DecodedImageCache>();
     m_poster.SetWindow(m_hwnd);
     InstallMessageBoxSink(m_hwnd);
 

@@ -60,11 +60,6 @@ public:
     BOOL OnInitDialog() override;
     bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
-    // The decoded-image cache start-up has begun (with its images decoded
-    // ahead); without one, the window opens its own.
-    void TakeStartupImages(std::unique_ptr<fw::DecodedImageCache> images) {
-        m_startupImages = std::move(images);
-    }
     bool BuildSkinFrame();
     void InitProfiles();
     void SyncUiToSensor();

@@ -1,7 +1,6 @@
 #include "app/TarvelApp.h"
 
 #include "app/AppGlobals.h"
-#include "app/FirstPaintImages.h"
 #include "app/MainDlg.h"
 #include "app/PopupMenu.h"
 #include "framework/StartupTimeline.h"
@@ -118,9 +117,6 @@ bool CTarvelApp::InitInstance() {
     wchar_t drive[MAX_PATH], dir[MAX_PATH], name[MAX_PATH], ext[MAX_PATH];
     ::_wsplitpath_s(module, drive, MAX_PATH, dir, MAX_PATH, name, MAX_PATH, ext, MAX_PATH);
     g_szExeDir = std::wstring(drive) + dir;
-    // The first paint's images are decoded on a thread of their own while
-    // this one reads the settings and builds the windows.
-    auto startupImages = std::make_unique<fw::DecodedImageCache>(FirstPaintImageFiles());
     wchar_t textPath[MAX_PATH] = {};
     ::_wmakepath_s(textPath, drive, dir, L"text", L"xml");
     settings::LoadTextTable(U(textPath));
@@ -164,7 +160,6 @@ bool CTarvelApp::InitInstance() {
     m_bStarted = true;
     {
         CTarvelDlg dlg;
-        dlg.TakeStartupImages(std::move(startupImages));
         SetMainWnd(&dlg);
         dlg.DoModal(nullptr);
         SetMainWnd(nullptr);

@@ -2,8 +2,8 @@
 
 #include "framework/StartupTimeline.h"
 
-#include "framework/DecodeOnce.h"
-
+#include <map>
+#include <mutex>
 #include <vector>
 
 namespace fw {
@@ -20,25 +20,54 @@ GdiplusSession::~GdiplusSession() {
 
 namespace {
 
-// Set on the thread that decodes files ahead, whose time the timeline counts
-// apart from the window thread's.
-thread_local bool t_decodingAhead = false;
+// The decoded files (on the window thread, which loads every image; the lock
+// keeps a stray caller safe). While a DecodedImageCache lives, `held` keeps
+// each file decoded and `missing` remembers the files that could not be;
+// `shared` finds an image some control still holds at any time.
+struct Decoded {
+    SharedImage held;
+    std::weak_ptr<Gdiplus::Bitmap> shared;
+    bool missing = false;
+};
+std::mutex g_mtxDecoded;
+int g_nCacheScopes = 0;
+std::map<std::wstring, Decoded> g_decoded;
 
 Image DecodeOwn(const std::wstring& path) {
-    StartupCost cost(t_decodingAhead ? "image files decoded ahead on their own thread"
-                                     : "image files decoded");
+    StartupCost cost("image files decoded");
     Image image(Gdiplus::Bitmap::FromFile(path.c_str()));
     if (!image || image->GetLastStatus() != Gdiplus::Ok)
         return nullptr;
     return image;
 }
 
-// The process's decoded files: the window thread loads every image, and the
-// start-up thread decodes ahead the ones the first paint needs.
-DecodeOnce<Gdiplus::Bitmap>& Files() {
-    static DecodeOnce<Gdiplus::Bitmap> files(
-        [](const std::wstring& path) { return SharedImage(DecodeOwn(path)); });
-    return files;
+// The image the cache or an owner still holds; null when none does (or, while
+// the cache lives, the file is known to be missing: `missing` tells).
+SharedImage HeldLocked(const std::wstring& path, bool& missing) {
+    missing = false;
+    auto found = g_decoded.find(path);
+    if (found == g_decoded.end())
+        return nullptr;
+    missing = g_nCacheScopes > 0 && found->second.missing;
+    return found->second.shared.lock();
+}
+
+// The file's decoded image, decoding it when neither the cache nor an owner
+// holds it; null when missing or undecodable. Called under g_mtxDecoded.
+SharedImage DecodedLocked(const std::wstring& path) {
+    bool missing = false;
+    if (SharedImage image = HeldLocked(path, missing))
+        return image;
+    if (missing)
+        return nullptr;
+    SharedImage image = DecodeOwn(path);
+    Decoded& entry = g_decoded[path];
+    entry.shared = image;
+    if (g_nCacheScopes > 0) {
+        entry.held = image;
+        entry.missing = !image;
+    }
+    return image;
 }
 
 // A copy with its own pixels, its resolution and format; null for formats
@@ -62,47 +91,44 @@ Image Empty() {
 } // namespace
 
 DecodedImageCache::DecodedImageCache() {
-    Files().Open();
-}
-
-DecodedImageCache::DecodedImageCache(std::vector<std::wstring> ahead) : DecodedImageCache() {
-    m_ahead = std::thread([this, files = std::move(ahead)] {
-        t_decodingAhead = true;
-        for (const std::wstring& path : files) {
-            if (m_stop)
-                break;
-            Files().DecodeAhead(path);
-        }
-    });
+    std::lock_guard lock(g_mtxDecoded);
+    ++g_nCacheScopes;
 }
 
 DecodedImageCache::~DecodedImageCache() {
-    // The file being decoded is finished; the rest are left to their callers.
-    m_stop = true;
-    if (m_ahead.joinable())
-        m_ahead.join();
-    Files().Close();
+    std::lock_guard lock(g_mtxDecoded);
+    if (--g_nCacheScopes > 0)
+        return;
+    for (auto it = g_decoded.begin(); it != g_decoded.end();) {
+        it->second.held.reset();
+        it->second.missing = false;
+        it = it->second.shared.expired() ? g_decoded.erase(it) : std::next(it);
+    }
 }
 
 Image LoadImageFile(const std::wstring& path) {
+    std::unique_lock lock(g_mtxDecoded);
     SharedImage decoded;
-    if (Files().IsOpen()) {
-        decoded = Files().Decoded(path);
+    if (g_nCacheScopes > 0) {
+        decoded = DecodedLocked(path);
         if (!decoded)
             return Empty(); // missing or undecodable: asked again, still the same
     } else {
-        decoded = Files().Held(path);
+        bool missing = false;
+        decoded = HeldLocked(path, missing);
     }
     if (decoded) {
         if (Image copy = Copy(*decoded))
             return copy;
     }
+    lock.unlock();
     Image image = DecodeOwn(path);
     return image ? std::move(image) : Empty();
 }
 
 SharedImage LoadSharedImageFile(const std::wstring& path) {
-    SharedImage image = Files().Decoded(path);
+    std::lock_guard lock(g_mtxDecoded);
+    SharedImage image = DecodedLocked(path);
     return image ? image : SharedImage(Empty());
 }
 

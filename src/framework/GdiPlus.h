@@ -13,11 +13,8 @@ using std::min;
 } // namespace Gdiplus
 #include <gdiplus.h>
 
-#include <atomic>
 #include <memory>
 #include <string>
-#include <thread>
-#include <vector>
 
 namespace fw {
 
@@ -73,21 +70,9 @@ SharedImage LoadSharedImageFile(const std::wstring& path);
 class DecodedImageCache {
 public:
     DecodedImageCache();
-    // The same, and meanwhile a thread of its own decodes the files `ahead`
-    // in that order (full paths), so that callers find them decoded, or wait
-    // for the one under way, instead of decoding them on their own thread. A
-    // file the thread has not reached is decoded by its caller as without it;
-    // a file the thread could not decode is tried again by its caller, so a
-    // wrong list costs time and changes nothing else. Ending the cache stops
-    // the thread after the file it is decoding.
-    explicit DecodedImageCache(std::vector<std::wstring> ahead);
     ~DecodedImageCache();
     DecodedImageCache(const DecodedImageCache&) = delete;
     DecodedImageCache& operator=(const DecodedImageCache&) = delete;
-
-private:
-    std::atomic<bool> m_stop{false};
-    std::thread m_ahead;
 };
 
 // Saves an image as PNG (screenshots in tests).
