@@ -153,10 +153,11 @@ TEST(MainWindow, ImportDuringAReadIsRefusedBeforeTheFileDialog) {
     ASSERT_TRUE(run.WaitLogCount("ReadCurCfgThread Start", 2, 5000));
     ASSERT_EQ(run.LogCount("ReadCurCfgThread Exit"), 1) << "the read ended too soon";
 
+    const ScreenPixels screen = ReadScreen();
     ::PostMessageW(run.Main(), WM_MENU_CHOICE, 2, 0);
     HWND message = run.WaitWindow(L"TarvelMsgTopWindow", nullptr, 5000);
     ASSERT_NE(message, nullptr) << "no message while the file dialog is open?";
-    Pump(200);
+    EXPECT_TRUE(WaitShownOnScreen(message, screen));
     EXPECT_TRUE(Screenshot("import-while-reading"));
     EXPECT_EQ(FileDialog(run), nullptr);
     ::PostMessageW(message, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
