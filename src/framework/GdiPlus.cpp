@@ -41,13 +41,18 @@ std::map<std::wstring, Decoded> g_decoded;
 // which the own decoder leaves to GDI+).
 constexpr Gdiplus::REAL kPngDefaultDpi = 96;
 
+// No file the own decoder takes is bigger: its largest image stored without
+// compression is 4096 rows of 1 + 4096 * 4 bytes, plus the chunks around them.
+// A bigger file is left to GDI+ without being read into memory first.
+constexpr size_t kMaxSkinPngBytes = size_t(80) << 20;
+
 } // namespace
 
 // Decoded straight into the bitmap's pixels: GDI+ decodes through the
 // system's codec layer, which costs several times the decoding itself.
 Image DecodeSkinPng(const std::wstring& path) {
     std::optional<std::string> bytes =
-        platform::ReadWholeFile(std::u16string(path.begin(), path.end()));
+        platform::ReadWholeFile(std::u16string(path.begin(), path.end()), kMaxSkinPngBytes);
     if (!bytes)
         return nullptr;
     const std::span<const uint8_t> file(reinterpret_cast<const uint8_t*>(bytes->data()),

@@ -4,15 +4,18 @@
 
 namespace platform {
 
-std::optional<std::string> ReadWholeFile(const std::u16string& path) {
+std::optional<std::string> ReadWholeFile(const std::u16string& path, size_t maxBytes) {
     FilePtr f = OpenFile(path, "rb");
     if (!f)
         return std::nullopt;
     std::string bytes;
     char buf[16384];
     size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f.get())) > 0)
+    while ((n = std::fread(buf, 1, sizeof buf, f.get())) > 0) {
+        if (n > maxBytes - bytes.size())
+            return std::nullopt;
         bytes.append(buf, n);
+    }
     if (std::ferror(f.get()))
         return std::nullopt;
     return bytes;

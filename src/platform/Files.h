@@ -1,6 +1,7 @@
 #pragma once
 // Whole-file reading and writing by UTF-16 path.
 
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <optional>
@@ -19,8 +20,9 @@ using FilePtr = std::unique_ptr<FILE, FileCloser>;
 // fopen with a UTF-16 path; `mode` as for fopen ("rb", "ab", ...).
 FilePtr OpenFile(const std::u16string& path, const char* mode);
 
-// The file's bytes, or nothing when it cannot be opened or read.
-std::optional<std::string> ReadWholeFile(const std::u16string& path);
+// The file's bytes, or nothing when it cannot be opened or read, or holds
+// more than `maxBytes`.
+std::optional<std::string> ReadWholeFile(const std::u16string& path, size_t maxBytes = SIZE_MAX);
 
 // Writes `bytes` to a temporary file beside `path`, flushes it and moves it
 // over `path`, so a crash never leaves a half-written file.

@@ -29,4 +29,13 @@ TEST(FilesTest, MissingFileReadsAsNothing) {
     EXPECT_FALSE(platform::FileExists(dir.File("absent")));
 }
 
+TEST(FilesTest, ReadStopsAtItsLimitWithoutReadingTheRest) {
+    testutil::TempDir dir;
+    const std::string bytes(40000, 'x'); // more than one read buffer
+    std::u16string path = dir.Write("big.png", bytes);
+    EXPECT_EQ(platform::ReadWholeFile(path, bytes.size()), bytes);
+    EXPECT_FALSE(platform::ReadWholeFile(path, bytes.size() - 1).has_value());
+    EXPECT_FALSE(platform::ReadWholeFile(path, 100).has_value());
+}
+
 } // namespace
