@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev googletest
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+  zlib1g-dev libz-mingw-w64-dev
   wine64 xvfb x11-apps imagemagick python3
   nsis
 )

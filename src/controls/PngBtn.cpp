@@ -1,5 +1,6 @@
 #include "controls/PngBtn.h"
 
+#include "controls/ButtonAccessible.h"
 #include "controls/CommonControls.h"
 #include "controls/SkinFactory.h"
 #include "controls/SkinWindow.h"
@@ -371,6 +372,12 @@ LRESULT CPngBtn::ButtonMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         return 0;
     case BM_GETSTATE:
         return m_uState;
+    case WM_GETOBJECT:
+        // Accessibility clients are told it is a push button, as they were
+        // told of the system's button.
+        if (const LRESULT answer = AnswerPushButtonObject(hwnd, wParam, lParam))
+            return answer;
+        return ::DefWindowProcW(hwnd, msg, wParam, lParam);
     case BM_CLICK:
         // Through the window, so a derived button sees the press as well.
         ::SendMessageW(hwnd, WM_LBUTTONDOWN, 0, 0);

@@ -10,6 +10,8 @@
 // It is not a BUTTON: with the common controls 6 manifest that class lives in
 // comctl32, and loading comctl32 costs the start-up more than all of the
 // window's buttons. comctl32 is loaded when the first tool tip is shown.
+// Accessibility clients are still told it is a push button
+// (controls/ButtonAccessible.h).
 
 #include "controls/ChildWindow.h"
 #include "framework/GdiPlus.h"

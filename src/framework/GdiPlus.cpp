@@ -1,9 +1,13 @@
 #include "framework/GdiPlus.h"
 
 #include "framework/StartupTimeline.h"
+#include "platform/Files.h"
+#include "platform/PngDecode.h"
 
 #include <map>
 #include <mutex>
+#include <optional>
+#include <span>
 #include <vector>
 
 namespace fw {
@@ -33,8 +37,51 @@ std::mutex g_mtxDecoded;
 int g_nCacheScopes = 0;
 std::map<std::wstring, Decoded> g_decoded;
 
+// What GDI+ reports for a PNG file that names no resolution (no pHYs chunk,
+// which the own decoder leaves to GDI+).
+constexpr Gdiplus::REAL kPngDefaultDpi = 96;
+
+} // namespace
+
+// Decoded straight into the bitmap's pixels: GDI+ decodes through the
+// system's codec layer, which costs several times the decoding itself.
+Image DecodeSkinPng(const std::wstring& path) {
+    std::optional<std::string> bytes =
+        platform::ReadWholeFile(std::u16string(path.begin(), path.end()));
+    if (!bytes)
+        return nullptr;
+    const std::span<const uint8_t> file(reinterpret_cast<const uint8_t*>(bytes->data()),
+                                        bytes->size());
+    std::optional<png::PngLayout> layout = png::ReadPngLayout(file);
+    if (!layout)
+        return nullptr;
+    // The formats GDI+ gives these files: ARGB with alpha, 24-bit RGB without.
+    const Gdiplus::PixelFormat format =
+        layout->pixels == png::PngPixels::Rgba ? PixelFormat32bppARGB : PixelFormat24bppRGB;
+    const INT width = INT(layout->width), height = INT(layout->height);
+    Image image = std::make_unique<Gdiplus::Bitmap>(width, height, format);
+    if (image->GetLastStatus() != Gdiplus::Ok)
+        return nullptr;
+    Gdiplus::Rect all(0, 0, width, height);
+    Gdiplus::BitmapData pixels;
+    if (image->LockBits(&all, Gdiplus::ImageLockModeWrite, format, &pixels) != Gdiplus::Ok)
+        return nullptr;
+    const bool decoded =
+        png::DecodePngRows(*layout, static_cast<uint8_t*>(pixels.Scan0), pixels.Stride);
+    image->UnlockBits(&pixels);
+    if (!decoded)
+        return nullptr;
+    image->SetResolution(kPngDefaultDpi, kPngDefaultDpi);
+    return image;
+}
+
+namespace {
+
 Image DecodeOwn(const std::wstring& path) {
     StartupCost cost("image files decoded");
+    if (Image image = DecodeSkinPng(path))
+        return image;
+    // Any other file, and a damaged one, as GDI+ reads it (errors included).
     Image image(Gdiplus::Bitmap::FromFile(path.c_str()));
     if (!image || image->GetLastStatus() != Gdiplus::Ok)
         return nullptr;

@@ -44,6 +44,12 @@ inline int Height(const Image& image) {
     return image ? int(image->GetHeight()) : 0;
 }
 
+// A PNG file decoded by the program's own decoder, which takes the common
+// skin files (8-bit RGB or RGBA, no colour-space or resolution chunks) and
+// gives what GDI+ gives for them: same pixels, format and resolution. Null
+// for any other file, which LoadImageFile leaves to GDI+.
+Image DecodeSkinPng(const std::wstring& path);
+
 // A decoded image several owners draw from and none changes: it is released
 // with its last owner.
 using SharedImage = std::shared_ptr<Gdiplus::Bitmap>;

@@ -25,6 +25,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <functional>
 #include <initializer_list>
 #include <string>
@@ -122,6 +123,25 @@ bool WaitKeyboardFocus(HWND hwnd, int ms = kWaitMs);
 // Makes the window and its children paint what they hold now, and returns
 // once its thread has done so (for a picture of it).
 void WaitPainted(HWND hwnd);
+
+// ---- The screen --------------------------------------------------------------
+
+// The screen's pixels at one moment, row by row (0x00RRGGBB).
+struct ScreenPixels {
+    int width = 0;
+    int height = 0;
+    std::vector<uint32_t> pixels;
+};
+ScreenPixels ReadScreen();
+// The share (0 to 1) of the pixels of `area` (screen coordinates) that
+// differ between the two readings.
+double ShareChanged(const ScreenPixels& before, const ScreenPixels& now, const RECT& area);
+// Waits until a window that opened after `before` was read is shown and
+// painted and the screen shows it: most of the pixels it covers differ from
+// `before`. Wine copies a window's drawing to the screen a moment after the
+// paint, when the window's thread next waits for messages; a picture taken
+// between shows what lay under the window.
+bool WaitShownOnScreen(HWND window, const ScreenPixels& before, int ms = kWaitMs);
 
 // ---- Pop-up menus (Kelmo.dll) -----------------------------------------------
 

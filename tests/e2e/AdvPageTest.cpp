@@ -80,12 +80,13 @@ struct AdvRun {
         int taken = 0;
         for (int level = kLevels - 1; level >= 0; --level) {
             const int committed = run.LogCount("CAdvDlg: committed, flag 0x80");
+            const ScreenPixels screen = level == 0 ? ReadScreen() : ScreenPixels{};
             ClickCentre(Ctl(kLevelCheck + level));
             if (level == 0) {
                 if (!run.WaitLog(kLastLevel, 5000))
                     return -1;
                 HWND msg = run.WaitMessage();
-                WaitPainted(msg);
+                EXPECT_TRUE(WaitShownOnScreen(msg, screen));
                 Screenshot("adv-last-level-message");
                 return run.Answer(msg) ? taken : -1;
             }
@@ -117,6 +118,7 @@ TEST(AdvPage, WithApplyNowEveryChangeReachesTheMouseAtOnce) {
 
     // Level 3 may not leave the cycle while level 4 is in it: the user is
     // told why.
+    const ScreenPixels screen = ReadScreen();
     ClickCentre(adv.Ctl(kLevelCheck + 2));
     ASSERT_TRUE(adv.run.WaitLog("CAdvDlg: level 2 may not leave the cycle now", 5000))
         << adv.run.Log();
@@ -124,7 +126,7 @@ TEST(AdvPage, WithApplyNowEveryChangeReachesTheMouseAtOnce) {
     ASSERT_TRUE(why);
     EXPECT_TRUE(
         adv.run.WaitLog("Message: DPI levels are turned off starting from the last one", 3000));
-    WaitPainted(why);
+    EXPECT_TRUE(WaitShownOnScreen(why, screen));
     EXPECT_TRUE(Screenshot("adv-level-order-message"));
     ASSERT_TRUE(adv.run.Answer(why));
     // From the end, all but one level leave; the last one is refused.

@@ -38,10 +38,11 @@ TEST(Apply, WritesTheCurrentProfileWithTheProgressDialog) {
     ASSERT_EQ(before.size(), kMemoryBytes);
 
     ASSERT_TRUE(run.SelectProfile(1)) << run.Log();
+    const ScreenPixels screen = ReadScreen();
     ASSERT_TRUE(run.Click(IDC_MAIN_APPLY));
     HWND progress = run.WaitWindow(L"MyProgressDlg..", nullptr, 3000);
     ASSERT_NE(progress, nullptr);
-    Pump(300);
+    EXPECT_TRUE(WaitShownOnScreen(progress, screen));
     EXPECT_TRUE(Screenshot("dialog-progress"));
     ASSERT_TRUE(run.WaitGone(progress, 20000));
     EXPECT_TRUE(run.WaitLog("Apply Success", 2000)) << run.Log();
@@ -68,10 +69,13 @@ TEST(Apply, RestoreAsksFirstAndWithApplyNowIgnoresTheDevicesOwnNotice) {
     ASSERT_TRUE(run.WaitReady()) << run.Log();
     for (const auto& c : cases) {
         SCOPED_TRACE(c.answer);
+        const ScreenPixels screen = ReadScreen();
         ASSERT_TRUE(run.Click(IDC_MAIN_RESTORE));
         HWND question = run.WaitWindow(L"TarvelMsgTopWindow", nullptr, 3000);
         ASSERT_NE(question, nullptr);
         if (c.answer == IDCANCEL) {
+            // The question on the screen, not just made and shown.
+            EXPECT_TRUE(WaitShownOnScreen(question, screen));
             EXPECT_TRUE(Screenshot("dialog-question"));
         }
         ::PostMessageW(question, WM_COMMAND, MAKEWPARAM(c.answer, BN_CLICKED), 0);

@@ -57,12 +57,9 @@ TEST(DeviceEvents, DpiButtonShowsTheNotificationAndFollowsOnProfileZeroOnly) {
 
     const std::vector<uint8_t> before = run.Peek(kCurLevelAddr, 1);
     ASSERT_EQ(before.size(), 1u);
+    const ScreenPixels screen = ReadScreen();
     ASSERT_TRUE(run.Control("dpi"));
-    const DWORD end = ::GetTickCount() + 3000;
-    while (!::IsWindowVisible(notify) && int(::GetTickCount() - end) < 0)
-        Pump(10);
-    ASSERT_TRUE(::IsWindowVisible(notify));
-    Pump(100);
+    EXPECT_TRUE(WaitShownOnScreen(notify, screen));
     EXPECT_TRUE(Screenshot("notification-dpi"));
     EXPECT_TRUE(Screenshot("page-dpi-after-button"));
 
@@ -160,6 +157,7 @@ TEST(DeviceEvents, APlugIsOneArrivalWhateverTheMouseAndTheDriverDo) {
             ASSERT_TRUE(run.Control("asleep 1"));
         }
 
+        const ScreenPixels screen = ReadScreen();
         ASSERT_TRUE(run.Control("plug --hid-delay-ms " + std::to_string(c.hidDelayMs)));
         ASSERT_TRUE(run.WaitLog("Device IN", 5000)) << run.Log();
         if (c.asleep) {
@@ -168,7 +166,7 @@ TEST(DeviceEvents, APlugIsOneArrivalWhateverTheMouseAndTheDriverDo) {
                 << run.Log();
             HWND message = run.WaitMessage();
             ASSERT_NE(message, nullptr);
-            WaitPainted(message);
+            EXPECT_TRUE(WaitShownOnScreen(message, screen));
             EXPECT_TRUE(Screenshot("plug-mouse-asleep"));
             ASSERT_TRUE(run.Answer(message));
         } else {
@@ -227,6 +225,7 @@ TEST(DeviceEvents, ReceiverPluggedBackIsReopenedAndTakesAnApply) {
         ASSERT_TRUE(run.WaitLog("Device IN", 15000)) << run.Log();
         ASSERT_TRUE(run.WaitLog("OnDeviceChange: connected", 15000)) << run.Log();
         EXPECT_TRUE(WaitVisible(notify, true, 2000));
+        WaitPainted(notify);
         EXPECT_TRUE(Screenshot(std::string("notification-") + c.name));
         EXPECT_TRUE(run.Running());
         const std::string log = run.Log();

@@ -16,7 +16,7 @@ TEST(Dialogs, MenuButtonOpensTheMenuWhoseAboutEntryOpensTheAboutWindow) {
     ASSERT_TRUE(run.Click(IDC_MAIN_MENU));
     HWND menu = run.WaitWindow(nullptr, L"TarvelKelmoMenu", 3000);
     ASSERT_NE(menu, nullptr);
-    Pump(300);
+    WaitPainted(menu);
     EXPECT_TRUE(Screenshot("menu"));
 
     // The third entry (about), 25 pixels per entry inside a one-pixel frame.
@@ -24,13 +24,14 @@ TEST(Dialogs, MenuButtonOpensTheMenuWhoseAboutEntryOpensTheAboutWindow) {
     ::GetClientRect(menu, &rc);
     ASSERT_GE(rc.bottom, 75);
     const LPARAM at = MAKELPARAM(rc.right / 2, 1 + 2 * 25 + 12);
+    const ScreenPixels screen = ReadScreen();
     ::PostMessageW(menu, WM_MOUSEMOVE, 0, at);
     ::PostMessageW(menu, WM_LBUTTONDOWN, MK_LBUTTON, at);
     ::PostMessageW(menu, WM_LBUTTONUP, 0, at);
     HWND about = run.WaitWindow(nullptr, L"#32770", 3000);
     ASSERT_NE(about, nullptr);
     EXPECT_FALSE(::IsWindow(menu) && ::IsWindowVisible(menu));
-    Pump(300);
+    EXPECT_TRUE(WaitShownOnScreen(about, screen));
     EXPECT_TRUE(Screenshot("dialog-about"));
     ::PostMessageW(about, WM_CLOSE, 0, 0);
     EXPECT_TRUE(run.WaitGone(about, 3000));
@@ -39,11 +40,12 @@ TEST(Dialogs, MenuButtonOpensTheMenuWhoseAboutEntryOpensTheAboutWindow) {
 
 TEST(Dialogs, WithoutAReceiverTheMessageShowsAndTheProgramEnds) {
     TarvelRun run("no-receiver");
+    const ScreenPixels screen = ReadScreen();
     // The virtual receiver answers under another product id than cfg.ini's.
     ASSERT_TRUE(run.Start({{"TARVEL_VIRTUAL_PID", "1234"}}));
     HWND message = run.WaitWindow(L"TarvelMsgTopWindow", nullptr, 10000);
     ASSERT_NE(message, nullptr);
-    Pump(300);
+    EXPECT_TRUE(WaitShownOnScreen(message, screen));
     EXPECT_TRUE(Screenshot("dialog-message-no-receiver"));
     ::PostMessageW(message, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     EXPECT_EQ(run.WaitExit(10000), 0u);

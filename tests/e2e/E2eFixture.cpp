@@ -307,15 +307,19 @@ bool TarvelRun::Answer(HWND message, int button, int ms) {
     return message && ClickControl(message, button) && driver::WaitGone(message, ms);
 }
 
-bool TarvelRun::AnswerFileDialog(const std::wstring& path, const std::string& shot) {
+bool TarvelRun::AnswerFileDialog(const std::wstring& path, const std::string& shot,
+                                 const ScreenPixels& before) {
     constexpr int kFileNameCombo = 0x47C; // cmb13 of the common file dialogs
     constexpr int kFileNameEdit = 0x480;  // edt1
     HWND dlg = WaitWindow(nullptr, L"#32770", 5000);
     if (!dlg)
         return false;
     Pump(300);
-    if (!shot.empty())
+    if (!shot.empty()) {
+        if (!WaitShownOnScreen(dlg, before))
+            return false;
         Screenshot(shot);
+    }
     const int field = ::GetDlgItem(dlg, kFileNameCombo) ? kFileNameCombo : kFileNameEdit;
     ::SetDlgItemTextW(dlg, field, path.c_str());
     ::PostMessageW(dlg, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), LPARAM(::GetDlgItem(dlg, IDOK)));

@@ -97,9 +97,11 @@ public:
     // Presses `button` (IDOK, IDCANCEL) of a message window with a real click
     // and waits until the window has closed.
     bool Answer(HWND message, int button = IDOK, int ms = 5000);
-    // Answers the system's file dialog the program opened with `path` (a
-    // screenshot `shot` of it first, when named); true once it has closed.
-    bool AnswerFileDialog(const std::wstring& path, const std::string& shot = "");
+    // Answers the system's file dialog the program opened with `path`; true
+    // once it has closed. With a `shot` name, a screenshot first, once the
+    // dialog is on the screen (`before`: the screen before it opened).
+    bool AnswerFileDialog(const std::wstring& path, const std::string& shot = "",
+                          const ScreenPixels& before = {});
 
     // The store files of the data folder.
     std::filesystem::path DataDir() const;

@@ -77,6 +77,7 @@ struct KeyRun {
             return PickMenuEntry(menu, entry, kEntryH);
         HWND subMenu = EnterSubMenu(menu, entry, kEntryH);
         if (subMenu && shot) {
+            WaitPainted(subMenu);
             EXPECT_TRUE(Screenshot(shot));
         }
         return subMenu && PickMenuEntry(subMenu, sub, kEntryH);
@@ -234,6 +235,8 @@ TEST(KeyPage, MacroWithAnEmptyLibraryOffersTheMacroPage) {
     constexpr int kMacro = 12;
     const std::vector<uint8_t> matrix = k.run.Peek(memmap::kAddrKeyMatrix, 64);
     // Cancel stays on the keys page; OK goes to the macro page to record one.
+    // The page before any question, for the question's picture.
+    const ScreenPixels screen = ReadScreen();
     for (int answer : {IDCANCEL, IDOK}) {
         SCOPED_TRACE(answer);
         ASSERT_TRUE(k.Pick(3, kMacro)) << k.run.Log();
@@ -242,7 +245,7 @@ TEST(KeyPage, MacroWithAnEmptyLibraryOffersTheMacroPage) {
         if (answer == IDOK) {
             EXPECT_TRUE(WaitUntil([] { return OpenMenus().empty(); }));
             WaitPainted(k.run.Main());
-            WaitPainted(question);
+            EXPECT_TRUE(WaitShownOnScreen(question, screen));
             EXPECT_TRUE(Screenshot("key-macro-question"));
         }
         ASSERT_TRUE(k.run.Answer(question, answer));
@@ -359,7 +362,9 @@ TEST(KeyPage, BatteryMarksAndWhereThePickerOpens) {
     EXPECT_EQ(list.bottom - list.top, 15 * kEntryH + 2);
     EXPECT_GE(list.top, 0);
     EXPECT_LE(list.bottom, ScreenRect(k.Key(7)).top);
-    ASSERT_NE(EnterSubMenu(menu, kMediaMenu, kEntryH), nullptr);
+    HWND subMenu = EnterSubMenu(menu, kMediaMenu, kEntryH);
+    ASSERT_NE(subMenu, nullptr);
+    WaitPainted(subMenu);
     EXPECT_TRUE(Screenshot("key-picker-above"));
     PressKey(VK_ESCAPE);
     EXPECT_TRUE(WaitUntil([] { return OpenMenus().empty(); }));

@@ -79,6 +79,7 @@ protected:
         ASSERT_TRUE(menu);
         if (!shot.empty()) {
             MoveTo(MenuEntryPoint(menu, index));
+            WaitPainted(menu);
             EXPECT_TRUE(Screenshot(shot));
         }
         ASSERT_TRUE(PickMenuEntry(menu, index));
@@ -160,16 +161,18 @@ TEST_F(LedPage, ChangesReachTheDeviceAtOnceWithApplyNow) {
     EXPECT_TRUE(WaitUntil([&] { return (LogoOnDevice(run).crColor & 0xFFFFFF) == 0x00F1FFu; }));
     EXPECT_EQ(MainOnDevice(run), mainBefore);
     EXPECT_EQ(ItemText(m_page, kIdRed + 1), L"241");
+    WaitPainted(run.Main());
     EXPECT_TRUE(Screenshot("led-page-edited"));
 
     // The device refuses to answer: the change is refused with a message and
     // nothing of it is stored.
     const DeviceLight before = MainOnDevice(run);
     ASSERT_TRUE(run.Control("sendfail 1"));
+    const ScreenPixels screen = ReadScreen();
     ClickGrid(0, 0);
     HWND message = run.WaitMessage();
     ASSERT_TRUE(message);
-    WaitPainted(message);
+    EXPECT_TRUE(WaitShownOnScreen(message, screen));
     EXPECT_TRUE(Screenshot("led-page-refused"));
     ASSERT_TRUE(run.Answer(message));
     ASSERT_TRUE(run.Control("sendfail 0"));

@@ -228,6 +228,8 @@ TEST(MacroPage, UnsavedChangesAskBeforeTheyAreLeft) {
          false},
         {"another item, ok", [&] { ClickAt(m.Row(kTree, 0)); }, IDOK, true},
     };
+    // The page before any question, for the question's picture.
+    const ScreenPixels screen = ReadScreen();
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const int dropped = m.run.LogCount("unsaved changes of macro");
@@ -237,7 +239,7 @@ TEST(MacroPage, UnsavedChangesAskBeforeTheyAreLeft) {
         ASSERT_TRUE(question) << m.run.Log();
         EXPECT_TRUE(m.run.WaitLog("Question: Unsaved changes will be lost. Continue?", 5000));
         if (c.answer == IDCANCEL) {
-            WaitPainted(question);
+            EXPECT_TRUE(WaitShownOnScreen(question, screen));
             Screenshot("macro-unsaved-question");
         }
         ASSERT_TRUE(m.run.Answer(question, c.answer));

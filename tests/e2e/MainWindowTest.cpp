@@ -1,6 +1,7 @@
 // The main window's own bookkeeping with the real program: the status told to
 // the device when it shows, the configuration-reader threads, the profile
-// file dialogs of the menu, and the import button's hover look.
+// file dialogs of the menu, the import button's hover look, and what a screen
+// reader hears of the buttons.
 
 #include "E2eFixture.h"
 
@@ -8,6 +9,9 @@
 #include "framework/GdiPlus.h"
 
 #include <gtest/gtest.h>
+
+#include <oleacc.h>
+#include <psapi.h>
 
 #include <cstdlib>
 #include <regex>
@@ -72,6 +76,21 @@ HWND WaitFileDialog(TarvelRun& run, int ms) {
     return dlg;
 }
 
+// Whether the process has the DLL `name` loaded.
+bool HasModule(HANDLE process, const wchar_t* name) {
+    HMODULE modules[512];
+    DWORD bytes = 0;
+    if (!::EnumProcessModulesEx(process, modules, sizeof(modules), &bytes, LIST_MODULES_ALL))
+        return false;
+    for (DWORD i = 0; i < bytes / sizeof(HMODULE) && i < std::size(modules); ++i) {
+        wchar_t base[MAX_PATH] = {};
+        ::GetModuleBaseNameW(process, modules[i], base, MAX_PATH);
+        if (_wcsicmp(base, name) == 0)
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 TEST(MainWindow, ShowingTellsTheDeviceOnceInTheLog) {
@@ -134,10 +153,11 @@ TEST(MainWindow, ImportDuringAReadIsRefusedBeforeTheFileDialog) {
     ASSERT_TRUE(run.WaitLogCount("ReadCurCfgThread Start", 2, 5000));
     ASSERT_EQ(run.LogCount("ReadCurCfgThread Exit"), 1) << "the read ended too soon";
 
+    const ScreenPixels screen = ReadScreen();
     ::PostMessageW(run.Main(), WM_MENU_CHOICE, 2, 0);
     HWND message = run.WaitWindow(L"TarvelMsgTopWindow", nullptr, 5000);
     ASSERT_NE(message, nullptr) << "no message while the file dialog is open?";
-    Pump(200);
+    EXPECT_TRUE(WaitShownOnScreen(message, screen));
     EXPECT_TRUE(Screenshot("import-while-reading"));
     EXPECT_EQ(FileDialog(run), nullptr);
     ::PostMessageW(message, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
@@ -197,4 +217,44 @@ TEST(MainWindow, ImportShowsItsHoverLookOnceStartUpWorkIsDone) {
         << std::hex << shown();
     driver::ParkPointer();
     EXPECT_TRUE(run.Exit());
+}
+
+// A screen reader in another process hears a navigation button as a push
+// button by its caption, and pressing it through the reader shows its page.
+// The accessibility library is loaded when the reader first asks, not before.
+TEST(MainWindow, AScreenReaderHearsPushButtonsAndCanPressOne) {
+    constexpr int kLevelSlider0 = 144; // shown by the DPI page only
+    ASSERT_TRUE(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+    TarvelRun run("accessible");
+    ASSERT_TRUE(run.Start());
+    ASSERT_TRUE(run.WaitReady()) << run.Log();
+    HWND dpiTab = WaitControl(run.Main(), IDC_MAIN_NAVI1 + 1);
+    ASSERT_TRUE(dpiTab);
+    EXPECT_FALSE(HasModule(run.Process(), L"oleacc.dll"));
+    IAccessible* acc = nullptr;
+    ASSERT_EQ(::AccessibleObjectFromWindow(dpiTab, OBJID_CLIENT, __uuidof(IAccessible),
+                                           reinterpret_cast<void**>(&acc)),
+              S_OK);
+    EXPECT_TRUE(HasModule(run.Process(), L"oleacc.dll"));
+    VARIANT self;
+    ::VariantInit(&self);
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    VARIANT role;
+    ::VariantInit(&role);
+    EXPECT_EQ(acc->get_accRole(self, &role), S_OK);
+    EXPECT_EQ(role.lVal, ROLE_SYSTEM_PUSHBUTTON);
+    BSTR name = nullptr, action = nullptr;
+    acc->get_accName(self, &name);
+    EXPECT_EQ(std::wstring(name ? name : L""), TextOf(dpiTab));
+    EXPECT_NE(TextOf(dpiTab), L"");
+    EXPECT_EQ(acc->get_accDefaultAction(self, &action), S_OK);
+    EXPECT_STREQ(action, L"Press");
+    ::SysFreeString(name);
+    ::SysFreeString(action);
+    EXPECT_FALSE(FindControl(run.Main(), kLevelSlider0));
+    EXPECT_EQ(acc->accDoDefaultAction(self), S_OK);
+    EXPECT_TRUE(WaitControl(run.Main(), kLevelSlider0)) << run.Log();
+    acc->Release();
+    ::CoUninitialize();
 }

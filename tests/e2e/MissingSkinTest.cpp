@@ -182,6 +182,7 @@ TEST(MissingSkin, TheProgramWarnsAndRunsWithEveryPageInUse) {
             // Each image is warned about once: using the pages raises none.
             EXPECT_EQ(FindWarning(run), nullptr) << "page " << use.slot;
             if (use.slot == 1) {
+                WaitPainted(run.Main());
                 EXPECT_TRUE(Screenshot(std::string("missing-") + c.name + "-dpi-page"));
             }
         }

@@ -65,6 +65,7 @@ TEST(PendingChanges, EndingTheProgramAsksWhetherToApplyThemFirst) {
         EXPECT_FALSE(Marked(run.Ctl(IDC_MAIN_PRO1 + 1)));
         EXPECT_EQ(MainColourOnDevice(run), before);
 
+        const ScreenPixels screen = ReadScreen();
         if (c.closeButton)
             ASSERT_TRUE(ClickControl(run.Main(), IDC_MAIN_CLOSE));
         else
@@ -72,7 +73,7 @@ TEST(PendingChanges, EndingTheProgramAsksWhetherToApplyThemFirst) {
         HWND question = run.WaitMessage();
         ASSERT_TRUE(question) << run.Log();
         if (c.answer == IDYES) {
-            WaitPainted(question);
+            EXPECT_TRUE(WaitShownOnScreen(question, screen));
             EXPECT_TRUE(Screenshot("pending-question"));
         }
         ASSERT_TRUE(run.Answer(question, c.answer));

@@ -36,8 +36,10 @@ TEST(ProfileFile, ExportThenImportOfAChangedFileReachesTheDevice) {
     HWND main = run.Main();
 
     const std::wstring exported = run.WinPath("onboard.hvk");
+    // The window before either file dialog opened, for their pictures.
+    const ScreenPixels screen = ReadScreen();
     ::PostMessageW(main, WM_MENU_CHOICE, 1, 0);
-    ASSERT_TRUE(run.AnswerFileDialog(exported, "dialog-export"));
+    ASSERT_TRUE(run.AnswerFileDialog(exported, "dialog-export", screen));
     std::string file;
     for (int i = 0; i < 100 && file.size() != kProfileFileBytes; ++i) {
         Pump(50);
@@ -56,7 +58,7 @@ TEST(ProfileFile, ExportThenImportOfAChangedFileReachesTheDevice) {
     std::ofstream(std::filesystem::path(changed), std::ios::binary) << file;
 
     ::PostMessageW(main, WM_MENU_CHOICE, 2, 0);
-    ASSERT_TRUE(run.AnswerFileDialog(changed, "dialog-import"));
+    ASSERT_TRUE(run.AnswerFileDialog(changed, "dialog-import", screen));
     // The import asks for a full apply of the profile.
     ProfileRecord read{};
     const DWORD end = ::GetTickCount() + 15000;
@@ -67,6 +69,7 @@ TEST(ProfileFile, ExportThenImportOfAChangedFileReachesTheDevice) {
         read = DecodeDevice(memory, record);
     } while (read.DpiLevel[0].nDpiX != dpi && int(::GetTickCount() - end) < 0);
     EXPECT_EQ(read.DpiLevel[0].nDpiX, dpi);
+    WaitPainted(main);
     EXPECT_TRUE(Screenshot("main-after-import"));
 
     ASSERT_TRUE(run.Exit());

@@ -45,10 +45,11 @@ TEST(SettingsAndSaves, AFailedSaveIsToldOnce) {
     // every save of the store fail.
     ASSERT_TRUE(std::filesystem::create_directory(run.DataDir() / L"pro.dct.tmp"));
 
+    const ScreenPixels screen = ReadScreen();
     ASSERT_TRUE(ApplyAndWait(run, 1)) << run.Log();
     HWND message = run.WaitWindow(L"TarvelMsgTopWindow", nullptr, 5000);
     ASSERT_NE(message, nullptr) << run.Log();
-    Pump(300);
+    EXPECT_TRUE(WaitShownOnScreen(message, screen));
     EXPECT_TRUE(Screenshot("dialog-save-failed"));
     ::PostMessageW(message, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     ASSERT_TRUE(run.WaitGone(message, 3000));

@@ -30,14 +30,16 @@ TEST(Startup, ReadsTheDeviceIntoProfileZeroAndSavesOnExit) {
     // Every page, opened by its navigation button.
     const struct {
         int button;
+        int control; // one only this page shows
         const char* shot;
-    } pages[] = {{IDC_MAIN_NAVI1 + 1, "page-dpi"},
-                 {IDC_MAIN_NAVI1 + 2, "page-macro"},
-                 {IDC_MAIN_NAVI1 + 3, "page-lighting"},
-                 {IDC_MAIN_NAVI1, "page-keys"}};
+    } pages[] = {{IDC_MAIN_NAVI1 + 1, 144, "page-dpi"},
+                 {IDC_MAIN_NAVI1 + 2, 261, "page-macro"},
+                 {IDC_MAIN_NAVI1 + 3, 257, "page-lighting"},
+                 {IDC_MAIN_NAVI1, 192, "page-keys"}};
     for (const auto& page : pages) {
         ASSERT_TRUE(run.Click(page.button));
-        Pump(400);
+        EXPECT_TRUE(WaitControl(run.Main(), page.control)) << page.shot;
+        WaitPainted(run.Main());
         EXPECT_TRUE(Screenshot(page.shot)) << page.shot;
     }
 
@@ -98,9 +100,11 @@ TEST(Startup, TrayIconOpensItsMenuAndShowsTheWindow) {
     ASSERT_TRUE(run.WaitReady()) << run.Log();
     HWND main = run.Main();
 
+    const ScreenPixels screen = ReadScreen();
     ::PostMessageW(main, WM_TRAYICON, 0, WM_RBUTTONUP);
     HWND menu = run.WaitWindow(nullptr, L"#32768", 3000);
     ASSERT_NE(menu, nullptr);
+    EXPECT_TRUE(WaitShownOnScreen(menu, screen));
     EXPECT_TRUE(Screenshot("tray-menu"));
     ::PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
     EXPECT_TRUE(run.WaitGone(menu, 3000));

@@ -1,9 +1,10 @@
 # Fails when Tarvel.exe imports a DLL the start-up should not wait for:
 # comctl32, which costs more to load than the first paint's buttons, is
-# loaded with the first tool tip instead.
+# loaded with the first tool tip instead; oleacc, which only an accessibility
+# client needs, when the first one asks.
 # usage: cmake -DOBJDUMP=<objdump> -DEXE=<Tarvel.exe> -P CheckImports.cmake
 cmake_minimum_required(VERSION 3.20)
-set(not_at_start comctl32.dll)
+set(not_at_start comctl32.dll oleacc.dll)
 execute_process(COMMAND ${OBJDUMP} -p ${EXE} OUTPUT_VARIABLE dump RESULT_VARIABLE failed)
 if(failed)
   message(FATAL_ERROR "cannot read the imports of ${EXE}")
