@@ -299,6 +299,12 @@ void CTarvelDlg::OnConfig() {
     }
     SyncUiToSensor();
     m_bShow = true;
+    // Shown with the erase left to each window's paint: every window here
+    // draws all of itself, and erasing on showing took a device context for
+    // each child before anything was painted.
+    if (!::IsIconic(m_hwnd))
+        ::SetWindowPos(m_hwnd, nullptr, 0, 0, 0, 0,
+                       SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_SHOWWINDOW | SWP_DEFERERASE);
     ::ShowWindow(m_hwnd, SW_SHOWNORMAL);
     ::SetForegroundWindow(m_hwnd);
     m_usb.TellDrvStatus(1); // logs "TellDrvStatus= 1" itself

@@ -1,5 +1,6 @@
 #include "controls/ChildWindow.h"
 
+#include "framework/NoFrame.h"
 #include "settings/Log.h"
 
 #include <set>
@@ -58,6 +59,10 @@ LRESULT CALLBACK CChildWindow::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARA
     auto* self = reinterpret_cast<CChildWindow*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (!self || self->m_hwnd != hwnd)
         return ::DefWindowProcW(hwnd, msg, wParam, lParam);
+    // The controls draw all of themselves in their client area: a frameless
+    // one has no non-client part to paint.
+    if (msg == WM_NCPAINT && fw::HasNoFrame(hwnd))
+        return 0;
     if (msg == WM_NCDESTROY) {
         ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
         self->m_hwnd = nullptr;

@@ -1,6 +1,7 @@
 #include "framework/SkinDialog.h"
 
 #include "framework/Handles.h"
+#include "framework/NoFrame.h"
 
 namespace fw {
 
@@ -25,6 +26,13 @@ bool SkinDialog::OnMessage(UINT msg, WPARAM wParam, LPARAM, LRESULT& result) {
         return true;
     case WM_ERASEBKGND:
         result = 1; // the whole window is painted in WM_PAINT
+        return true;
+    case WM_NCPAINT:
+        // Skin windows have no frame; the default handling would only take
+        // and release a device context.
+        if (!HasNoFrame(m_hwnd))
+            return false;
+        result = 0;
         return true;
     case WM_PRINTCLIENT: {
         // A child that shows what lies around it (a colour button's margin)
