@@ -116,7 +116,8 @@ void LoadLevelColours(const settings::IniFile& ini, const std::u16string& sectio
     uint8_t rgb[3 * kDpiLevels] = {};
     const int count = settings::ParseNumberList(10, ReadString(ini, section, "DC", kListChars), rgb,
                                                 3 * kDpiLevels);
-    if (cfg.nLevels > 0 && count == 3 * cfg.nLevels) {
+    // DM is any number the file holds: only 1..8 levels can match a list.
+    if (cfg.nLevels > 0 && cfg.nLevels <= kDpiLevels && count == 3 * cfg.nLevels) {
         for (int k = 0; k < cfg.nLevels; ++k)
             cfg.crColor[k] = settings::Rgb(rgb[3 * k], rgb[3 * k + 1], rgb[3 * k + 2]);
     } else if (count > 0) {
